@@ -1,0 +1,31 @@
+#include "driver.hpp"
+
+#include <ostream>
+
+#include "case_state.hpp"
+#include "numerics.hpp"
+#include "run_errors.hpp"
+
+namespace {
+
+void runStages(CaseState& state, RunIo& io) {
+  setNumericEnvironment();
+  state.pi = computePi();
+  openReportFile(io);
+}
+
+}  // namespace
+
+int runCase(RunIo& io) {
+  CaseState state;
+  int exitStatus = kExitNormal;
+  try {
+    runStages(state, io);
+  } catch (const RunError& error) {
+    *io.errors << error.message << '\n';
+    io.errors->flush();
+    exitStatus = error.exitStatus;
+  }
+  closeFiles(io);
+  return exitStatus;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// Numeric helpers shared by the stages.
+//
+// Every stored value is a single; every expression is worked in double. A store is written
+// toSingle(expression), and a decimal constant enters an expression as the double of its
+// single-precision value, spelled double(0.78f).
+
+// Rounds a double result to the single that is stored.
+constexpr float toSingle(double value) { return static_cast<float>(value); }
+
+// Masks every floating-point exception and rounds to nearest, so that inline arithmetic yields
+// infinities and NaNs instead of stopping the run.
+void setNumericEnvironment();
+
+// 4 atan(1), rounded to single: 3.1415927.
+float computePi();
+
+// Hyperbolic tangent from two exponentials, the first rounded to single: (e1 - e2) / (e1 + e2).
+// NaN once e^x exceeds the single range (x above about 88.72).
+double tanhExp(float x);
+
+// Rayleigh exceedance exp(-(a/b)^2) of height a for the scale height b.
+double exceedance(float a, float b);
+
+// Library functions that end the run with a math error on a bad argument or result.
+double checkedSqrt(double x);  // DOMAIN for a negative or NaN argument
+double checkedExp(double x);   // DOMAIN for NaN, OVERFLOW beyond the double range
+double checkedSin(double x);   // DOMAIN for NaN or infinity
+double checkedCos(double x);   // DOMAIN for NaN or infinity
+double checkedAtan(double x);  // DOMAIN for NaN or infinity
+
+// x^y that never stops the run: a negative base with a non-integer exponent is a NaN.
+double realPower(double base, double exponent);

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "run_io.hpp"
+
+// Prompts, then runs each non-empty line typed as a command and prompts again, until an empty
+// line or the end of the input lets the run go on.
+void pause(RunIo& io);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+// Exit statuses of the process.
+inline constexpr int kExitNormal = 0;
+inline constexpr int kExitRunTimeError = 1;  // a "forrtl: severe" input or file error
+inline constexpr int kExitMathError = 2;     // a math function's DOMAIN, OVERFLOW, ... error
+
+// The one error that ends a run early: the message line for the error stream and the exit
+// status. Stages throw it; runCase alone catches it.
+struct RunError {
+  std::string message;
+  int exitStatus = kExitRunTimeError;
+};
+
+// Severe input errors of a console read (unit -4, file CONIN$).
+[[noreturn]] void raiseEndOfFile();
+[[noreturn]] void raiseSyntaxError();
+[[noreturn]] void raiseConversionError();
+
+// Severe file errors naming the unit and the file.
+[[noreturn]] void raiseOpenFailure(int unit, const std::string& fileName);
+[[noreturn]] void raiseWriteFailure(int unit, const std::string& fileName);
+
+// A math function's error, e.g. "math error 6201: sqrt: DOMAIN error".
+enum class MathErrorKind { domain = 1, singularity, overflow, underflow, totalLoss, partialLoss };
+[[noreturn]] void raiseMathError(const char* function, MathErrorKind kind);
+
+// Makes the interrupt (SIGINT), break (SIGQUIT) and close (SIGHUP) events end the process with
+// message 200 and the exit status 128 + the signal number. Records are flushed as they are
+// completed, so nothing written before the event is lost.
+void installConsoleEventHandlers();

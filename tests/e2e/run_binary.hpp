@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+// What one run of the real binary left behind.
+struct RunOutcome {
+  std::string console;  // standard output
+  std::string errors;   // standard error
+  int exitStatus = -1;  // the exit code, or -1 when the process was killed by a signal
+  std::optional<std::string> report;   // Output.out, if it exists
+  std::optional<std::string> results;  // RESULTS.out, if it exists
+};
+
+struct RunOptions {
+  // Called with the fresh working directory before the binary starts.
+  std::function<void(const std::string& directory)> prepare;
+  // When set, standard input stays open after the answers, and the signal is sent as soon as
+  // the console output contains signalAfter; otherwise the input ends after the answers.
+  std::string signalAfter;
+  int signal = 0;
+};
+
+// Runs littoral in a fresh temporary directory with the answers on its standard input.
+RunOutcome runLittoral(const std::string& answers, const RunOptions& options = {});
+
+// The console text of records written with CR LF endings, from lines given without them.
+std::string records(std::initializer_list<const char*> lines);
