@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "case_state.hpp"
+#include "hindcast.hpp"
 #include "numerics.hpp"
 #include "run_errors.hpp"
 
@@ -12,6 +13,9 @@ void runStages(CaseState& state, RunIo& io) {
   setNumericEnvironment();
   state.pi = computePi();
   openReportFile(io);
+  readSiteAndWindInputs(state, io);
+  computeWindSetup(state, io);
+  computeWaveGrowth(state, io);
 }
 
 }  // namespace
