@@ -6,6 +6,7 @@
 #include "hindcast.hpp"
 #include "numerics.hpp"
 #include "run_errors.hpp"
+#include "transform.hpp"
 
 namespace {
 
@@ -16,6 +17,11 @@ void runStages(CaseState& state, RunIo& io) {
   readSiteAndWindInputs(state, io);
   computeWindSetup(state, io);
   computeWaveGrowth(state, io);
+  computeOffshoreWaveLength(state);
+  refractOffshoreWave(state, io);
+  computeLocalWaveLength(state);
+  computeLocalWave(state, io);
+  if (!computeHeightStatistics(state, io)) return;
 }
 
 }  // namespace

@@ -32,3 +32,8 @@ double checkedAtan(double x);  // DOMAIN for NaN or infinity
 
 // x^y that never stops the run: a negative base with a non-integer exponent is a NaN.
 double realPower(double base, double exponent);
+
+// Replaces the value by the bound when, and only when, it is greater; a NaN is never replaced.
+inline void limitTo(float& value, float bound) {
+  if (value > bound) value = bound;
+}

@@ -6,7 +6,8 @@
 // One expected record: its text and the values after it. A value is given as
 //   "1000.000"  the exact characters of a real field, without its blanks;
 //   "~2.1614"   a worked figure: the printed value must agree with it to its last digit;
-//   "#3"        an integer field holding 3.
+//   "#3"        an integer field holding 3;
+//   "*"         any real field.
 struct Rec {
   std::string text;
   std::vector<std::string> values = {};
