@@ -7,6 +7,7 @@
 #include "numerics.hpp"
 #include "run_errors.hpp"
 #include "transform.hpp"
+#include "transport.hpp"
 
 namespace {
 
@@ -22,6 +23,8 @@ void runStages(CaseState& state, RunIo& io) {
   computeLocalWaveLength(state);
   computeLocalWave(state, io);
   if (!computeHeightStatistics(state, io)) return;
+  computeClassExposure(state, io);
+  computeTransport(state, io);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogue.hpp"
 #include "record_match.hpp"
 #include "run_binary.hpp"
 
@@ -16,27 +17,6 @@ const char* const kUsOneHour = "32.2\n20\n3\n10\n1\n50\n1\n1.1\n1\n";
 
 const char* const kConversionError =
     "forrtl: severe (64): input conversion error, unit -4, file CONIN$\n";
-
-// The console dialogue of the inputs, from the first prompt to the RL prompt.
-std::vector<Rec> inputDialogue(const char* unitLine, const char* density, const Rec& mph) {
-  std::vector<Rec> records = {{"g ="}};
-  if (unitLine != nullptr) records.push_back({unitLine});
-  records.insert(records.end(), {{"Density=", {density}},
-                                 {"Offshore Depth = ft or m"},
-                                 {"Enter Fetch Units:ft=1;m=2;miles=3;km=4;kml=5"},
-                                 {"Fetch = "},
-                                 {"Enter Speed Units:ft/sec=1;m/s=2;mph=3;km/h=4;knots=5"},
-                                 {"Speed = "}});
-  if (!mph.text.empty()) records.push_back(mph);
-  records.insert(records.end(),
-                 {{"Duration = hr "}, {"Rt stability factor = "}, {"RL sea/land factor = "}});
-  return records;
-}
-
-std::vector<Rec> concat(std::vector<Rec> first, const std::vector<Rec>& second) {
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
-}
 
 TEST(HindcastRun, SiFetchLimitedStorm) {
   const RunOutcome run = runLittoral(kSiFiveHours);

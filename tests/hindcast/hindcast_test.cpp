@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "../stage_io.hpp"
 #include "records.hpp"
+#include "stage_io.hpp"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "../stage_io.hpp"
 #include "numerics.hpp"
 #include "records.hpp"
 #include "run_errors.hpp"
+#include "stage_io.hpp"
 
 namespace {
 
