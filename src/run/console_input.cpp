@@ -44,6 +44,7 @@ std::optional<std::string_view> resolveRepeat(std::string_view value) {
 // the value; no value for a null value or a slash.
 std::optional<std::string> readListValue(RunIo& io) {
   std::string line;
+  releaseConsole(io);
   for (;;) {
     if (!std::getline(*io.input, line)) raiseEndOfFile();
     std::size_t start = 0;

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "case_state.hpp"
+#include "held_console.hpp"
 #include "hindcast.hpp"
 #include "numerics.hpp"
 #include "run_errors.hpp"
@@ -34,7 +35,9 @@ int runCase(RunIo& io) {
   int exitStatus = kExitNormal;
   try {
     runStages(state, io);
+    releaseConsole(io);
   } catch (const RunError& error) {
+    releaseHeldConsole();  // what the console held comes before the message; a failure is moot
     *io.errors << error.message << '\n';
     io.errors->flush();
     exitStatus = error.exitStatus;

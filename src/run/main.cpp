@@ -1,5 +1,3 @@
-#include <iostream>
-
 #include "driver.hpp"
 #include "run_errors.hpp"
 #include "run_io.hpp"
@@ -7,7 +5,7 @@
 int main() {
   installConsoleEventHandlers();
   RunIo io;
-  bindConsole(io, std::cin, std::cout, std::cerr);
+  bindProcessConsole(io);
   io.runCommand = runSystemCommand;
   return runCase(io);
 }

@@ -14,6 +14,7 @@ constexpr std::size_t kPauseLineLength = 1024;
 void pause(RunIo& io) {
   for (;;) {
     writeText(io.console, "Fortran Pause - Enter command<CR> or <CR> to continue.\n");
+    releaseConsole(io);
     std::string line;
     if (!std::getline(*io.input, line)) return;  // the end of the input continues the run
     if (line.size() > kPauseLineLength) line.resize(kPauseLineLength);

@@ -1,107 +1,177 @@
 #include "records.hpp"
 
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <ostream>
 
+#include <unistd.h>
+
+#include "held_console.hpp"
 #include "run_errors.hpp"
 
 namespace {
 
 constexpr std::size_t kRecordWidth = 80;
-constexpr int kIntegerWidth = 12;
-constexpr int kRealWidth = 15;
+constexpr std::size_t kIntegerWidth = 12;
+constexpr std::size_t kRealWidth = 15;
 
-std::string rightJustify(std::string_view text, std::size_t width) {
-  std::string field(text.size() < width ? width - text.size() : 0, ' ');
-  field += text;
-  return field;
+void appendRightJustified(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
 }
 
 // Decimal exponent of the value once rounded to seven significant digits.
 int roundedExponent(double magnitude) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.6e", magnitude);
-  return std::atoi(std::strchr(buffer, 'e') + 1);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 6);
+  int exponent = 0;
+  const char* exponentStart = std::find(buffer, result.ptr, 'e') + 1;
+  if (*exponentStart == '+') ++exponentStart;  // from_chars takes no plus sign
+  std::from_chars(exponentStart, result.ptr, exponent);
+  return exponent;
 }
 
-std::string fieldOf(const Item& item) {
-  if (item.kind == Item::Kind::integer) return formatInteger(item.integer);
-  return formatReal(item.real);
-}
+void appendReal(std::string& out, float value) {
+  if (std::isnan(value)) return appendRightJustified(out, "NaN", kRealWidth);
+  if (std::isinf(value)) {
+    return appendRightJustified(out, value < 0 ? "-Infinity" : "Infinity", kRealWidth);
+  }
+  if (value == 0) return appendRightJustified(out, "0.0000000E+00", kRealWidth);  // no sign
 
-}  // namespace
-
-std::string formatReal(float value) {
-  if (std::isnan(value)) return rightJustify("NaN", kRealWidth);
-  if (std::isinf(value)) return rightJustify(value < 0 ? "-Infinity" : "Infinity", kRealWidth);
-  if (value == 0) return rightJustify("0.0000000E+00", kRealWidth);  // no sign on a zero
-
+  // Both forms round the exact binary value to nearest, as printf does.
   const double exact = value;
   const int exponent = roundedExponent(std::fabs(exact));
   char buffer[64];
   if (exponent >= -1 && exponent <= 6) {
-    // Fixed point with seven significant digits; '#' keeps the point of "1234567.".
-    std::snprintf(buffer, sizeof buffer, "%#.*f", 6 - exponent, exact);
-    return rightJustify(buffer, kRealWidth - 4) + "    ";
+    // Fixed point with seven significant digits; "1234567." keeps its point.
+    const int decimals = 6 - exponent;
+    char* end =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, exact, std::chars_format::fixed, decimals)
+            .ptr;
+    if (decimals == 0) *end++ = '.';
+    appendRightJustified(out, std::string_view(buffer, std::size_t(end - buffer)), kRealWidth - 4);
+    out += "    ";
+    return;
   }
-  std::snprintf(buffer, sizeof buffer, "%.7E", exact);
-  return rightJustify(buffer, kRealWidth);
+  char* end =
+      std::to_chars(buffer, buffer + sizeof buffer, exact, std::chars_format::scientific, 7).ptr;
+  std::replace(buffer, end, 'e', 'E');
+  appendRightJustified(out, std::string_view(buffer, std::size_t(end - buffer)), kRealWidth);
 }
 
-std::string formatInteger(std::int32_t value) {
-  return rightJustify(std::to_string(value), kIntegerWidth);
+void appendInteger(std::string& out, std::int32_t value) {
+  char buffer[16];
+  const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  appendRightJustified(out, std::string_view(buffer, std::size_t(end - buffer)), kIntegerWidth);
 }
 
-std::string layoutRecords(std::initializer_list<Item> items) {
-  std::string records;
-  std::string record = " ";
-  bool recordHasItems = false;
-  bool lastWasNumber = false;
-  auto endRecord = [&] {
-    records += record;
-    records += "\r\n";
-    record = " ";
-    recordHasItems = false;
-    lastWasNumber = false;
-  };
+// Builds the records of one statement into a single text.
+class RecordBuilder {
+ public:
+  RecordBuilder() {
+    text_.reserve(2 * kRecordWidth);
+    text_ += ' ';
+  }
 
-  for (const Item& item : items) {
-    const std::size_t room = kRecordWidth - record.size();
-    if (item.kind != Item::Kind::text) {
-      const std::string field = fieldOf(item);
-      if (room < field.size()) endRecord();
-      record += field;
-      recordHasItems = true;
-      lastWasNumber = true;
-      continue;
+  void addNumber(const Item& item) {
+    const std::size_t width = item.kind == Item::Kind::integer ? kIntegerWidth : kRealWidth;
+    if (room() < width) endRecord();
+    if (item.kind == Item::Kind::integer) {
+      appendInteger(text_, item.integer);
+    } else {
+      appendReal(text_, item.real);
     }
-    std::string_view text = item.text;
-    const std::size_t needed = text.size() + (lastWasNumber ? 1 : 0);
-    if (needed > room && recordHasItems) endRecord();
-    if (lastWasNumber) record += ' ';
+    hasItems_ = true;
+    lastWasNumber_ = true;
+  }
+
+  void addText(std::string_view text) {
+    const std::size_t needed = text.size() + (lastWasNumber_ ? 1 : 0);
+    if (needed > room() && hasItems_) endRecord();
+    if (lastWasNumber_) text_ += ' ';
     // A text longer than a whole record fills successive records.
-    while (text.size() > kRecordWidth - record.size()) {
-      const std::size_t piece = kRecordWidth - record.size();
-      record += text.substr(0, piece);
+    while (text.size() > room()) {
+      const std::size_t piece = room();
+      text_ += text.substr(0, piece);
       text.remove_prefix(piece);
       endRecord();
     }
-    record += text;
-    recordHasItems = true;
-    lastWasNumber = false;
+    text_ += text;
+    hasItems_ = true;
+    lastWasNumber_ = false;
   }
-  endRecord();
-  return records;
+
+  std::string finish() {
+    text_ += "\r\n";
+    return std::move(text_);
+  }
+
+ private:
+  std::size_t room() const { return kRecordWidth - (text_.size() - recordStart_); }
+
+  void endRecord() {
+    text_ += "\r\n";
+    recordStart_ = text_.size();
+    text_ += ' ';
+    hasItems_ = false;
+    lastWasNumber_ = false;
+  }
+
+  std::string text_;
+  std::size_t recordStart_ = 0;
+  bool hasItems_ = false;
+  bool lastWasNumber_ = false;
+};
+
+}  // namespace
+
+std::string formatReal(float value) {
+  std::string field;
+  appendReal(field, value);
+  return field;
+}
+
+std::string formatInteger(std::int32_t value) {
+  std::string field;
+  appendInteger(field, value);
+  return field;
+}
+
+std::string layoutRecords(std::initializer_list<Item> items) {
+  RecordBuilder builder;
+  for (const Item& item : items) {
+    if (item.kind == Item::Kind::text) {
+      builder.addText(item.text);
+    } else {
+      builder.addNumber(item);
+    }
+  }
+  return builder.finish();
 }
 
 void writeText(Destination& destination, std::string_view text) {
-  std::ostream& stream = *destination.stream;
-  stream.write(text.data(), static_cast<std::streamsize>(text.size()));
-  stream.flush();
-  if (!stream) raiseWriteFailure(destination.unit, destination.fileName);
+  if (destination.held) {
+    if (!holdConsoleText(destination.fd, text)) {
+      raiseWriteFailure(destination.unit, destination.fileName);
+    }
+    return;
+  }
+  if (destination.fd < 0) {
+    std::ostream& stream = *destination.stream;
+    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+    stream.flush();
+    if (!stream) raiseWriteFailure(destination.unit, destination.fileName);
+    return;
+  }
+  while (!text.empty()) {
+    const ssize_t written = write(destination.fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) raiseWriteFailure(destination.unit, destination.fileName);
+    text.remove_prefix(static_cast<std::size_t>(written));
+  }
 }
 
 void writeRecord(Destination& destination, std::initializer_list<Item> items) {

@@ -41,9 +41,10 @@ std::string formatInteger(std::int32_t value);
 // that does not fit in the 80 positions of a record starts the next one.
 std::string layoutRecords(std::initializer_list<Item> items);
 
-// Writes the records of one output statement and flushes them, so that every completed record
-// is in its file at once; a failed write ends the run with the severe write error.
+// Writes the records of one output statement, so that every completed record is in its file at
+// once (the process console holds them until the next read); a failed write ends the run with
+// the severe write error.
 void writeRecord(Destination& destination, std::initializer_list<Item> items);
 
-// Writes characters that are not a record (the pause prompt) and flushes them.
+// Writes characters that are not a record (the pause prompt) like a record.
 void writeText(Destination& destination, std::string_view text);

@@ -1,8 +1,11 @@
 #include "run_errors.hpp"
 
 #include <unistd.h>
+
 #include <csignal>
 #include <cstring>
+
+#include "held_console.hpp"
 
 namespace {
 
@@ -29,6 +32,7 @@ const char* eventMessage(int signalNumber) {
 
 // Runs on the signal; only async-signal-safe calls.
 extern "C" void endOnConsoleEvent(int signalNumber) {
+  releaseHeldConsoleOnSignal();
   const char* message = eventMessage(signalNumber);
   ssize_t ignored = write(STDERR_FILENO, message, std::strlen(message));
   (void)ignored;

@@ -1,25 +1,26 @@
 #include "run_io.hpp"
 
+#include <fcntl.h>
 #include <unistd.h>
-#include <cstdlib>
-#include <istream>
-#include <ostream>
 
+#include <cstdlib>
+#include <iostream>
+
+#include "held_console.hpp"
 #include "run_errors.hpp"
 
 namespace {
 
-void openFile(std::ofstream& file, Destination& destination, int unit, const char* fileName) {
+void openFile(Destination& destination, int unit, const char* fileName) {
   destination.unit = unit;
   destination.fileName = fileName;
-  file.open(fileName, std::ios::out | std::ios::trunc | std::ios::binary);
-  if (!file.is_open()) raiseOpenFailure(unit, fileName);
-  destination.stream = &file;
+  destination.fd = open(fileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (destination.fd < 0) raiseOpenFailure(unit, fileName);
 }
 
-void closeFile(std::ofstream& file, Destination& destination) {
-  if (file.is_open()) file.close();
-  destination.stream = nullptr;
+void closeFile(Destination& destination) {
+  if (destination.fd >= 0) close(destination.fd);
+  destination.fd = -1;
 }
 
 }  // namespace
@@ -27,16 +28,28 @@ void closeFile(std::ofstream& file, Destination& destination) {
 void bindConsole(RunIo& io, std::istream& input, std::ostream& output, std::ostream& errors) {
   io.input = &input;
   io.errors = &errors;
-  io.console = Destination{&output, -1, "CONOUT$"};
+  io.console = Destination{&output, -1, -1, "CONOUT$"};
 }
 
-void openReportFile(RunIo& io) { openFile(io.reportFile, io.report, 41, "Output.out"); }
+void bindProcessConsole(RunIo& io) {
+  io.input = &std::cin;
+  io.errors = &std::cerr;
+  io.console = Destination{nullptr, STDOUT_FILENO, -1, "CONOUT$", true};
+}
 
-void openResultsFile(RunIo& io) { openFile(io.resultsFile, io.results, 10, "RESULTS.out"); }
+void openReportFile(RunIo& io) { openFile(io.report, 41, "Output.out"); }
+
+void openResultsFile(RunIo& io) { openFile(io.results, 10, "RESULTS.out"); }
 
 void closeFiles(RunIo& io) {
-  closeFile(io.reportFile, io.report);
-  closeFile(io.resultsFile, io.results);
+  closeFile(io.report);
+  closeFile(io.results);
+}
+
+void releaseConsole(RunIo& io) {
+  if (io.console.held && !releaseHeldConsole()) {
+    raiseWriteFailure(io.console.unit, io.console.fileName);
+  }
 }
 
 void runSystemCommand(const std::string& command) {

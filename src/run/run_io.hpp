@@ -1,32 +1,37 @@
 #pragma once
 
-#include <fstream>
 #include <iosfwd>
 #include <string>
 
-// Where the records of one destination go, and how a failed write names it.
+// Where the records of one destination go, and how a failed write names it. A file is written
+// straight to its descriptor, one write per statement, so that a record is in the file the
+// moment it is complete; the process's console is held until the next read; a test console is
+// a stream.
 struct Destination {
-  std::ostream* stream = nullptr;  // null until the file is opened
+  std::ostream* stream = nullptr;
+  int fd = -1;
   int unit = 0;
   std::string fileName;
+  bool held = false;
 };
 
-// The console and the two files of one run. The real program binds them to the process's
-// streams and the working directory; tests bind string streams.
+// The console and the two files of one run. The real program binds the process's console and
+// the working directory; tests bind string streams.
 struct RunIo {
   std::istream* input = nullptr;   // the answers
   std::ostream* errors = nullptr;  // run-time error messages
   Destination console;
   Destination report;   // Output.out, unit 41
   Destination results;  // RESULTS.out, unit 10
-  std::ofstream reportFile;
-  std::ofstream resultsFile;
   // Runs a command typed at the pause and waits for it.
   void (*runCommand)(const std::string& command) = nullptr;
 };
 
-// Binds the console of a run; the files stay closed.
+// Binds the console of a run to streams; the files stay closed.
 void bindConsole(RunIo& io, std::istream& input, std::ostream& output, std::ostream& errors);
+
+// Binds the console of a run to the process's standard input, output and error stream.
+void bindProcessConsole(RunIo& io);
 
 // Create or rewrite Output.out or RESULTS.out in the working directory; an open failure ends
 // the run with the severe error naming the unit and the file.
@@ -35,6 +40,10 @@ void openResultsFile(RunIo& io);
 
 // Flushes and closes whatever files are open.
 void closeFiles(RunIo& io);
+
+// Writes out the console text held back, before the program waits for an answer or ends; a
+// failed write ends the run with the severe write error.
+void releaseConsole(RunIo& io);
 
 // Hands a command to the system's command interpreter and waits for it. When the answers do not
 // come from a terminal the command reads no input, so it cannot swallow the answers that follow.

@@ -110,7 +110,7 @@ TEST(LayoutRecords, TextLongerThanARecordIsCutIntoPieces) {
 TEST(WriteRecord, FailedWriteNamesTheUnitAndTheFile) {
   std::ostringstream sink;
   sink.setstate(std::ios::badbit);
-  Destination report{&sink, 41, "Output.out"};
+  Destination report{&sink, -1, 41, "Output.out"};
   try {
     writeRecord(report, {"REPORT"});
     FAIL() << "no error";

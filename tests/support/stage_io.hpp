@@ -10,7 +10,7 @@
 struct StageIo {
   explicit StageIo(const std::string& answers = "") : input(answers) {
     bindConsole(io, input, console, errors);
-    io.report = Destination{&report, 41, "Output.out"};
+    io.report = Destination{&report, -1, 41, "Output.out"};
     io.runCommand = [](const std::string&) {};
   }
   std::istringstream input;
