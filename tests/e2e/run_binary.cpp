@@ -16,7 +16,9 @@
 
 namespace {
 
+// A regular file's contents; nothing for a missing file or a device such as /dev/full.
 std::optional<std::string> readFile(const std::filesystem::path& path) {
+  if (!std::filesystem::is_regular_file(path)) return std::nullopt;
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
   std::ostringstream contents;
@@ -46,10 +48,11 @@ Pipe makePipe() {
 }
 
 // Feeds the answers and collects both output streams until the child closes them.
-void exchange(pid_t child, const std::string& answers, const RunOptions& options, int inFd,
-              int outFd, int errFd, RunOutcome& outcome) {
+void exchange(pid_t child, const std::string& answers, const RunOptions& options,
+              const std::string& directory, int inFd, int outFd, int errFd, RunOutcome& outcome) {
   fcntl(inFd, F_SETFL, O_NONBLOCK);
-  const bool keepInputOpen = !options.signalAfter.empty();
+  const bool watchReport = !options.signalWhenReportHolds.empty();
+  const bool keepInputOpen = !options.signalAfter.empty() || watchReport;
   std::size_t written = 0;
   bool signalled = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -63,7 +66,9 @@ void exchange(pid_t child, const std::string& answers, const RunOptions& options
       throw std::runtime_error("littoral did not finish within 30 seconds");
     }
     const int pendingInput = inFd >= 0 && written < answers.size() ? inFd : -1;
-    pollfd fds[3] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {pendingInput, POLLOUT, 0}};
+    const bool holdConsole = watchReport && !signalled;
+    pollfd fds[3] = {
+        {holdConsole ? -1 : outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {pendingInput, POLLOUT, 0}};
     if (poll(fds, 3, 100) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
     char buffer[4096];
     for (int i = 0; i < 2; ++i) {
@@ -81,7 +86,14 @@ void exchange(pid_t child, const std::string& answers, const RunOptions& options
       // A closed input (the program has ended) counts as all written.
       written = n > 0 ? written + static_cast<std::size_t>(n) : answers.size();
     }
-    if (keepInputOpen && !signalled &&
+    if (watchReport && !signalled) {
+      const std::optional<std::string> report = readFile(directory + "/Output.out");
+      if (report && report->find(options.signalWhenReportHolds) != std::string::npos) {
+        kill(child, options.signal);
+        signalled = true;
+      }
+    }
+    if (!options.signalAfter.empty() && !signalled &&
         outcome.console.find(options.signalAfter) != std::string::npos) {
       usleep(50000);  // let the program reach its read
       kill(child, options.signal);
@@ -111,7 +123,7 @@ RunOutcome runLittoral(const std::string& answers, const RunOptions& options) {
   close(err.write);
 
   RunOutcome outcome;
-  exchange(child, answers, options, in.write, out.read, err.read, outcome);
+  exchange(child, answers, options, directory, in.write, out.read, err.read, outcome);
   int status = 0;
   waitpid(child, &status, 0);
   outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -20,6 +20,10 @@ struct RunOptions {
   // the console output contains signalAfter; otherwise the input ends after the answers.
   std::string signalAfter;
   int signal = 0;
+  // When set instead, the signal is sent as soon as Output.out holds this text, and the console
+  // is not read before: a program with much to say is then stopped by the full pipe, so the
+  // signal is bound to find it still at work.
+  std::string signalWhenReportHolds;
 };
 
 // Runs littoral in a fresh temporary directory with the answers on its standard input.

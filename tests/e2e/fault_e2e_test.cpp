@@ -1,0 +1,141 @@
+#include <csignal>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "dialogue.hpp"
+#include "record_match.hpp"
+#include "run_binary.hpp"
+
+namespace {
+
+const std::string kWholeSiRun = kSiStorm + "1\n\n/\n1.5\n\n";
+
+struct ConsoleEvent {
+  int signal;
+  const char* message;
+};
+
+const ConsoleEvent kEvents[] = {
+    {SIGINT, "forrtl: error (200): program aborting due to control-C event\n"},
+    {SIGQUIT, "forrtl: error (200): program aborting due to control-BREAK event\n"},
+    {SIGHUP, "forrtl: error (200): program aborting due to window-CLOSE event\n"},
+};
+
+// The text is a prefix of the whole one that ends at the end of a record.
+void expectCompleteRecordPrefix(const std::optional<std::string>& partial,
+                                const std::optional<std::string>& whole) {
+  if (!partial) return;
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->compare(0, partial->size(), *partial), 0) << "not a prefix of the whole run";
+  if (!partial->empty()) {
+    EXPECT_EQ(partial->substr(partial->size() - 2), "\r\n") << "a partial record";
+  }
+}
+
+RunOutcome interrupt(const std::string& answers, const std::string& after,
+                     const ConsoleEvent& event) {
+  RunOptions options;
+  options.signalAfter = after;
+  options.signal = event.signal;
+  return runLittoral(answers, options);
+}
+
+void expectEventEndedRun(const RunOutcome& run, const ConsoleEvent& event) {
+  EXPECT_EQ(run.errors, event.message);
+  EXPECT_NE(run.exitStatus, 0);
+}
+
+TEST(ConsoleEvents, AtAnEarlyPromptTheContinuePromptAndBothPauses) {
+  const RunOutcome whole = runLittoral(kWholeSiRun);
+  ASSERT_EQ(whole.exitStatus, 0);
+  struct Moment {
+    std::string answers;
+    std::string after;
+  };
+  const Moment moments[] = {
+      {"9.81\n10\n", "Enter Fetch Units"},
+      {kSiStorm, "Enter 1 to continue"},
+      {kSiStorm + "1\n", "Fortran Pause"},
+      {kSiStorm + "1\n\n/\n1.5\n", "LONG SHORE RATE FOR THIS STORM"},
+  };
+  for (const ConsoleEvent& event : kEvents) {
+    for (const Moment& moment : moments) {
+      SCOPED_TRACE(moment.after + " " + event.message);
+      const RunOutcome run = interrupt(moment.answers, moment.after, event);
+      expectEventEndedRun(run, event);
+      expectCompleteRecordPrefix(run.report, whole.report);
+      expectCompleteRecordPrefix(run.results, whole.results);
+      EXPECT_EQ(whole.console.compare(0, run.console.size(), run.console), 0);
+    }
+  }
+  const RunOutcome atContinue = interrupt(kSiStorm, "Enter 1 to continue", kEvents[0]);
+  EXPECT_EQ(atContinue.report, whole.report);
+  EXPECT_FALSE(atContinue.results);
+  const RunOutcome atLastPause =
+      interrupt(kSiStorm + "1\n\n/\n1.5\n", "LONG SHORE RATE FOR THIS STORM", kEvents[0]);
+  EXPECT_EQ(atLastPause.results, whole.results);
+}
+
+TEST(ConsoleEvents, DuringALongGrowthLoopNoRecordIsLostOrCut) {
+  // Zero duration: the growth loop runs 5469 passes.
+  const std::string answers = "9.81\n10\n4\n50\n2\n20\n0\n1\n1\n3\n30\n2\n";
+  const RunOutcome whole = runLittoral(answers);
+  for (const ConsoleEvent& event : kEvents) {
+    SCOPED_TRACE(event.message);
+    RunOptions options;
+    options.signalWhenReportHolds = "Non-dimensional fetch FF";
+    options.signal = event.signal;
+    const RunOutcome run = runLittoral(answers, options);
+    expectEventEndedRun(run, event);
+    expectCompleteRecordPrefix(run.report, whole.report);
+    ASSERT_TRUE(run.report);
+    const std::vector<std::string> records = splitRecords(*run.report);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.back().substr(0, 16), " Non-dimensional") << "not ended within the loop";
+    EXPECT_LT(run.report->size(), whole.report->size());
+    EXPECT_EQ(whole.console.compare(0, run.console.size(), run.console), 0);
+  }
+}
+
+TEST(FileFaults, ReportOnAFullDeviceIsAWriteFailure) {
+  RunOptions options;
+  options.prepare = [](const std::string& directory) {
+    std::filesystem::create_symlink("/dev/full", directory + "/Output.out");
+  };
+  const RunOutcome run = runLittoral(kWholeSiRun, options);
+  EXPECT_EQ(run.errors, "forrtl: severe (38): error during write, unit 41, file Output.out\n");
+  EXPECT_NE(run.exitStatus, 0);
+  EXPECT_EQ(run.console, "");
+}
+
+TEST(FileFaults, ResultsThatCannotBeCreatedIsAnOpenFailure) {
+  RunOptions options;
+  options.prepare = [](const std::string& directory) {
+    std::filesystem::create_directory(directory + "/RESULTS.out");
+  };
+  const RunOutcome run = runLittoral(kWholeSiRun, options);
+  const RunOutcome stopped = runLittoral(kSiStorm + "2\n");
+  EXPECT_EQ(run.errors, "forrtl: severe (30): open failure, unit 10, file RESULTS.out\n");
+  EXPECT_NE(run.exitStatus, 0);
+  EXPECT_EQ(run.report, stopped.report);
+  EXPECT_EQ(countRecords(run.console, "---LONG SHORE TRANSPORT RATE---"), 1);
+}
+
+TEST(AnswerFiles, WindowsLineEndingsGiveTheSameRun) {
+  const std::string unix = kSiStorm + "1\necho hello\n\n/\n1.5\n\n";
+  std::string windows;
+  for (const char c : unix) {
+    if (c == '\n') windows += '\r';
+    windows += c;
+  }
+  const RunOutcome fromUnix = runLittoral(unix);
+  const RunOutcome fromWindows = runLittoral(windows);
+  EXPECT_EQ(fromWindows.exitStatus, 0);
+  EXPECT_EQ(fromWindows.console, fromUnix.console);
+  EXPECT_EQ(fromWindows.report, fromUnix.report);
+  EXPECT_EQ(fromWindows.results, fromUnix.results);
+  EXPECT_NE(fromWindows.console.find("\nhello\n"), std::string::npos);
+}
+
+}  // namespace
