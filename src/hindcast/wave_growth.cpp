@@ -21,7 +21,7 @@ struct GrowthResult {
 
 StormTerms computeStormTerms(const CaseState& state) {
   StormTerms terms{};
-  const double ua = state.ua;
+  const double ua = double(state.ua);
   terms.Fd = toSingle(double(state.depth) * double(state.g) / ua / ua);
   terms.Ftd = toSingle(double(state.duration) * double(state.g) / ua);
   terms.heightDepthTerm = toSingle(realPower(double(terms.Fd), 0.75) * double(0.53f));
@@ -82,7 +82,7 @@ void computeWaveGrowth(CaseState& state, RunIo& io) {
   for (int pass = 1;; ++pass) {
     const float passFetch = state.fetch;
     state.fetch = toSingle(double(fetchStep) * double(state.fetch));
-    const double ua = state.ua;
+    const double ua = double(state.ua);
     const float FF = toSingle(double(state.fetch) * double(state.g) / ua / ua);
     reportPass(terms, FF, io);
     growth = applyGrowthLaws(terms, FF);

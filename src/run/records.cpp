@@ -42,7 +42,7 @@ void appendReal(std::string& out, float value) {
   if (value == 0) return appendRightJustified(out, "0.0000000E+00", kRealWidth);  // no sign
 
   // Both forms round the exact binary value to nearest, as printf does.
-  const double exact = value;
+  const double exact = double(value);
   const int exponent = roundedExponent(std::fabs(exact));
   char buffer[64];
   if (exponent >= -1 && exponent <= 6) {

@@ -7,7 +7,7 @@ void computeLocalWave(CaseState& state, RunIo& io) {
   // Snell's law in from deep water: sin(a) = sin(aor) c / co, arcsine as atan(s / sqrt(1 - s^2)).
   const float localSine =
       toSingle(double(state.localCelerity) / double(state.co) * double(state.so));
-  const double sine = localSine;
+  const double sine = double(localSine);
   const float localAngle = toSingle(checkedAtan(sine / checkedSqrt(1 - sine * sine)));
   state.localAngleDegrees = toSingle(double(localAngle) * 180 / double(state.pi));
   writeRecord(io.console, {"Local angle = ", state.localAngleDegrees});

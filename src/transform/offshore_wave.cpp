@@ -44,7 +44,7 @@ float refractToDeepWater(CaseState& state, RunIo& io) {
   state.so = toSingle(double(s1) * (double(state.co) / double(state.c1)));
   if (std::fabs(state.so) >= 1) state.so = 0.99f;
   writeRecord(io.console, {"s1,co,c1,so", s1, state.co, state.c1, state.so});
-  const double so = state.so;
+  const double so = double(state.so);
   state.aor = toSingle(checkedAtan(so / checkedSqrt(1 - so * so)));
   writeRecord(io.console, {"AOR =", state.aor});
   const float aorDegrees = toSingle(double(state.aor) * 180 / double(state.pi));

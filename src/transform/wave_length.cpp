@@ -29,7 +29,7 @@ LastPass iterateWaveLength(CaseState& state, float waveLength, bool localUse) {
     pass.lengthTerm = double(state.lo) * pass.tanhKd;
     if (localUse) {
       state.localLength = toSingle(pass.lengthTerm);
-      pass.lengthTerm = state.localLength;
+      pass.lengthTerm = double(state.localLength);
     }
     waveLength = toSingle((double(waveLength) + pass.lengthTerm) * 0.5);
     pass.twoKd = twoKd;
