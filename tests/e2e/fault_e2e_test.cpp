@@ -11,17 +11,6 @@ namespace {
 
 const std::string kWholeSiRun = kSiStorm + "1\n\n/\n1.5\n\n";
 
-struct ConsoleEvent {
-  int signal;
-  const char* message;
-};
-
-const ConsoleEvent kEvents[] = {
-    {SIGINT, "forrtl: error (200): program aborting due to control-C event\n"},
-    {SIGQUIT, "forrtl: error (200): program aborting due to control-BREAK event\n"},
-    {SIGHUP, "forrtl: error (200): program aborting due to window-CLOSE event\n"},
-};
-
 // The text is a prefix of the whole one that ends at the end of a record.
 void expectCompleteRecordPrefix(const std::optional<std::string>& partial,
                                 const std::optional<std::string>& whole) {

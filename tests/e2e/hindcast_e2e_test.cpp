@@ -241,18 +241,8 @@ TEST(HindcastRun, ReportThatCannotBeCreatedIsAnOpenFailure) {
   EXPECT_NE(run.exitStatus, 0);
 }
 
-struct ConsoleEvent {
-  int signal;
-  const char* message;
-};
-
 TEST(HindcastRun, ConsoleEventsAtAPromptEndTheRunAndLoseNoRecord) {
-  const ConsoleEvent events[] = {
-      {SIGINT, "forrtl: error (200): program aborting due to control-C event\n"},
-      {SIGQUIT, "forrtl: error (200): program aborting due to control-BREAK event\n"},
-      {SIGHUP, "forrtl: error (200): program aborting due to window-CLOSE event\n"},
-  };
-  for (const ConsoleEvent& event : events) {
+  for (const ConsoleEvent& event : kEvents) {
     RunOptions options;
     options.signalAfter = "Enter Fetch Units";
     options.signal = event.signal;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,3 +32,15 @@ RunOutcome runLittoral(const std::string& answers, const RunOptions& options = {
 
 // The console text of records written with CR LF endings, from lines given without them.
 std::string records(std::initializer_list<const char*> lines);
+
+// The console events and the message that each must end the run with.
+struct ConsoleEvent {
+  int signal;
+  const char* message;
+};
+
+inline const ConsoleEvent kEvents[] = {
+    {SIGINT, "forrtl: error (200): program aborting due to control-C event\n"},
+    {SIGQUIT, "forrtl: error (200): program aborting due to control-BREAK event\n"},
+    {SIGHUP, "forrtl: error (200): program aborting due to window-CLOSE event\n"},
+};
