@@ -1,12 +1,9 @@
 #include "records.hpp"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <ostream>
-
-#include <unistd.h>
 
 #include "held_console.hpp"
 #include "run_errors.hpp"
@@ -166,12 +163,7 @@ void writeText(Destination& destination, std::string_view text) {
     if (!stream) raiseWriteFailure(destination.unit, destination.fileName);
     return;
   }
-  while (!text.empty()) {
-    const ssize_t written = write(destination.fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) raiseWriteFailure(destination.unit, destination.fileName);
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
+  if (!writeAll(destination.fd, text)) raiseWriteFailure(destination.unit, destination.fileName);
 }
 
 void writeRecord(Destination& destination, std::initializer_list<Item> items) {
