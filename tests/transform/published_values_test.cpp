@@ -64,8 +64,8 @@ TEST(PublishedValues, LinearWaveLengthAndCelerity) {
 }
 
 // The Rayleigh distribution of wave heights, P(H > h) = exp(-(h / Hrms)^2), with the published
-// example of Hrms = 2.66 m (Coastal Engineering Manual, EM 1110-2-1100, Part II, Chapter 2,
-// short-term wave statistics): 0.029 for a 5 m wave, and exp(-1) = 0.368 at Hrms itself.
+// example of Hrms = 2.66 m (Coastal Engineering Manual, EM 1110-2-1100, Part II, Chapter 1,
+// irregular waves): 0.029 for a 5 m wave, and exp(-1) = 0.368 at Hrms itself.
 TEST(PublishedValues, RayleighExceedance) {
   expectWithinOneLastDigit(exceedance(5.0f, 2.66f), 0.029, 0.001);
   expectWithinOneLastDigit(exceedance(2.66f, 2.66f), 0.368, 0.001);
