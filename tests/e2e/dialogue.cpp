@@ -69,26 +69,37 @@ std::vector<Rec> transformReport(const char* lo, const char* co, const char* loc
           {"Local ", {"*", "*", "*", "*"}}};
 }
 
-std::vector<Rec> hindcastReport(const char* unitLine, const std::vector<Rec>& results) {
+// The report's hindcast records of a fetch-limited storm: the echoes, then the figures.
+struct HindcastFigures {
+  const char* unitLine;
+  std::vector<std::string> echoes;   // density, depth, fetch, speed, duration, Rt, RL
+  std::vector<std::string> figures;  // setup ft, setup m, ua, Fd, FF, Ftd, FHs, FTs, hs, ts
+};
+
+std::vector<Rec> hindcastReport(const HindcastFigures& h, const std::vector<Rec>& rest) {
+  const auto& e = h.echoes;
+  const auto& f = h.figures;
   return concat({{"REPORT"},
-                 {unitLine},
-                 {"Density=", {"*"}},
-                 {"Offshore Depth = ft or m ", {"*"}},
-                 {"Fetch = ft or m ", {"*"}},
-                 {"Speed = ft/sec or m/s ", {"*"}},
-                 {"Duration = hr ", {"5.000000"}},
-                 {"Rt stability factor = ", {"*"}},
-                 {"RL sea/land factor = ", {"1.000000"}},
-                 {"Setup in feet = ", {"*"}},
-                 {"Setup in m = ", {"*"}},
-                 {"Stress Ua = ", {"*"}},
-                 {"Non-dimensional depth Fd", {"*"}},
-                 {"Non-dimensional fetch FF", {"*"}},
-                 {"Non-dimensional duration Ftd", {"*"}},
+                 {h.unitLine},
+                 {"Density=", {e[0]}},
+                 {"Offshore Depth = ft or m ", {e[1]}},
+                 {"Fetch = ft or m ", {e[2]}},
+                 {"Speed = ft/sec or m/s ", {e[3]}},
+                 {"Duration = hr ", {e[4]}},
+                 {"Rt stability factor = ", {e[5]}},
+                 {"RL sea/land factor = ", {e[6]}},
+                 {"Setup in feet = ", {f[0]}},
+                 {"Setup in m = ", {f[1]}},
+                 {"Stress Ua = ", {f[2]}},
+                 {"Non-dimensional depth Fd", {f[3]}},
+                 {"Non-dimensional fetch FF", {f[4]}},
+                 {"Non-dimensional duration Ftd", {f[5]}},
                  {"Fetch Limited  "},
-                 {"Non-dimensional Wave Height FHs =", {"*"}},
-                 {"Non-dimensional Period FTs =", {"*"}}},
-                results);
+                 {"Non-dimensional Wave Height FHs =", {f[6]}},
+                 {"Non-dimensional Period FTs =", {f[7]}},
+                 {"Significant Wave height Hs (ft or m) = ", {f[8]}},
+                 {"Significant Wave Period Ts (s) = ", {f[9]}}},
+                rest);
 }
 
 }  // namespace
@@ -109,31 +120,37 @@ std::vector<Rec> siStormConsole() {
 }
 
 std::vector<Rec> siStormReport() {
-  return hindcastReport(
-      "SI Units", concat({{"Significant Wave height Hs (ft or m) = ", {"~2.1614"}},
-                          {"Significant Wave Period Ts (s) = ", {"~5.5962"}}},
-                         transformReport("~48.90", "~8.737", "3.000000", "30.00000", "2.340000",
-                                         kSiOffshoreRow)));
+  const HindcastFigures hindcast = {
+      "SI Units",
+      {"1000.000", "10.00000", "50000.00", "20.00000", "5.000000", "1.000000", "1.000000"},
+      {"~1.3614", "~0.41508", "~28.283", "~0.12264", "~613.18", "~6243.3", "~0.026507", "~1.9410",
+       "~2.1614", "~5.5962"}};
+  return hindcastReport(hindcast, transformReport("~48.90", "~8.737", "3.000000", "30.00000",
+                                                  "2.340000", kSiOffshoreRow));
 }
 
 // hs = 3.7720 ft and ts = 3.8210 s: lo = 74.82 ft, co = 19.58 ft/s; 0.78 x 8 ft = 6.24 ft.
 static const std::vector<std::string> kUsOffshoreRow = {"~2.6672", "~3.7720", "~4.790", "~6.299"};
 
 std::vector<Rec> usStormConsole() {
-  return concat(
-      concat(inputDialogue("US Units", "1.940000", {}), {{"Setup in feet = ", {"~0.50223"}},
-                                                         {"Setup in m = ", {"~0.15312"}},
-                                                         {"Ua = ", {"~74.560"}},
-                                                         {"Fd, FF, Ftd =", {"*", "*", "*"}},
-                                                         {"Fetch Limited  "},
-                                                         {"Hs and Ts ", {"~3.7720", "~3.8210"}}}),
-      transformConsole("~74.82", "~19.58", "20.00000", "6.240000", kUsOffshoreRow));
+  return concat(concat(inputDialogue("US Units", "1.940000", {}),
+                       {{"Setup in feet = ", {"~0.50223"}},
+                        {"Setup in m = ", {"~0.15312"}},
+                        {"Ua = ", {"~74.560"}},
+                        {"Fd, FF, Ftd =", {"~0.1158", "~305.8", "~7774"}},
+                        {"Fetch Limited  "},
+                        {"Hs and Ts ", {"~3.7720", "~3.8210"}}}),
+                transformConsole("~74.82", "~19.58", "20.00000", "6.240000", kUsOffshoreRow));
 }
 
+// Fd, FF and Ftd follow from ua = 74.560: 20 g / ua^2, 52800 g / ua^2 and 18000 g / ua; FHs
+// and FTs from hs and ts: g hs / ua^2 and g ts / ua.
 std::vector<Rec> usStormReport() {
-  return hindcastReport(
-      "US Units", concat({{"Significant Wave height Hs (ft or m) = ", {"~3.7720"}},
-                          {"Significant Wave Period Ts (s) = ", {"~3.8210"}}},
-                         transformReport("~74.82", "~19.58", "8.000000", "20.00000", "6.240000",
-                                         kUsOffshoreRow)));
+  const HindcastFigures hindcast = {
+      "US Units",
+      {"1.940000", "20.00000", "52800.00", "50.00000", "5.000000", "1.100000", "1.000000"},
+      {"~0.50223", "~0.15312", "~74.560", "~0.1158", "~305.8", "~7774", "~0.02185", "~1.650",
+       "~3.7720", "~3.8210"}};
+  return hindcastReport(hindcast, transformReport("~74.82", "~19.58", "8.000000", "20.00000",
+                                                  "6.240000", kUsOffshoreRow));
 }

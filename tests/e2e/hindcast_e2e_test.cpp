@@ -10,46 +10,12 @@
 namespace {
 
 // Answers: g, depth, fetch unit, fetch, speed unit, speed, duration, Rt, RL.
-const char* const kSiFiveHours = "9.81\n10\n4\n50\n2\n20\n5\n1\n1\n";
 const char* const kSiOneHour = "9.81\n10\n4\n50\n2\n20\n1\n1\n1\n";
 const char* const kUsFiveHours = "32.2\n20\n3\n10\n1\n50\n5\n1.1\n1\n";
 const char* const kUsOneHour = "32.2\n20\n3\n10\n1\n50\n1\n1.1\n1\n";
 
 const char* const kConversionError =
     "forrtl: severe (64): input conversion error, unit -4, file CONIN$\n";
-
-TEST(HindcastRun, SiFetchLimitedStorm) {
-  const RunOutcome run = runLittoral(kSiFiveHours);
-  expectLeadingRecords(run.console,
-                       concat(inputDialogue("SI Units", "1000.000", {"V mph = ", {"~44.739"}}),
-                              {{"Setup in feet = ", {"~1.3614"}},
-                               {"Setup in m = ", {"~0.41508"}},
-                               {"Ua = ", {"~28.283"}},
-                               {"Fd, FF, Ftd =", {"~0.12264", "~613.18", "~6243.3"}},
-                               {"Fetch Limited  "},
-                               {"Hs and Ts ", {"~2.1614", "~5.5962"}}}));
-  ASSERT_TRUE(run.report);
-  expectLeadingRecords(*run.report, {{"REPORT"},
-                                     {"SI Units"},
-                                     {"Density=", {"1000.000"}},
-                                     {"Offshore Depth = ft or m ", {"10.00000"}},
-                                     {"Fetch = ft or m ", {"50000.00"}},
-                                     {"Speed = ft/sec or m/s ", {"20.00000"}},
-                                     {"Duration = hr ", {"5.000000"}},
-                                     {"Rt stability factor = ", {"1.000000"}},
-                                     {"RL sea/land factor = ", {"1.000000"}},
-                                     {"Setup in feet = ", {"~1.3614"}},
-                                     {"Setup in m = ", {"~0.41508"}},
-                                     {"Stress Ua = ", {"~28.283"}},
-                                     {"Non-dimensional depth Fd", {"~0.12264"}},
-                                     {"Non-dimensional fetch FF", {"~613.18"}},
-                                     {"Non-dimensional duration Ftd", {"~6243.3"}},
-                                     {"Fetch Limited  "},
-                                     {"Non-dimensional Wave Height FHs =", {"~0.026507"}},
-                                     {"Non-dimensional Period FTs =", {"~1.9410"}},
-                                     {"Significant Wave height Hs (ft or m) = ", {"~2.1614"}},
-                                     {"Significant Wave Period Ts (s) = ", {"~5.5962"}}});
-}
 
 TEST(HindcastRun, SiDurationLimitedStormShortensTheFetch64Times) {
   const RunOutcome run = runLittoral(kSiOneHour);
@@ -235,7 +201,7 @@ TEST(HindcastRun, ReportThatCannotBeCreatedIsAnOpenFailure) {
   options.prepare = [](const std::string& directory) {
     std::filesystem::create_directory(directory + "/Output.out");
   };
-  const RunOutcome run = runLittoral(kSiFiveHours, options);
+  const RunOutcome run = runLittoral(kSiStorm, options);
   EXPECT_EQ(run.errors, "forrtl: severe (30): open failure, unit 41, file Output.out\n");
   EXPECT_EQ(run.console, "");
   EXPECT_NE(run.exitStatus, 0);
