@@ -3,7 +3,7 @@
 #include <cfenv>
 #include <cmath>
 
-#include "run_errors.hpp"
+#include "math_error.hpp"
 
 void setNumericEnvironment() {
   std::fesetround(FE_TONEAREST);

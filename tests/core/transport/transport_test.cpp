@@ -7,11 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include "math_error.hpp"
 #include "numerics.hpp"
 #include "record_match.hpp"
 #include "records.hpp"
-#include "run_errors.hpp"
 #include "scratch_directory.hpp"
+#include "stage_dialogues.hpp"
 #include "stage_io.hpp"
 
 namespace {
@@ -42,7 +43,7 @@ std::vector<Rec> exposureRecords(const std::vector<std::string>& exposures,
 TEST(ClassExposure, TenHourStorm) {
   StageIo stage;
   CaseState state = stormClasses(36000);
-  computeClassExposure(state, stage.io);
+  reportClassExposure(state, stage.io);
   expectRecords(stage.console.str(),
                 exposureRecords({"~0.046909", "~0.026546", "~0.010915", "~0.0041031"}, "36000.00",
                                 {"~0.41092", "~0.23254", "~0.095611", "~0.035943"}));
@@ -53,7 +54,7 @@ TEST(ClassExposure, EqualUpperBoundsGiveExactlyZeroExposure) {
   StageIo stage;
   CaseState state = stormClasses(36000);
   state.classHeight = {1, 2, 2.5f, 2.5f, 2.5f};
-  computeClassExposure(state, stage.io);
+  reportClassExposure(state, stage.io);
   EXPECT_GT(state.classExposure[0], 0.0f);
   EXPECT_GT(state.classExposure[1], 0.0f);
   EXPECT_EQ(state.classExposure[2], 0.0f);
@@ -63,7 +64,7 @@ TEST(ClassExposure, EqualUpperBoundsGiveExactlyZeroExposure) {
 TEST(ClassExposure, OneYearStormExposureIsTheShareInPercent) {
   StageIo stage;
   CaseState state = stormClasses(31536000);
-  computeClassExposure(state, stage.io);
+  reportClassExposure(state, stage.io);
   const double shares[] = {0.41092, 0.23254, 0.095611, 0.035943};
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_NEAR(state.classExposure[i], shares[i] * 100, 0.0005) << i;
@@ -75,7 +76,7 @@ TEST(ClassExposure, NaNRatioEndsTheRunBeforeTheClassRecords) {
   CaseState state = stormClasses(36000);
   state.hnso = 0;
   state.classHeight = {0, 0, 0, 0, 0};
-  EXPECT_THROW(computeClassExposure(state, stage.io), RunError);
+  EXPECT_THROW(reportClassExposure(state, stage.io), MathError);
   EXPECT_EQ(stage.console.str(), " ---LONG SHORE TRANSPORT RATE---\r\n");
 }
 
@@ -84,7 +85,7 @@ TEST(ClassExposure, NaNRatioEndsTheRunBeforeTheClassRecords) {
 CaseState transportExample(float aorRadians, float localAngleDegrees) {
   CaseState state = stormClasses(36000);
   StageIo exposure;
-  computeClassExposure(state, exposure.io);
+  reportClassExposure(state, exposure.io);
   state.g = 32.2f;
   state.usUnits = true;
   state.rho = 1.94f;
@@ -112,7 +113,7 @@ TEST(Transport, UsExampleRatesTotalAndSurfCurrent) {
   ScratchDirectory directory;
   StageIo stage(kTransportAnswers);
   CaseState state = transportExample(0.17453293f, 6);
-  computeTransport(state, stage.io);
+  reportTransport(state, stage.io);
   const std::string console = stage.console.str();
   const std::string pause = kPausePrompt;
   const std::size_t firstPause = console.find(pause);
@@ -146,7 +147,7 @@ TEST(Transport, SiUnitsDivideOnlyTheStormTotal) {
   CaseState state = transportExample(0.17453293f, 6);
   state.usUnits = false;
   state.siUnits = true;
-  computeTransport(state, stage.io);
+  reportTransport(state, stage.io);
   EXPECT_NE(stage.console.str().find("   52.55"), std::string::npos);  // class 1 as summed
   expectRecords(results(stage), {{"MAXIMUM SURF CURRENT ft/sec or m/s = ", {"~0.19984"}},
                                  {" LONG SHORE RATE FOR THIS STORM yd3 or m3 = ", {"~72.255"}}});
@@ -157,7 +158,7 @@ TEST(Transport, AngleZeroGivesNoTransportAndNoCurrent) {
   ScratchDirectory directory;
   StageIo stage(kTransportAnswers);
   CaseState state = transportExample(0, 0);
-  computeTransport(state, stage.io);
+  reportTransport(state, stage.io);
   // kpls reduces to 0.05 + 0.0014 sqrt(161) / 0.0492126.
   EXPECT_NE(stage.console.str().find(" Kpls, rho =  0.4109"), std::string::npos)
       << stage.console.str();
@@ -172,9 +173,9 @@ TEST(Transport, OppositeAnglesGiveOppositeSigns) {
   StageIo minus(kTransportAnswers);
   CaseState left = transportExample(0.17453293f, 6);
   CaseState right = transportExample(-0.17453293f, -6);
-  computeTransport(left, plus.io);
+  reportTransport(left, plus.io);
   const std::vector<std::string> leftRecords = splitRecords(results(plus));
-  computeTransport(right, minus.io);
+  reportTransport(right, minus.io);
   const std::vector<std::string> rightRecords = splitRecords(results(minus));
   ASSERT_EQ(leftRecords.size(), 2u);
   ASSERT_EQ(rightRecords.size(), 2u);
@@ -197,7 +198,7 @@ TEST(Transport, NoUnitSystemKeepsCentimetresAndTheUndividedTotal) {
   StageIo stage(kTransportAnswers);
   CaseState state = transportExample(0.17453293f, 6);
   state.usUnits = false;
-  computeTransport(state, stage.io);
+  reportTransport(state, stage.io);
   EXPECT_EQ(state.settlingVelocity, 1.5f);
   EXPECT_NE(results(stage).find(" LONG SHORE RATE FOR THIS STORM yd3 or m3 =    321.4"),
             std::string::npos);
@@ -207,7 +208,7 @@ TEST(Transport, ZeroSettlingVelocityMakesKplsInfinite) {
   ScratchDirectory directory;
   StageIo stage("\n/\n0\n\n");
   CaseState state = transportExample(0.17453293f, 6);
-  computeTransport(state, stage.io);
+  reportTransport(state, stage.io);
   EXPECT_NE(stage.console.str().find(" Kpls, rho =       Infinity"), std::string::npos);
 }
 

@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "math_error.hpp"
 #include "numerics.hpp"
 #include "records.hpp"
-#include "run_errors.hpp"
+#include "stage_dialogues.hpp"
 #include "stage_io.hpp"
 
 namespace {
@@ -34,9 +35,9 @@ CaseState hindcastWave(float g, float ts, float offshoreDepth, float hs) {
 // local depth and angle prompts.
 void transformWave(CaseState& state, StageIo& stage) {
   computeOffshoreWaveLength(state);
-  refractOffshoreWave(state, stage.io);
+  reportOffshoreWave(state, stage.io);
   computeLocalWaveLength(state);
-  computeLocalWave(state, stage.io);
+  reportLocalWave(state, stage.io);
 }
 
 TEST(WaveLength, SiOffshoreAndLocalDepths) {
@@ -79,7 +80,7 @@ TEST(WaveLength, ZeroDepthEndsAtTheShoalingSquareRoot) {
   try {
     computeOffshoreWaveLength(state);
     FAIL() << "no math error";
-  } catch (const RunError& error) {
+  } catch (const MathError& error) {
     EXPECT_EQ(error.message, "math error 6201: sqrt: DOMAIN error");
   }
 }
@@ -88,7 +89,7 @@ TEST(OffshoreWave, SiRefractionToDeepWater) {
   StageIo stage("3\n30\n");
   CaseState state = hindcastWave(9.81f, 8, 10, 2);
   computeOffshoreWaveLength(state);
-  refractOffshoreWave(state, stage.io);
+  reportOffshoreWave(state, stage.io);
   EXPECT_EQ(state.hs, 2.0f);
   EXPECT_EQ(shown(state.so), "0.7046979");
   EXPECT_EQ(shown(state.aor), "0.7819973");
@@ -107,7 +108,7 @@ TEST(OffshoreWave, UsRefractionToDeepWater) {
   StageIo stage("8\n20\n");
   CaseState state = hindcastWave(32.2f, 10, 30, 6);
   computeOffshoreWaveLength(state);
-  refractOffshoreWave(state, stage.io);
+  reportOffshoreWave(state, stage.io);
   EXPECT_EQ(shown(state.co), "51.24789");
   EXPECT_EQ(shown(state.c1), "29.16739");
   EXPECT_EQ(shown(state.so), "0.6009387");
@@ -121,7 +122,7 @@ TEST(OffshoreWave, ShallowOffshoreDepthCapsHsAndClampsTheSine) {
   StageIo stage("3\n30\n");
   CaseState state = hindcastWave(9.81f, 8, 1, 2);
   computeOffshoreWaveLength(state);
-  refractOffshoreWave(state, stage.io);
+  reportOffshoreWave(state, stage.io);
   EXPECT_EQ(shown(state.hs), "0.7800000");
   EXPECT_EQ(state.offshoreBreakLimit, state.hs);
   EXPECT_EQ(state.so, 0.99f);
@@ -149,7 +150,7 @@ TEST(OffshoreWave, AnglesZeroAndNegative) {
     StageIo stage(c.answers);
     CaseState state = hindcastWave(9.81f, 8, 10, 2);
     computeOffshoreWaveLength(state);
-    refractOffshoreWave(state, stage.io);
+    reportOffshoreWave(state, stage.io);
     EXPECT_EQ(shown(state.so), c.so) << c.answers;
     EXPECT_EQ(shown(toSingle(double(state.aor) * 180 / double(state.pi))), c.aorDegrees);
     EXPECT_EQ(shown(state.kr), c.kr) << c.answers;
@@ -160,7 +161,7 @@ TEST(OffshoreWave, AngleOfNinetyDegreesEndsAfterTheDeepWaterAngle) {
   StageIo stage("3\n90\n");
   CaseState state = hindcastWave(9.81f, 8, 10, 2);
   computeOffshoreWaveLength(state);
-  EXPECT_THROW(refractOffshoreWave(state, stage.io), RunError);
+  EXPECT_THROW(reportOffshoreWave(state, stage.io), MathError);
   const std::string report = stage.report.str();
   EXPECT_NE(report.find(" EFFECTIVE DEEP WATER WAVE ANGLE =  "), std::string::npos);
   EXPECT_EQ(report.find("DEEP WATER WAVE HEIGHT"), std::string::npos);
@@ -219,7 +220,7 @@ struct StatisticsRun {
 
 StatisticsRun runStatistics(CaseState& state, const std::string& answer) {
   StageIo stage(answer);
-  const bool goOn = computeHeightStatistics(state, stage.io);
+  const bool goOn = reportHeightStatistics(state, stage.io);
   return {goOn, stage.console.str(), stage.report.str()};
 }
 
@@ -310,9 +311,9 @@ TEST(HeightStatistics, ShallowOffshoreDepthLimitsBothRows) {
   StageIo stage("2.5\n0\n");
   CaseState state = hindcastWave(9.81f, 8, 3, 3);
   computeOffshoreWaveLength(state);
-  refractOffshoreWave(state, stage.io);
+  reportOffshoreWave(state, stage.io);
   computeLocalWaveLength(state);
-  computeLocalWave(state, stage.io);
+  reportLocalWave(state, stage.io);
   EXPECT_EQ(shown(state.localHeight), "2.429627");
   EXPECT_EQ(shown(state.ks), "1.125266");
   EXPECT_EQ(state.kr, 1.0f);

@@ -7,8 +7,8 @@ inline constexpr int kExitNormal = 0;
 inline constexpr int kExitRunTimeError = 1;  // a "forrtl: severe" input or file error
 inline constexpr int kExitMathError = 2;     // a math function's DOMAIN, OVERFLOW, ... error
 
-// The one error that ends a run early: the message line for the error stream and the exit
-// status. Stages throw it; runCase alone catches it.
+// An input or file error that ends a run early: the message line for the error stream and the
+// exit status. The dialogue throws it; runCase alone catches it, and a MathError too.
 struct RunError {
   std::string message;
   int exitStatus = kExitRunTimeError;
@@ -22,10 +22,6 @@ struct RunError {
 // Severe file errors naming the unit and the file.
 [[noreturn]] void raiseOpenFailure(int unit, const std::string& fileName);
 [[noreturn]] void raiseWriteFailure(int unit, const std::string& fileName);
-
-// A math function's error, e.g. "math error 6201: sqrt: DOMAIN error".
-enum class MathErrorKind { domain = 1, singularity, overflow, underflow, totalLoss, partialLoss };
-[[noreturn]] void raiseMathError(const char* function, MathErrorKind kind);
 
 // Makes the interrupt (SIGINT), break (SIGQUIT) and close (SIGHUP) events end the process with
 // message 200 and the exit status 128 + the signal number. Records are flushed as they are

@@ -1,4 +1,4 @@
-#include "hindcast.hpp"
+#include "stage_dialogues.hpp"
 
 #include <cmath>
 
@@ -64,7 +64,7 @@ CaseState usSetupCase() {
 TEST(WindSetup, UsStormSetupAndAdjustedSpeed) {
   StageIo stage;
   CaseState state = usSetupCase();
-  computeWindSetup(state, stage.io);
+  reportWindSetup(state, stage.io);
   expectNear(state.ua, 74.560, 0.0005);
   EXPECT_EQ(state.duration, 18000.0f);
   const std::string report = stage.report.str();
@@ -79,7 +79,7 @@ TEST(WindSetup, NoUnitSystemGivesZeroSetupAndZeroSpeed) {
   state.depthFeet = 10;
   state.windSpeed = 20;
   state.rt = state.rl = 1;
-  computeWindSetup(state, stage.io);
+  reportWindSetup(state, stage.io);
   EXPECT_EQ(state.ua, 0.0f);
   EXPECT_EQ(stage.console.str(),
             " Setup in feet =   0.0000000E+00\r\n Setup in m =   0.0000000E+00\r\n"
@@ -90,13 +90,13 @@ TEST(WindSetup, ZeroDepthMakesTheSetupInfiniteOrNaN) {
   StageIo stage;
   CaseState state = usSetupCase();
   state.depthFeet = 0;
-  computeWindSetup(state, stage.io);
+  reportWindSetup(state, stage.io);
   EXPECT_EQ(stage.report.str().rfind(
                 " Setup in feet =        Infinity\r\n Setup in m =        Infinity\r\n", 0),
             0u);
   StageIo still;
   CaseState calm;
-  computeWindSetup(calm, still.io);
+  reportWindSetup(calm, still.io);
   EXPECT_EQ(still.report.str().rfind(" Setup in feet =             NaN\r\n", 0), 0u);
 }
 
@@ -104,14 +104,14 @@ TEST(WindSetup, NegativeWindGivesNaNWithoutAnError) {
   StageIo stage;
   CaseState state = usSetupCase();
   state.windSpeed = -50;
-  computeWindSetup(state, stage.io);
+  reportWindSetup(state, stage.io);
   EXPECT_TRUE(std::isnan(state.ua));
   StageIo si;
   CaseState siState;
   siState.siUnits = true;
   siState.windSpeed = -20;
   siState.rt = siState.rl = 1;
-  computeWindSetup(siState, si.io);
+  reportWindSetup(siState, si.io);
   EXPECT_TRUE(std::isnan(siState.ua));
 }
 
@@ -129,7 +129,7 @@ CaseState siGrowthCase(float fetch, float durationSeconds) {
 TEST(WaveGrowth, ZeroFetchGivesZeroWavesInOneFetchLimitedPass) {
   StageIo stage;
   CaseState state = siGrowthCase(0, 18000);
-  computeWaveGrowth(state, stage.io);
+  reportWaveGrowth(state, stage.io);
   EXPECT_EQ(state.hs, 0.0f);
   EXPECT_EQ(state.ts, 0.0f);
   EXPECT_NE(stage.report.str().find(" Non-dimensional fetch FF  0.0000000E+00\r\n"),
@@ -140,7 +140,7 @@ TEST(WaveGrowth, ZeroFetchGivesZeroWavesInOneFetchLimitedPass) {
 TEST(WaveGrowth, NegativeDurationEndsAfterOnePassAsFetchLimited) {
   StageIo stage;
   CaseState state = siGrowthCase(50000, -3600);
-  computeWaveGrowth(state, stage.io);
+  reportWaveGrowth(state, stage.io);
   expectNear(state.hs, 2.1614, 0.00005);
   expectNear(state.ts, 5.5962, 0.00005);
   EXPECT_EQ(state.fetch, 50000.0f);
@@ -150,7 +150,7 @@ TEST(WaveGrowth, NegativeDurationEndsAfterOnePassAsFetchLimited) {
 TEST(WaveGrowth, ShortStormShortensTheFetchByTwoPercentAPassInSingles) {
   StageIo stage;
   CaseState state = siGrowthCase(50000, 3600);
-  computeWaveGrowth(state, stage.io);
+  reportWaveGrowth(state, stage.io);
   float expected = 50000;
   for (int pass = 2; pass <= 64; ++pass)
     expected = static_cast<float>(double(0.98f) * double(expected));

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "math_error.hpp"
 #include "records.hpp"
-#include "run_errors.hpp"
 
 namespace {
 
@@ -26,8 +26,7 @@ std::string sevenDigits(double value) {
 std::string mathErrorOf(const std::function<void()>& call) {
   try {
     call();
-  } catch (const RunError& error) {
-    EXPECT_EQ(error.exitStatus, kExitMathError);
+  } catch (const MathError& error) {
     return error.message;
   }
   return "";

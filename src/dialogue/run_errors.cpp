@@ -55,15 +55,6 @@ void raiseWriteFailure(int unit, const std::string& fileName) {
   raiseSevere(38, "error during write" + onFile(unit, fileName));
 }
 
-void raiseMathError(const char* function, MathErrorKind kind) {
-  static const char* const kindNames[] = {"DOMAIN",    "SING",  "OVERFLOW",
-                                          "UNDERFLOW", "TLOSS", "PLOSS"};
-  const int index = static_cast<int>(kind);
-  throw RunError{"math error " + std::to_string(6200 + index) + ": " + function + ": " +
-                     kindNames[index - 1] + " error",
-                 kExitMathError};
-}
-
 void installConsoleEventHandlers() {
   struct sigaction action {};
   action.sa_handler = endOnConsoleEvent;

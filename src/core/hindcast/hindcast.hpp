@@ -1,0 +1,74 @@
+#pragma once
+
+#include "case_state.hpp"
+#include "storm.hpp"
+
+// The wind-wave hindcast: unit conversion of the site and wind inputs, the wind setup, the
+// adjusted wind speed and the shallow-water growth of the significant wave.
+
+// The unit system that gravity chooses (above 30 US, below 30 SI, neither at 30) and the
+// water density of that system: 1.94 slug/ft3 or 1000 kg/m3.
+void chooseUnitSystem(CaseState& state);
+
+// The factor of the menu answer unitChoice from the fetch or speed unit to the run's length
+// unit; an answer outside 1 to 5, or no unit system, leaves the factor as it was.
+void chooseFetchUnit(CaseState& state);
+void chooseSpeedUnit(CaseState& state);
+
+// The fetch and the wind speed as typed, times their unit factors.
+void convertFetch(CaseState& state);
+void convertWindSpeed(CaseState& state);
+
+// The wind speed in mph with 0.3048 m to the foot, shown to a run that is not in US units.
+float windSpeedMph(const CaseState& state);
+
+// The setup formula's inputs: the wind in mph, the fetch in miles and the depth in feet.
+void convertForSetup(CaseState& state);
+
+struct WindSetup {
+  float feet;
+  float meters;
+};
+
+// Wind setup (rt rl V)^2 F / (1400 d), with V in mph, F in miles and d in feet.
+WindSetup computeWindSetup(const CaseState& state);
+
+// The duration as typed in hours, turned into seconds.
+void convertDurationToSeconds(CaseState& state);
+
+// Wind-stress adjusted speed ua: 0.589 U^1.23 with U in mph, or 0.71 U^1.23 with U in m/s.
+void adjustWindSpeed(CaseState& state);
+
+// The terms of the growth laws that depend on depth and duration only.
+struct StormTerms {
+  float Fd;               // non-dimensional depth g d / ua^2
+  float Ftd;              // non-dimensional duration g t / ua
+  float heightDepthTerm;  // 0.53 Fd^0.75
+  float periodDepthTerm;  // 0.833 Fd^0.375
+  float durationPeriod;   // the period the duration allows: Ftd = 537 (g T / ua)^(7/3)
+};
+
+// The growth loop between its passes. Each pass shortens the fetch by 2 % (the first keeps it)
+// while the storm is too short for the waves that the fetch allows.
+struct WaveGrowth {
+  StormTerms terms;
+  float initialFetch;
+  float fetchStep = 1.0f;
+  float passFetch = 0;  // the fetch before the latest pass shortened it
+  std::int32_t passes = 0;
+  float FF = 0;  // non-dimensional fetch g F / ua^2 of the latest pass
+  float FHs = 0;
+  float FTs = 0;
+};
+
+WaveGrowth startWaveGrowth(const CaseState& state);
+
+// The first half of a pass: the pass's fetch and FF.
+void beginGrowthPass(CaseState& state, WaveGrowth& growth);
+
+// The second half: FHs, FTs, hs and ts by the growth laws. Returns true when another pass is
+// needed.
+bool endGrowthPass(CaseState& state, WaveGrowth& growth);
+
+// Whether the passes shortened the fetch (duration limited) or kept it (fetch limited).
+GrowthLimit growthLimit(const CaseState& state, const WaveGrowth& growth);

@@ -1,0 +1,40 @@
+#include <cmath>
+
+#include "numerics.hpp"
+#include "transform.hpp"
+
+OffshoreWave capOffshoreWave(CaseState& state) {
+  limitTo(state.hs, state.breakLimitHeight);
+  state.offshoreBreakLimit = state.breakLimitHeight;
+  OffshoreWave wave{};
+  wave.deepHeightUnrefracted = toSingle(double(state.hs) / double(state.ks));
+  state.c1 = toSingle(double(state.l1) / double(state.ts));
+  wave.surfDepth = toSingle(double(wave.deepHeightUnrefracted) / double(0.78f));
+  return wave;
+}
+
+void setLocalDepth(CaseState& state) {
+  state.twoPiDepth = toSingle(double(state.depth) * double(state.twoPi));
+}
+
+OffshoreAngle refractOffshoreAngle(CaseState& state) {
+  state.alpha = toSingle(double(state.pi) * double(state.alpha) / 180);
+  OffshoreAngle angle{};
+  angle.s1 = toSingle(checkedSin(double(state.alpha)));
+  angle.cosAlpha = toSingle(checkedCos(double(state.alpha)));
+  state.so = toSingle(double(angle.s1) * (double(state.co) / double(state.c1)));
+  if (std::fabs(state.so) >= 1) state.so = 0.99f;
+  return angle;
+}
+
+float computeDeepAngle(CaseState& state) {
+  const double so = double(state.so);
+  state.aor = toSingle(checkedAtan(so / checkedSqrt(1 - so * so)));
+  return toSingle(double(state.aor) * 180 / double(state.pi));
+}
+
+void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const OffshoreWave& wave) {
+  state.cosAor = toSingle(checkedCos(double(state.aor)));
+  state.kr = toSingle(checkedSqrt(double(state.cosAor) / double(angle.cosAlpha)));
+  state.deepHeight = toSingle(double(wave.deepHeightUnrefracted) / double(state.kr));
+}

@@ -1,0 +1,67 @@
+#include "numerics.hpp"
+#include "transport.hpp"
+
+float computeSiRateFactor() {
+  const float densityTerm = toSingle(double(515.4639f) * realPower(double(0.30465838f), 1.5));
+  return toSingle(realPower(double(0.30487806f), 2.5) * double(densityTerm));
+}
+
+void convertSettlingVelocity(CaseState& state) {
+  if (state.usUnits) {
+    state.settlingVelocity = toSingle(double(state.settlingVelocity) / double(30.48f));
+  }
+  if (state.siUnits) state.settlingVelocity = toSingle(double(state.settlingVelocity) / 100);
+}
+
+float doubleLocalAngle(const CaseState& state) {
+  return toSingle(2 * double(state.localAngleDegrees));
+}
+
+float computeKpls(const CaseState& state, float twoLocalAngle) {
+  const double sine = checkedSin(0.5 * double(twoLocalAngle) * double(state.pi) / 180);
+  const float first = toSingle(double(0.05f) + double(2.6f) * (sine * sine));
+  return toSingle(double(0.0014f) * checkedSqrt(double(state.depth) * double(state.g) * 0.5) /
+                      double(state.settlingVelocity) +
+                  double(first));
+}
+
+FluxTerms computeFluxTerms(const CaseState& state, float twoLocalAngle) {
+  FluxTerms terms{};
+  const float densityTerm = toSingle(double(0.052f) * double(state.rho));
+  terms.fluxFactor = toSingle(realPower(double(state.g), 1.5) * double(densityTerm));
+  terms.cosAorRoot = toSingle(realPower(double(state.cosAor), 0.25));
+  terms.sinTwoAor = toSingle(checkedSin(2 * double(state.aor)));
+  terms.sinTwoLocal = toSingle(checkedSin(double(state.pi) * double(twoLocalAngle) / 180));
+  terms.slopeTerm = toSingle(double(state.beachSlope) * double(20.7f));
+  return terms;
+}
+
+ClassTransport computeClassTransport(const CaseState& state, const FluxTerms& terms, std::int32_t i,
+                                     StormTransport& storm) {
+  const auto lower = static_cast<std::size_t>(i - 1);
+  ClassTransport result{};
+  result.height =
+      toSingle(checkedSqrt(double(state.classHeight[lower]) * double(state.classHeight[i])));
+  result.flux = toSingle(realPower(double(result.height), 2.5) * double(terms.fluxFactor) *
+                         double(terms.cosAorRoot) * double(terms.sinTwoAor));
+  // Longshore current 20.7 m sqrt(g H) sin(2 a) of the class.
+  const double classCurrent = checkedSqrt(double(result.height) * double(state.g)) *
+                              double(terms.slopeTerm) * double(terms.sinTwoLocal);
+  storm.currentSum = toSingle(classCurrent + double(storm.currentSum));
+  result.rate = toSingle(double(result.flux) * 7500 * double(state.classExposure[lower]) / 100);
+  storm.rate = toSingle(double(storm.rate) + double(result.rate));
+  return result;
+}
+
+float computeSurfCurrent(const StormTransport& storm) {
+  return toSingle(0.25 * double(storm.currentSum));
+}
+
+float computeStormTotal(const CaseState& state, const StormTransport& storm, float siRateFactor) {
+  if (state.siUnits) return toSingle(double(storm.rate) / double(siRateFactor));
+  return storm.rate;
+}
+
+float convertToCubicMetres(float cubicYards) {
+  return toSingle(double(cubicYards) * 0.764554857984);
+}
