@@ -113,7 +113,6 @@ struct StormValues {
   UnitSystem units = UnitSystem::none;
   std::int32_t passes = 0;  // growth passes run
   GrowthLimit limitedBy = GrowthLimit::none;
-  bool limitKnown = false;  // the growth loop ended
   std::array<float, kStormValueCount> values{};
   std::bitset<kStormValueCount> present;
   std::string error;  // the math error's message, empty when the storm ran to its end
