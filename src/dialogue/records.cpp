@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "decimal_rounding.hpp"
 #include "held_console.hpp"
 #include "run_errors.hpp"
 
@@ -31,6 +32,51 @@ int roundedExponent(double magnitude) {
   return exponent;
 }
 
+// The text of the digits with a point after the first pointAfter of them (none after all).
+std::string_view placePoint(char* buffer, bool negative, std::uint64_t digits, int count,
+                            int pointAfter) {
+  char* at = buffer;
+  if (negative) *at++ = '-';
+  if (pointAfter == 0) *at++ = '0';
+  char text[24];
+  for (int i = count - 1; i >= 0; --i) {
+    text[i] = char('0' + digits % 10);
+    digits /= 10;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (i == pointAfter) *at++ = '.';
+    *at++ = text[i];
+  }
+  if (pointAfter == count) *at++ = '.';
+  return std::string_view(buffer, std::size_t(at - buffer));
+}
+
+// The fast path of a finite, non-zero value: exact integer rounding of the digits. False for a
+// magnitude outside its range.
+bool appendRoundedReal(std::string& out, float value) {
+  const float magnitude = std::fabs(value);
+  const std::optional<RoundedDecimal> seven = roundToDigits(magnitude, 7);
+  if (!seven) return false;
+  char buffer[32];
+  if (seven->exponent >= -1 && seven->exponent <= 6) {
+    appendRightJustified(out, placePoint(buffer, value < 0, seven->digits, 7, seven->exponent + 1),
+                         kRealWidth - 4);
+    out += "    ";
+    return true;
+  }
+  const std::optional<RoundedDecimal> eight = roundToDigits(magnitude, 8);
+  std::string_view mantissa = placePoint(buffer, value < 0, eight->digits, 8, 1);
+  char field[32];
+  char* at = std::copy(mantissa.begin(), mantissa.end(), field);
+  *at++ = 'E';
+  *at++ = eight->exponent < 0 ? '-' : '+';
+  const int exponentSize = std::abs(eight->exponent);
+  *at++ = char('0' + exponentSize / 10);
+  *at++ = char('0' + exponentSize % 10);
+  appendRightJustified(out, std::string_view(field, std::size_t(at - field)), kRealWidth);
+  return true;
+}
+
 void appendReal(std::string& out, float value) {
   if (std::isnan(value)) return appendRightJustified(out, "NaN", kRealWidth);
   if (std::isinf(value)) {
@@ -38,6 +84,7 @@ void appendReal(std::string& out, float value) {
   }
   if (value == 0) return appendRightJustified(out, "0.0000000E+00", kRealWidth);  // no sign
 
+  if (appendRoundedReal(out, value)) return;
   // Both forms round the exact binary value to nearest, as printf does.
   const double exact = double(value);
   const int exponent = roundedExponent(std::fabs(exact));

@@ -3,6 +3,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -67,6 +70,41 @@ TEST(FormatReal, SpecialValues) {
   EXPECT_EQ(formatReal(std::numeric_limits<float>::quiet_NaN()), "            NaN");
   EXPECT_EQ(formatReal(0.0f), "  0.0000000E+00");
   EXPECT_EQ(formatReal(-0.0f), "  0.0000000E+00");
+}
+
+TEST(FormatReal, ExactTiesRoundToEven) {
+  EXPECT_EQ(formatReal(1234567.5f), "   1234568.    ");
+  EXPECT_EQ(formatReal(1234568.5f), "   1234568.    ");
+  EXPECT_EQ(formatReal(-1234567.5f), "  -1234568.    ");
+}
+
+// The layout rule worked by printf on the exact value, as the reference for a sweep over the
+// whole single range.
+std::string printfField(float value) {
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%.6e", double(std::fabs(value)));
+  const int exponent = std::atoi(std::strchr(digits, 'e') + 1);
+  char text[64];
+  if (exponent >= -1 && exponent <= 6) {
+    std::snprintf(text, sizeof text, "%#11.*f    ", 6 - exponent, double(value));
+  } else {
+    std::snprintf(text, sizeof text, "%15.7E", double(value));
+  }
+  return text;
+}
+
+TEST(FormatReal, AgreesWithPrintfAcrossTheSingleRange) {
+  int differences = 0;
+  for (std::uint64_t bits = 1; bits < 0x7f800000u; bits += 19997) {
+    for (const float value : {fromBits(std::uint32_t(bits)), -fromBits(std::uint32_t(bits))}) {
+      const std::string expected = printfField(value);
+      if (formatReal(value) != expected && ++differences < 5) {
+        ADD_FAILURE() << std::hexfloat << value << ": " << formatReal(value) << " against "
+                      << expected;
+      }
+    }
+  }
+  EXPECT_EQ(differences, 0);
 }
 
 TEST(FormatInteger, RightJustifiedInTwelve) {

@@ -56,7 +56,9 @@ struct WaveGrowth {
   float fetchStep = 1.0f;
   float passFetch = 0;  // the fetch before the latest pass shortened it
   std::int32_t passes = 0;
-  float FF = 0;  // non-dimensional fetch g F / ua^2 of the latest pass
+  float FF = 0;               // non-dimensional fetch g F / ua^2 of the latest pass
+  float heightDepthTanh = 0;  // tanh(0.53 Fd^0.75)
+  float periodDepthTanh = 0;  // tanh(0.833 Fd^0.375)
   float FHs = 0;
   float FTs = 0;
 };

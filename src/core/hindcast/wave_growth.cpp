@@ -41,10 +41,13 @@ bool endGrowthPass(CaseState& state, WaveGrowth& growth) {
   const float heightFetchTerm = toSingle(checkedSqrt(double(FF)) * double(0.00565f));
   const float periodFetchTerm =
       toSingle(realPower(double(FF), double(0.33333334f)) * double(0.0379f));
-  const float a = toSingle(tanhExp(terms.heightDepthTerm));
+  // The depth terms' tanh are the same in every pass: the first pass works them out.
+  if (growth.passes == 1) growth.heightDepthTanh = toSingle(tanhExp(terms.heightDepthTerm));
+  const float a = growth.heightDepthTanh;
   const float q = toSingle(double(heightFetchTerm) / double(a));
   growth.FHs = toSingle(double(a) * double(0.283f) * tanhExp(q));
-  const float b = toSingle(tanhExp(terms.periodDepthTerm));
+  if (growth.passes == 1) growth.periodDepthTanh = toSingle(tanhExp(terms.periodDepthTerm));
+  const float b = growth.periodDepthTanh;
   const float r = toSingle(double(periodFetchTerm) / double(b));
   growth.FTs = toSingle(double(b) * double(7.54f) * tanhExp(r));
 

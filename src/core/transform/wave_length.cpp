@@ -1,3 +1,6 @@
+#include <bit>
+#include <cstdint>
+
 #include "numerics.hpp"
 #include "transform.hpp"
 
@@ -15,10 +18,13 @@ struct LastPass {
 
 // Solves L = lo tanh(2 pi d / L) by 30 averaging passes from the start length, keeping the
 // breaking limit min(0.78 d, 0.14 lo tanh(kd)) of every pass. The local use also stores the
-// length term as localLength and the group ratio n = (1 + 2kd / sinh 2kd) / 2.
+// length term as localLength and the group ratio n = (1 + 2kd / sinh 2kd) / 2. A pass depends
+// on nothing but its start length, so once a pass ends where it started every later pass
+// repeats it exactly, and the passes stop there with the values of all 30.
 LastPass iterateWaveLength(CaseState& state, float waveLength, bool localUse) {
   LastPass pass;
   for (int passNumber = 1; passNumber <= kPasses; ++passNumber) {
+    const float startLength = waveLength;
     float kd = toSingle(double(state.twoPiDepth) / double(waveLength));
     limitTo(kd, state.twoPi);
     float twoKd = toSingle(double(state.twoPiDepth) * 2 / double(waveLength));
@@ -38,6 +44,9 @@ LastPass iterateWaveLength(CaseState& state, float waveLength, bool localUse) {
     const double depthLimit = double(state.depth) * double(0.78f);
     const double steepnessLimit = double(state.steepLimitLength) * pass.tanhKd;
     state.breakLimitHeight = toSingle(depthLimit < steepnessLimit ? depthLimit : steepnessLimit);
+    if (std::bit_cast<std::uint32_t>(waveLength) == std::bit_cast<std::uint32_t>(startLength)) {
+      break;
+    }
   }
   return pass;
 }
