@@ -1,0 +1,408 @@
+// The page: the form of one storm with its values, charts and console records, and the storm
+// table with its progress, preview, row errors, charts and download. Every number shown comes
+// from the calculator (littoral-api.js); this file only places it.
+(function () {
+  'use strict';
+
+  const $ = (id) => document.getElementById(id);
+
+  const ANSWERS = ['gravity', 'depth', 'fetch_unit', 'fetch', 'speed_unit', 'wind_speed', 'duration_h',
+    'rt', 'rl', 'local_depth', 'angle_deg', 'beach_slope', 'settling_velocity'];
+
+  // The two sample storms of the user's guide.
+  const SAMPLES = {
+    si: { gravity: '9.81', depth: '10', fetch_unit: '4', fetch: '50', speed_unit: '2', wind_speed: '20', duration_h: '5',
+      rt: '1', rl: '1', local_depth: '3', angle_deg: '30', beach_slope: '', settling_velocity: '1.5' },
+    us: { gravity: '32.2', depth: '20', fetch_unit: '3', fetch: '10', speed_unit: '1', wind_speed: '50', duration_h: '5',
+      rt: '1.1', rl: '1', local_depth: '8', angle_deg: '20', beach_slope: '', settling_velocity: '1.5' },
+  };
+
+  // Units of the values: [US, SI]; a plain string is the same in both.
+  const LENGTH = ['ft', 'm'];
+  const SPEED = ['ft/s', 'm/s'];
+  const NONE = '–';
+
+  const HINDCAST = [
+    ['density', 'Water density', ['slug/ft³', 'kg/m³']],
+    ['setup_ft', 'Wind setup', 'ft'],
+    ['setup_m', 'Wind setup', 'm'],
+    ['ua', 'Adjusted wind speed U<sub>A</sub>', SPEED],
+    ['fd', 'Fd, depth (last growth pass)', NONE],
+    ['ff', 'FF, fetch (last growth pass)', NONE],
+    ['ftd', 'Ftd, duration (last growth pass)', NONE],
+    ['effective_fetch', 'Effective fetch', LENGTH],
+    ['fhs', 'g H<sub>s</sub> / U<sub>A</sub>²', NONE],
+    ['fts', 'g T<sub>s</sub> / U<sub>A</sub>', NONE],
+    ['hs', 'Significant height H<sub>s</sub>', LENGTH],
+    ['ts', 'Significant period T<sub>s</sub>', 's'],
+  ];
+  const TRANSFORMATION = [
+    ['ks', 'Shoaling coefficient K<sub>s</sub>, offshore', NONE],
+    ['lo', 'Deep-water length L<sub>o</sub>', LENGTH],
+    ['co', 'Deep-water celerity C<sub>o</sub>', SPEED],
+    ['l1', 'Length at the offshore depth L<sub>1</sub>', LENGTH],
+    ['c1', 'Celerity at the offshore depth C<sub>1</sub>', SPEED],
+    ['surf_depth', 'Approximate surf depth', LENGTH],
+    ['s1', 'Sine of the angle typed', NONE],
+    ['so', 'Sine of the deep-water angle', NONE],
+    ['aor', 'Deep-water angle', 'rad'],
+    ['deep_angle', 'Deep-water angle', '°'],
+    ['kr', 'Refraction coefficient K<sub>r</sub>, offshore', NONE],
+    ['deep_height', 'Deep-water height', LENGTH],
+    ['local_angle', 'Local angle', '°'],
+    ['local_length', 'Local length', LENGTH],
+    ['local_height', 'Local height', LENGTH],
+    ['local_celerity', 'Local celerity', SPEED],
+    ['group_ratio', 'Group ratio n, local', NONE],
+    ['ks_local', 'Shoaling coefficient K<sub>s</sub>, local', NONE],
+    ['kr_local', 'Refraction coefficient K<sub>r</sub>, local', NONE],
+    ['breaking_height', 'Breaking height', LENGTH],
+  ];
+  const CLASS_COLUMNS = [
+    ['class_share', 'Share of the waves', NONE],
+    ['class_exposure', 'Exposure', '% of a year'],
+    ['class_rate', 'Transport', ['yd³', 'SI rate (≈ 4.45 × yd³)']],
+    ['class_height', 'Height H', LENGTH],
+    ['class_flux', 'Energy flux', ['ft·lb/s per ft', 'W/m']],
+  ];
+  const TRANSPORT = [
+    ['kpls', 'Transport coefficient K<sub>pls</sub>', NONE],
+    ['surf_current', 'Surf current', SPEED],
+    ['storm_transport', 'Longshore transport of the storm', 'yd³'],
+    ['storm_transport_m3', 'Longshore transport of the storm', 'm³'],
+  ];
+
+  function unitOf(unit, units) {
+    if (Array.isArray(unit)) return units === 'SI' ? unit[1] : units === 'US' ? unit[0] : unit.join(' or ');
+    return unit;
+  }
+
+  function valueCell(storm, name) {
+    const cell = document.createElement('td');
+    cell.className = 'number';
+    cell.dataset.name = name;
+    cell.textContent = name in storm.texts ? storm.texts[name] : '—';
+    return cell;
+  }
+
+  function fillValues(table, rows, storm) {
+    table.replaceChildren();
+    const body = document.createElement('tbody');
+    for (const [name, label, unit] of rows) {
+      const row = document.createElement('tr');
+      const head = document.createElement('th');
+      head.scope = 'row';
+      head.innerHTML = label;
+      const unitCell = document.createElement('td');
+      unitCell.className = 'unit';
+      unitCell.textContent = unitOf(unit, storm.units);
+      row.append(head, valueCell(storm, name), unitCell);
+      body.appendChild(row);
+    }
+    table.appendChild(body);
+  }
+
+  function fillStatistics(table, storm) {
+    table.replaceChildren();
+    const unit = unitOf(LENGTH, storm.units);
+    const head = document.createElement('thead');
+    head.innerHTML = `<tr><th scope="col">${unit}</th><th scope="col">H<sub>rms</sub></th><th scope="col">H<sub>s</sub></th>` +
+      '<th scope="col">H<sub>1/10</sub></th><th scope="col">H<sub>1/100</sub></th></tr>';
+    const body = document.createElement('tbody');
+    for (const [where, label] of [['offshore', 'Offshore'], ['local', 'Local']]) {
+      const row = document.createElement('tr');
+      const th = document.createElement('th');
+      th.scope = 'row';
+      th.textContent = label;
+      row.appendChild(th);
+      for (const statistic of ['hrms', 'hs', 'h10', 'h1']) row.appendChild(valueCell(storm, `${where}_${statistic}`));
+      body.appendChild(row);
+    }
+    const hnso = document.createElement('tr');
+    hnso.innerHTML = '<th scope="row">Deep-water H<sub>rms</sub></th>';
+    hnso.appendChild(valueCell(storm, 'hnso'));
+    hnso.lastChild.colSpan = 4;
+    body.appendChild(hnso);
+    table.append(head, body);
+  }
+
+  function fillTransport(table, storm) {
+    table.replaceChildren();
+    if (!storm.transport) {
+      table.innerHTML = '<tbody><tr><td>No settling velocity: the storm stops before the transport.</td></tr></tbody>';
+      return;
+    }
+    const head = document.createElement('thead');
+    const headRow = document.createElement('tr');
+    headRow.innerHTML = '<th scope="col">Class</th>';
+    for (const [, label, unit] of CLASS_COLUMNS) {
+      const th = document.createElement('th');
+      th.scope = 'col';
+      th.innerHTML = `${label}<br><span class="unit">${unitOf(unit, storm.units)}</span>`;
+      headRow.appendChild(th);
+    }
+    head.appendChild(headRow);
+    const body = document.createElement('tbody');
+    for (let i = 1; i <= 4; ++i) {
+      const row = document.createElement('tr');
+      row.innerHTML = `<th scope="row">${i}</th>`;
+      for (const [name] of CLASS_COLUMNS) row.appendChild(valueCell(storm, `${name}_${i}`));
+      body.appendChild(row);
+    }
+    for (const [name, label, unit] of TRANSPORT) {
+      const row = document.createElement('tr');
+      row.innerHTML = `<th scope="row" colspan="3">${label}</th>`;
+      const cell = valueCell(storm, name);
+      const unitCell = document.createElement('td');
+      unitCell.className = 'unit';
+      unitCell.colSpan = 2;
+      unitCell.textContent = unitOf(unit, storm.units);
+      row.append(cell, unitCell);
+      body.appendChild(row);
+    }
+    table.append(head, body);
+  }
+
+  function summaryOf(storm) {
+    const parts = [];
+    parts.push(storm.units === 'none' ? 'No unit system (gravity is exactly 30)' : `${storm.units} units`);
+    if (storm.limited_by !== 'none') parts.push(`${storm.limited_by}-limited growth`);
+    parts.push(`${storm.passes} growth pass${storm.passes === 1 ? '' : 'es'}`);
+    let text = parts.join(' · ') + '.';
+    if (storm.error) text += ` The storm ended with ${storm.error}: the values after it are not computed.`;
+    return text;
+  }
+
+  function stormCharts(storm) {
+    const box = $('storm-charts');
+    box.replaceChildren();
+    if (!storm.transport || !('class_share_1' in storm.values)) return;
+    const labels = ['1', '2', '3', '4'];
+    const series = (name) => labels.map((i) => storm.values[`${name}_${i}`]);
+    const texts = (name) => labels.map((i) => storm.texts[`${name}_${i}`] || '—');
+    littoralCharts.barChart(box, {
+      id: 'chart-shares', title: 'Share of the waves by height class',
+      description: 'The Rayleigh share of each of the four height classes: ' + texts('class_share').join(', ') + '.',
+      labels, values: series('class_share'), texts: texts('class_share'), xLabel: 'height class', yLabel: 'share',
+    });
+    if (!('class_rate_1' in storm.values)) return;
+    littoralCharts.barChart(box, {
+      id: 'chart-rates', title: 'Transport by height class',
+      description: 'The transport of each of the four height classes, ' + unitOf(CLASS_COLUMNS[2][2], storm.units) + ': ' + texts('class_rate').join(', ') + '.',
+      labels, values: series('class_rate'), texts: texts('class_rate'), xLabel: 'height class', yLabel: unitOf(CLASS_COLUMNS[2][2], storm.units),
+    });
+  }
+
+  function showStorm(storm) {
+    $('storm-summary').textContent = summaryOf(storm);
+    fillValues($('hindcast-values'), HINDCAST, storm);
+    fillValues($('transformation-values'), TRANSFORMATION, storm);
+    fillStatistics($('statistics-values'), storm);
+    fillTransport($('transport-values'), storm);
+    for (const span of document.querySelectorAll('[data-unit="length"]')) span.textContent = unitOf(LENGTH, storm.units);
+    stormCharts(storm);
+    $('console-text').textContent = storm.run.console + storm.run.errors;
+    $('copy-message').textContent = '';
+    $('storm-results').hidden = false;
+  }
+
+  // Marks an answer that is not a number, with its message beside it, or clears the mark.
+  function markField(name, problem) {
+    const input = $(name);
+    const hint = name + '-hint';
+    let message = $(name + '-error');
+    if (problem) {
+      if (!message) {
+        message = document.createElement('span');
+        message.id = name + '-error';
+        message.className = 'error';
+        input.parentNode.insertBefore(message, input.parentNode.querySelector('.hint'));
+      }
+      message.textContent = problem === 'no value' ? 'A number is needed here.' : `Not a number (${problem}): type a value such as 9.81, -2.5 or 1.5E1.`;
+      input.setAttribute('aria-invalid', 'true');
+      input.setAttribute('aria-describedby', `${name}-error ${hint}`);
+    } else {
+      if (message) message.remove();
+      input.removeAttribute('aria-invalid');
+      input.setAttribute('aria-describedby', hint);
+    }
+  }
+
+  function formAnswers() {
+    const answers = {};
+    for (const name of ANSWERS) answers[name] = $(name).value;
+    return answers;
+  }
+
+  async function computeForm(event) {
+    if (event) event.preventDefault();
+    const storm = await littoral.computeStorm(formAnswers());
+    for (const name of ANSWERS) markField(name, storm.problems[name]);
+    const invalid = ANSWERS.filter((name) => name in storm.problems);
+    if (invalid.length > 0) {
+      $('form-message').textContent = `${invalid.length === 1 ? 'One answer is' : invalid.length + ' answers are'} not a number; nothing is computed until ${invalid.length === 1 ? 'it is' : 'they are'} corrected.`;
+      $('storm-results').hidden = true;
+      if (event && event.type === 'submit') $(invalid[0]).focus();
+      return;
+    }
+    $('form-message').textContent = '';
+    showStorm(storm);
+  }
+
+  function fillSample(name) {
+    for (const [field, value] of Object.entries(SAMPLES[name])) $(field).value = value;
+    computeForm();
+  }
+
+  async function copyConsole() {
+    const text = $('console-text').textContent;
+    try {
+      await navigator.clipboard.writeText(text);
+      $('copy-message').textContent = 'Copied.';
+    } catch (error) {
+      const range = document.createRange();
+      range.selectNodeContents($('console-text'));
+      const selection = window.getSelection();
+      selection.removeAllRanges();
+      selection.addRange(range);
+      $('copy-message').textContent = 'Selected: press Ctrl+C to copy.';
+    }
+  }
+
+  // --- the storm table ---
+
+  let downloadUrl = null;
+
+  function cell(tag, text) {
+    const node = document.createElement(tag);
+    node.textContent = text;
+    return node;
+  }
+
+  function showPreview(preview) {
+    const table = $('table-preview');
+    table.replaceChildren();
+    if (preview.length === 0) return;
+    const head = document.createElement('thead');
+    const headRow = document.createElement('tr');
+    for (const name of preview[0]) {
+      const th = cell('th', name);
+      th.scope = 'col';
+      headRow.appendChild(th);
+    }
+    head.appendChild(headRow);
+    const body = document.createElement('tbody');
+    for (const fields of preview.slice(1)) {
+      const row = document.createElement('tr');
+      for (const field of fields) row.appendChild(cell('td', field));
+      body.appendChild(row);
+    }
+    table.append(head, body);
+  }
+
+  function showRowErrors(table) {
+    const list = $('row-errors');
+    list.replaceChildren();
+    for (const { row, error } of table.errors) list.appendChild(cell('li', `Row ${row}: ${error}`));
+    if (table.outcome.rowsWithError > table.errors.length) {
+      list.appendChild(cell('li', `… and ${table.outcome.rowsWithError - table.errors.length} more; the download has them all.`));
+    }
+    $('row-errors-box').hidden = table.outcome.rowsWithError === 0;
+  }
+
+  function tableCharts(series) {
+    const box = $('table-charts');
+    box.replaceChildren();
+    const points = series.hs.map((hs, i) => [series.ts[i], hs]);
+    littoralCharts.scatterChart(box, {
+      id: 'chart-hs-ts', title: 'Significant height against period',
+      description: `The hindcast height hs against the period ts of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}.`,
+      points, xLabel: 'ts (s)', yLabel: 'hs (ft or m)',
+    });
+    littoralCharts.lineChart(box, {
+      id: 'chart-cumulative', title: 'Cumulative longshore transport over the rows',
+      description: 'The running sum of storm_transport (yd³) from the first row to the last; rows without a transport add nothing.',
+      points: series.cumulativeRows.map((row, i) => [row, series.cumulative[i]]), xLabel: 'row', yLabel: 'yd³',
+    });
+  }
+
+  function tableSummary(outcome, seconds) {
+    const rate = seconds > 0 ? `, ${Math.round(outcome.rows / seconds).toLocaleString('en')} rows/s` : '';
+    const errors = outcome.rowsWithError === 0 ? 'no row errors' : `${outcome.rowsWithError} row${outcome.rowsWithError === 1 ? '' : 's'} with an error`;
+    let text = `${outcome.rows} row${outcome.rows === 1 ? '' : 's'} computed in ${seconds.toFixed(2)} s${rate}; ${errors}.`;
+    if (outcome.end !== 'complete') text += ` The table stopped early: ${outcome.message}`;
+    return text;
+  }
+
+  async function runTableFile(file) {
+    $('table-results').hidden = true;
+    $('table-summary').textContent = `Computing ${file.name}…`;
+    $('table-progress-box').hidden = false;
+    const progress = $('table-progress');
+    progress.value = 0;
+    const started = performance.now();
+    try {
+      const table = await littoral.runTableBytes(file, {
+        onProgress: ({ rows, bytesRead, bytesTotal }) => {
+          progress.value = bytesTotal > 0 ? bytesRead / bytesTotal : 1;
+          $('table-progress-text').textContent = `${rows.toLocaleString('en')} rows`;
+        },
+      });
+      const seconds = (performance.now() - started) / 1000;
+      progress.value = 1;
+      $('table-summary').textContent = tableSummary(table.outcome, seconds);
+      if (table.outcome.end === 'unreadable') return;
+      if (downloadUrl) URL.revokeObjectURL(downloadUrl);
+      downloadUrl = URL.createObjectURL(new Blob([table.bytes], { type: 'text/csv' }));
+      const link = $('table-download');
+      link.href = downloadUrl;
+      link.download = file.name.replace(/\.csv$/i, '') + '-results.csv';
+      showRowErrors(table);
+      showPreview(table.preview);
+      tableCharts(table.series);
+      $('table-results').hidden = false;
+    } catch (error) {
+      $('table-summary').textContent = `The table could not be computed: ${error.message}`;
+    } finally {
+      $('table-progress-box').hidden = true;
+    }
+  }
+
+  function setUpDropZone() {
+    const zone = $('drop-zone');
+    zone.addEventListener('dragover', (event) => {
+      event.preventDefault();
+      zone.classList.add('dragging');
+    });
+    zone.addEventListener('dragleave', () => zone.classList.remove('dragging'));
+    zone.addEventListener('drop', (event) => {
+      event.preventDefault();
+      zone.classList.remove('dragging');
+      const file = event.dataTransfer.files[0];
+      if (file) runTableFile(file);
+    });
+    $('table-file').addEventListener('change', (event) => {
+      const file = event.target.files[0];
+      if (file) runTableFile(file);
+    });
+  }
+
+  async function start() {
+    $('storm-form').addEventListener('submit', computeForm);
+    for (const button of document.querySelectorAll('[data-sample]')) {
+      button.addEventListener('click', () => fillSample(button.dataset.sample));
+    }
+    $('copy-console').addEventListener('click', copyConsole);
+    setUpDropZone();
+    try {
+      await littoral.ready();
+      $('status').textContent = 'Ready: type a storm or choose a table.';
+      document.body.dataset.ready = 'true';
+      fillSample('si');
+    } catch (error) {
+      $('status').textContent = `The calculator could not be loaded: ${error.message}`;
+    }
+  }
+
+  start();
+})();
