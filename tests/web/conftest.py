@@ -1,0 +1,104 @@
+"""The page in a real browser: the built site served on 127.0.0.1 and headless Chromium driven
+through chromedriver. Run with /usr/bin/python3 -m pytest tests/web after
+`cmake --workflow --preset web` and `cmake --build --preset default`."""
+
+import contextlib
+import functools
+import http.server
+import os
+import pathlib
+import shutil
+import subprocess
+import tempfile
+import threading
+
+import pytest
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.support.ui import WebDriverWait
+
+REPO = pathlib.Path(__file__).resolve().parents[2]
+SITE = pathlib.Path(os.environ.get("LITTORAL_SITE", REPO / "build" / "web" / "site"))
+NATIVE = pathlib.Path(os.environ.get("LITTORAL_NATIVE", REPO / "build" / "default" / "littoral"))
+
+CHROMIUM_FLAGS = [
+    "--headless",
+    "--no-sandbox",
+    "--disable-gpu",
+    "--disable-quic",
+    "--no-first-run",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+    "--window-size=1280,1800",
+]
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    # The served files are the site's; the .wasm needs its type for streaming compilation.
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
+
+    def log_message(self, *args):
+        pass
+
+
+@pytest.fixture(scope="session")
+def site_url():
+    """The site on a free port of 127.0.0.1, for the whole session."""
+    if not (SITE / "index.html").exists() or not (SITE / "littoral-wasm.wasm").exists():
+        pytest.fail(f"no built site in {SITE}: run cmake --workflow --preset web")
+    handler = functools.partial(QuietHandler, directory=str(SITE))
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    yield f"http://127.0.0.1:{server.server_address[1]}/"
+    server.shutdown()
+    server.server_close()
+    thread.join()
+
+
+@pytest.fixture(scope="session")
+def browser():
+    """Headless Chromium with a fresh profile, whose console log the tests read."""
+    profile = tempfile.mkdtemp(prefix="littoral-chromium-")
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in CHROMIUM_FLAGS + [f"--user-data-dir={profile}"]:
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.set_script_timeout(300)
+    try:
+        yield driver
+    finally:
+        driver.quit()
+        shutil.rmtree(profile, ignore_errors=True)
+
+
+@pytest.fixture
+def page(browser, site_url):
+    """The page loaded afresh and ready, with the console log read so far cleared."""
+    browser.get(site_url)
+    WebDriverWait(browser, 30).until(
+        lambda driver: driver.execute_script("return document.body.dataset.ready === 'true'"))
+    browser.get_log("browser")
+    return browser
+
+
+def run_native(answers: str) -> str:
+    """The native program's console for the answers, run in a scratch directory."""
+    if not NATIVE.exists():
+        pytest.fail(f"no native program {NATIVE}: run cmake --build --preset default")
+    with tempfile.TemporaryDirectory(prefix="littoral-native-") as scratch:
+        run = subprocess.run([str(NATIVE)], input=answers.encode(), cwd=scratch,
+                             capture_output=True, check=False, timeout=60)
+    return run.stdout.decode()
+
+
+@contextlib.contextmanager
+def no_console_errors(driver):
+    """Fails when the browser's console logged an error or a warning inside the block."""
+    driver.get_log("browser")
+    yield
+    problems = [entry for entry in driver.get_log("browser") if entry["level"] in ("SEVERE", "WARNING")]
+    assert problems == []
