@@ -25,14 +25,14 @@ void expectCompleteRecordPrefix(const std::optional<std::string>& partial,
 RunOutcome interrupt(const std::string& answers, const std::string& after,
                      const ConsoleEvent& event) {
   RunOptions options;
-  options.signalAfter = after;
+  options.after = after;
   options.signal = event.signal;
   return runLittoral(answers, options);
 }
 
 void expectEventEndedRun(const RunOutcome& run, const ConsoleEvent& event) {
   EXPECT_EQ(run.errors, event.message);
-  EXPECT_NE(run.exitStatus, 0);
+  EXPECT_EQ(run.exitStatus, event.exitStatus);
 }
 
 TEST(ConsoleEvents, AtAnEarlyPromptTheContinuePromptAndBothPauses) {
@@ -73,7 +73,7 @@ TEST(ConsoleEvents, DuringALongGrowthLoopNoRecordIsLostOrCut) {
   for (const ConsoleEvent& event : kEvents) {
     SCOPED_TRACE(event.message);
     RunOptions options;
-    options.signalWhenReportHolds = "Non-dimensional fetch FF";
+    options.reportHolds = "Non-dimensional fetch FF";
     options.signal = event.signal;
     const RunOutcome run = runLittoral(answers, options);
     expectEventEndedRun(run, event);
