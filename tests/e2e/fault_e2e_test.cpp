@@ -1,5 +1,11 @@
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +16,14 @@
 namespace {
 
 const std::string kWholeSiRun = kSiStorm + "1\n\n/\n1.5\n\n";
+// Zero duration: the growth loop runs 5469 passes, with a console line and three report
+// records each.
+const std::string kLongLoop = "9.81\n10\n4\n50\n2\n20\n0\n1\n1\n3\n30\n2\n";
+const std::string kPausePrompt = "Fortran Pause - Enter command<CR> or <CR> to continue.\n";
+const char* const kConsoleWriteFailure =
+    "forrtl: severe (38): error during write, unit -1, file CONOUT$\n";
+const char* const kConversionError =
+    "forrtl: severe (64): input conversion error, unit -4, file CONIN$\n";
 
 // The text is a prefix of the whole one that ends at the end of a record.
 void expectCompleteRecordPrefix(const std::optional<std::string>& partial,
@@ -67,8 +81,7 @@ TEST(ConsoleEvents, AtAnEarlyPromptTheContinuePromptAndBothPauses) {
 }
 
 TEST(ConsoleEvents, DuringALongGrowthLoopNoRecordIsLostOrCut) {
-  // Zero duration: the growth loop runs 5469 passes.
-  const std::string answers = "9.81\n10\n4\n50\n2\n20\n0\n1\n1\n3\n30\n2\n";
+  const std::string& answers = kLongLoop;
   const RunOutcome whole = runLittoral(answers);
   for (const ConsoleEvent& event : kEvents) {
     SCOPED_TRACE(event.message);
@@ -125,6 +138,38 @@ TEST(AnswerFiles, WindowsLineEndingsGiveTheSameRun) {
   EXPECT_EQ(fromWindows.report, fromUnix.report);
   EXPECT_EQ(fromWindows.results, fromUnix.results);
   EXPECT_NE(fromWindows.console.find("\nhello\n"), std::string::npos);
+}
+
+TEST(PauseCommands, ALineOverTheLimitIsNeverRunInPartOrInPieces) {
+  const RunOutcome whole = runLittoral(kWholeSiRun);
+  // Cut anywhere, the command would still print "ran".
+  const auto command = [](std::size_t length) {
+    return "echo ran;" + std::string(length - 18, ' ') + "echo tail";
+  };
+  struct Case {
+    std::size_t length;
+    const char* ending;
+    bool runs;
+  };
+  const Case cases[] = {{1024, "\n", true},
+                        {1024, "\r\n", true},
+                        {1025, "\n", false},
+                        {1025, "\r\n", false},
+                        {100000, "\n", false}};
+  const std::size_t afterFirstPause = whole.console.find(kPausePrompt) + kPausePrompt.size();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.length) + (c.ending[0] == '\r' ? " CR LF" : " LF"));
+    const RunOutcome run =
+        runLittoral(kSiStorm + "1\n" + command(c.length) + c.ending + "\n/\n1.5\n\n");
+    std::string expected = whole.console;
+    expected.insert(
+        afterFirstPause,
+        (c.runs ? "ran\ntail\n" : "Command too long (over 1024 characters): not run\n") +
+            kPausePrompt);
+    EXPECT_EQ(run.console, expected);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(run.results, whole.results);
+  }
 }
 
 }  // namespace
