@@ -172,4 +172,50 @@ TEST(PauseCommands, ALineOverTheLimitIsNeverRunInPartOrInPieces) {
   }
 }
 
+TEST(AnswerFiles, AnyLineIsReadInBoundedMemory) {
+  const RunOutcome whole = runLittoral(kWholeSiRun);
+  const std::string directory = makeScratchDirectory();
+  // Answers with 16 MB of one character inside, written a piece at a time: the test itself
+  // stays small, and so does the process it starts.
+  const auto answersWith = [&](const char* name, const std::string& before, char fill,
+                               const std::string& after) {
+    const std::string path = directory + "/" + name;
+    std::ofstream file(path, std::ios::binary);
+    file << before;
+    const std::string piece(1 << 16, fill);
+    for (int i = 0; i < 256; ++i) file << piece;
+    file << after;
+    return path;
+  };
+  struct Case {
+    std::string inputFile;
+    const char* errors;
+  };
+  const Case cases[] = {
+      // The rest of a line is skipped; a command too long to run; a value too long to be a
+      // number; an endless line of NUL characters.
+      {answersWith("rest", "9.81 ", 'x', "\n" + kWholeSiRun.substr(5)), ""},
+      {answersWith("pause", kSiStorm + "1\n", 'x', "\n\n/\n1.5\n\n"), ""},
+      {answersWith("value", "", '1', "\n"), kConversionError},
+      {"/dev/zero", kConversionError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.inputFile);
+    RunOptions options;
+    options.inputFile = c.inputFile;
+    const RunOutcome run = runLittoral("", options);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_LT(run.maxResidentKb, whole.maxResidentKb + 4096);
+    if (*c.errors == 0) {
+      EXPECT_EQ(run.exitStatus, 0);
+      EXPECT_EQ(run.report, whole.report);
+      EXPECT_EQ(run.results, whole.results);
+    } else {
+      EXPECT_EQ(run.exitStatus, 1);
+      EXPECT_EQ(run.report, " REPORT\r\n");
+    }
+  }
+  std::filesystem::remove_all(directory);
+}
+
 }  // namespace
