@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 
@@ -24,6 +25,18 @@ void closeFile(Destination& destination) {
 }
 
 }  // namespace
+
+void occupyClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // Read-only: reading gives the end of the input, writing fails.
+    const int placeholder = open("/dev/null", O_RDONLY);
+    if (placeholder >= 0 && placeholder != fd) {
+      dup2(placeholder, fd);
+      close(placeholder);
+    }
+  }
+}
 
 void bindConsole(RunIo& io, std::istream& input, std::ostream& output, std::ostream& errors) {
   io.input = &input;

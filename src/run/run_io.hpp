@@ -27,6 +27,11 @@ struct RunIo {
   void (*runCommand)(const std::string& command) = nullptr;
 };
 
+// Fills any of the standard descriptors 0, 1 and 2 that the process was started without, so
+// that no file opened later takes its number: the answers then end at once, and the console
+// and the error stream cannot be written.
+void occupyClosedStandardStreams();
+
 // Binds the console of a run to streams; the files stay closed.
 void bindConsole(RunIo& io, std::istream& input, std::ostream& output, std::ostream& errors);
 

@@ -140,6 +140,31 @@ TEST(AnswerFiles, WindowsLineEndingsGiveTheSameRun) {
   EXPECT_NE(fromWindows.console.find("\nhello\n"), std::string::npos);
 }
 
+TEST(StandardStreams, AClosedStreamIsNeverTakenByAFile) {
+  struct Case {
+    int closed;
+    std::string answers;
+    const char* errors;
+    const char* console;
+  };
+  const Case cases[] = {
+      {STDIN_FILENO, kWholeSiRun,
+       "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\n", " g =\r\n"},
+      {STDOUT_FILENO, kWholeSiRun, kConsoleWriteFailure, ""},
+      {STDERR_FILENO, "x\n", "", " g =\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.closed);
+    RunOptions options;
+    options.closedStreams = {c.closed};
+    const RunOutcome run = runLittoral(c.answers, options);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(run.console, c.console);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.report, " REPORT\r\n");
+  }
+}
+
 TEST(PauseCommands, ALineOverTheLimitIsNeverRunInPartOrInPieces) {
   const RunOutcome whole = runLittoral(kWholeSiRun);
   // Cut anywhere, the command would still print "ran".
