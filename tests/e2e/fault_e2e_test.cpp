@@ -140,6 +140,29 @@ TEST(AnswerFiles, WindowsLineEndingsGiveTheSameRun) {
   EXPECT_NE(fromWindows.console.find("\nhello\n"), std::string::npos);
 }
 
+TEST(ConsoleEvents, EndARunWhoseConsoleIsNotRead) {
+  const RunOutcome whole = runLittoral(kLongLoop);
+  for (const ConsoleEvent& event : kEvents) {
+    for (const bool drained : {false, true}) {
+      SCOPED_TRACE(std::string(event.message) + (drained ? " drained" : " never read"));
+      RunOptions options;
+      options.consoleFull = true;
+      options.drainConsoleFirst = drained;
+      options.signal = event.signal;
+      const RunOutcome run = runLittoral(kLongLoop, options);
+      expectEventEndedRun(run, event);
+      expectCompleteRecordPrefix(run.report, whole.report);
+      ASSERT_TRUE(run.report);
+      // Whole records, none twice; with room on the console, all that was held.
+      expectCompleteRecordPrefix(run.console, whole.console);
+      if (drained) {
+        EXPECT_GE(countRecords(run.console, "Fd, FF, Ftd ="),
+                  countRecords(*run.report, "Non-dimensional duration Ftd"));
+      }
+    }
+  }
+}
+
 TEST(StandardStreams, AClosedStreamIsNeverTakenByAFile) {
   struct Case {
     int closed;
@@ -163,6 +186,23 @@ TEST(StandardStreams, AClosedStreamIsNeverTakenByAFile) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.report, " REPORT\r\n");
   }
+}
+
+TEST(StandardStreams, AConsoleClosedUnderTheRunIsAWriteFailure) {
+  const RunOutcome whole = runLittoral(kWholeSiRun);
+  RunOptions options;
+  options.after = "Enter 1 to continue";
+  options.closeConsole = true;
+  options.answersAfter = "1\n\n/\n1.5\n\n";
+  const RunOutcome run = runLittoral(kSiStorm, options);
+  EXPECT_EQ(run.errors, kConsoleWriteFailure);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.report, whole.report);
+  expectCompleteRecordPrefix(run.results, whole.results);
+  // A command at the pause still ends quietly on a broken pipe of its own.
+  const RunOutcome piped = runLittoral(kSiStorm + "1\nyes | head -n 1\n\n/\n1.5\n\n");
+  EXPECT_EQ(piped.errors, "");
+  EXPECT_NE(piped.console.find(kPausePrompt + "y\n" + kPausePrompt), std::string::npos);
 }
 
 TEST(PauseCommands, ALineOverTheLimitIsNeverRunInPartOrInPieces) {

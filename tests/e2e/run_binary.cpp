@@ -141,9 +141,17 @@ class Exchange {
       const std::optional<std::string> report = readFile(directory_ + "/Output.out");
       return report && report->find(options_.reportHolds) != std::string::npos;
     }
+    // Half full and the process asleep: it waits for room on the console, since it waits for
+    // nothing else while it has console text to write.
     int pending = 0;
-    return ioctl(outFd_, FIONREAD, &pending) == 0 &&
-           pending >= fcntl(outFd_, F_GETPIPE_SZ) - PIPE_BUF;
+    return ioctl(outFd_, FIONREAD, &pending) == 0 && pending >= fcntl(outFd_, F_GETPIPE_SZ) / 2 &&
+           processState() == 'S';
+  }
+
+  char processState() const {
+    const std::optional<std::string> stat = readFile("/proc/" + std::to_string(child_) + "/stat");
+    const std::size_t nameEnd = stat ? stat->rfind(')') : std::string::npos;
+    return nameEnd != std::string::npos && nameEnd + 2 < stat->size() ? (*stat)[nameEnd + 2] : '?';
   }
 
   void takeStep() {

@@ -71,4 +71,5 @@ inline const ConsoleEvent kEvents[] = {
     {SIGINT, "forrtl: error (200): program aborting due to control-C event\n", 130},
     {SIGQUIT, "forrtl: error (200): program aborting due to control-BREAK event\n", 131},
     {SIGHUP, "forrtl: error (200): program aborting due to window-CLOSE event\n", 129},
+    {SIGTERM, "forrtl: error (200): program aborting due to SIGTERM event\n", 143},
 };
