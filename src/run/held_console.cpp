@@ -44,16 +44,6 @@ void waitForRoom(int fd, const sigset_t& eventsAllowed) {
 
 }  // namespace
 
-bool writeAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
 bool holdConsoleText(int fd, std::string_view text) {
   heldFd = fd;
   while (!text.empty()) {

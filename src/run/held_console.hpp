@@ -7,9 +7,6 @@
 // long growth loop costs one write per screenful instead of one per line. The files are never
 // held: their records are written one statement at a time.
 
-// Writes the whole text to fd, resuming after interruptions; false when a write fails.
-bool writeAll(int fd, std::string_view text);
-
 // Adds the complete records of one statement to the hold of the console on fd. Returns false
 // when writing out a full hold failed.
 bool holdConsoleText(int fd, std::string_view text);

@@ -15,6 +15,7 @@ namespace {
 void openFile(Destination& destination, int unit, const char* fileName) {
   destination.unit = unit;
   destination.fileName = fileName;
+  destination.length = 0;
   destination.fd = open(fileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (destination.fd < 0) raiseOpenFailure(unit, fileName);
 }
@@ -48,6 +49,26 @@ void bindProcessConsole(RunIo& io) {
   io.input = &std::cin;
   io.errors = &std::cerr;
   io.console = Destination{nullptr, STDOUT_FILENO, -1, "CONOUT$", true};
+}
+
+bool appendToFile(Destination& file, std::string_view text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = write(file.fd, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      const std::size_t lastNewline =
+          done == 0 ? std::string_view::npos : text.rfind('\n', done - 1);
+      const std::size_t whole = lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
+      // Fails harmlessly on a device such as /dev/full.
+      const int ignored = ftruncate(file.fd, off_t(file.length + static_cast<long long>(whole)));
+      (void)ignored;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  file.length += static_cast<long long>(text.size());
+  return true;
 }
 
 void openReportFile(RunIo& io) { openFile(io.report, 41, "Output.out"); }

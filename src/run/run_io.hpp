@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 // Where the records of one destination go, and how a failed write names it. A file is written
 // straight to its descriptor, one write per statement, so that a record is in the file the
@@ -13,6 +14,7 @@ struct Destination {
   int unit = 0;
   std::string fileName;
   bool held = false;
+  long long length = 0;  // bytes of the records written to the file
 };
 
 // The console and the two files of one run. The real program binds the process's console and
@@ -42,6 +44,10 @@ void bindProcessConsole(RunIo& io);
 // the run with the severe error naming the unit and the file.
 void openReportFile(RunIo& io);
 void openResultsFile(RunIo& io);
+
+// Appends the records of one statement to the file. A write that fails, or leaves part of the
+// text unwritten (a full disk), cuts the file back to its last whole record and returns false.
+bool appendToFile(Destination& file, std::string_view text);
 
 // Flushes and closes whatever files are open.
 void closeFiles(RunIo& io);

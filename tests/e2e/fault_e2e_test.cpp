@@ -163,6 +163,21 @@ TEST(ConsoleEvents, EndARunWhoseConsoleIsNotRead) {
   }
 }
 
+TEST(FileFaults, AFullFileSystemLeavesTheReportAtItsLastWholeRecord) {
+  const RunOutcome whole = runLittoral(kLongLoop);
+  ASSERT_TRUE(whole.report);
+  for (const long limit : {5000L, 8192L, 12345L}) {
+    SCOPED_TRACE(limit);
+    RunOptions options;
+    options.fileSizeLimit = limit;
+    const RunOutcome run = runLittoral(kLongLoop, options);
+    EXPECT_EQ(run.errors, "forrtl: severe (38): error during write, unit 41, file Output.out\n");
+    EXPECT_EQ(run.exitStatus, 1);
+    const std::size_t lastRecordEnd = whole.report->rfind("\r\n", std::size_t(limit) - 2) + 2;
+    EXPECT_EQ(run.report, whole.report->substr(0, lastRecordEnd));
+  }
+}
+
 TEST(StandardStreams, AClosedStreamIsNeverTakenByAFile) {
   struct Case {
     int closed;
