@@ -1,14 +1,18 @@
 #include "run_io.hpp"
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <csignal>
 #include <iostream>
 
 #include "held_console.hpp"
 #include "run_errors.hpp"
+
+extern char** environ;
 
 namespace {
 
@@ -87,7 +91,36 @@ void releaseConsole(RunIo& io) {
 }
 
 void runSystemCommand(const std::string& command) {
-  const std::string script = isatty(STDIN_FILENO) ? command : "exec </dev/null\n" + command;
-  const int ignored = std::system(script.c_str());  // the command reports its own failures
-  (void)ignored;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!isatty(STDIN_FILENO)) {
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  }
+  // The command starts as from a shell: every signal at its default and none blocked.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t signals;
+  sigfillset(&signals);
+  posix_spawnattr_setsigdefault(&attributes, &signals);
+  sigemptyset(&signals);
+  posix_spawnattr_setsigmask(&attributes, &signals);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+  std::string shell = "sh";
+  std::string option = "-c";
+  std::string script = command;
+  char* const arguments[] = {shell.data(), option.data(), script.data(), nullptr};
+  pid_t child = -1;
+  const int failed = posix_spawn(&child, "/bin/sh", &actions, &attributes, arguments, environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) return;  // like a command that is not found, the run goes on
+
+  // A console event meanwhile ends the run in its handler; so does a command that it ended.
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFSIGNALED(status) && (WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGQUIT)) {
+    raise(WTERMSIG(status));
+  }
 }

@@ -58,4 +58,6 @@ void releaseConsole(RunIo& io);
 
 // Hands a command to the system's command interpreter and waits for it. When the answers do not
 // come from a terminal the command reads no input, so it cannot swallow the answers that follow.
+// A console event while it runs ends the run as usual, and so does a command that ends by an
+// interrupt or a break.
 void runSystemCommand(const std::string& command);

@@ -252,6 +252,32 @@ TEST(PauseCommands, ALineOverTheLimitIsNeverRunInPartOrInPieces) {
   }
 }
 
+TEST(PauseCommands, AConsoleEventDuringACommandEndsTheRun) {
+  const RunOutcome whole = runLittoral(kWholeSiRun);
+  struct Case {
+    const char* command;
+    bool fromTerminal;  // Ctrl-C to the whole process group while the command runs
+    const ConsoleEvent& event;
+  };
+  const Case cases[] = {{"kill -INT $PPID", false, kEvents[0]},
+                        {"kill -QUIT $PPID", false, kEvents[1]},
+                        {"kill -INT $$", false, kEvents[0]},  // the command ends by it
+                        {"echo running; sleep 10", true, kEvents[0]}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    RunOptions options;
+    if (c.fromTerminal) {
+      options.after = "running";
+      options.signal = c.event.signal;
+      options.signalGroup = true;
+    }
+    const RunOutcome run = runLittoral(kSiStorm + "1\n" + c.command + "\n\n/\n1.5\n\n", options);
+    expectEventEndedRun(run, c.event);
+    EXPECT_EQ(run.report, whole.report);
+    EXPECT_EQ(run.results, "");
+  }
+}
+
 TEST(AnswerFiles, AnyLineIsReadInBoundedMemory) {
   const RunOutcome whole = runLittoral(kWholeSiRun);
   const std::string directory = makeScratchDirectory();
