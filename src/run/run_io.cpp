@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,12 +18,23 @@ extern char** environ;
 
 namespace {
 
+// The run owns its file until it closes it: a file that another run in the same directory holds
+// is an open failure, and is neither cut nor written.
 void openFile(Destination& destination, int unit, const char* fileName) {
   destination.unit = unit;
   destination.fileName = fileName;
   destination.length = 0;
-  destination.fd = open(fileName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (destination.fd < 0) raiseOpenFailure(unit, fileName);
+  const int fd = open(fileName, O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) raiseOpenFailure(unit, fileName);
+  // A file system without locks does not stop the run.
+  const bool heldElsewhere = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  struct stat status {};
+  if (heldElsewhere || fstat(fd, &status) != 0 ||
+      (S_ISREG(status.st_mode) && ftruncate(fd, 0) != 0)) {
+    close(fd);
+    raiseOpenFailure(unit, fileName);
+  }
+  destination.fd = fd;
 }
 
 void closeFile(Destination& destination) {

@@ -40,8 +40,9 @@ void bindConsole(RunIo& io, std::istream& input, std::ostream& output, std::ostr
 // Binds the console of a run to the process's standard input, output and error stream.
 void bindProcessConsole(RunIo& io);
 
-// Create or rewrite Output.out or RESULTS.out in the working directory; an open failure ends
-// the run with the severe error naming the unit and the file.
+// Create or rewrite Output.out or RESULTS.out in the working directory, holding it until it is
+// closed; an open failure, also a file that another run holds, ends the run with the severe
+// error naming the unit and the file.
 void openReportFile(RunIo& io);
 void openResultsFile(RunIo& io);
 

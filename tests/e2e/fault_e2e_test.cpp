@@ -324,4 +324,63 @@ TEST(AnswerFiles, AnyLineIsReadInBoundedMemory) {
   std::filesystem::remove_all(directory);
 }
 
+TEST(SharedDirectory, ARunOwnsItsFilesUntilItEnds) {
+  const RunOutcome solo = runLittoral(kWholeSiRun);
+  const RunOutcome usSolo = runLittoral(kUsStorm + "2\n");
+  RunOptions shared;
+  shared.directory = makeScratchDirectory();
+  // While the first run waits at the continue prompt, four more start there together.
+  std::vector<RunOutcome> others(4);
+  RunOptions first = shared;
+  first.after = "Enter 1 to continue";
+  first.action = [&] {
+    std::vector<std::thread> threads;
+    for (RunOutcome& other : others) {
+      threads.emplace_back([&] { other = runLittoral(kUsStorm + "2\n", shared); });
+    }
+    for (std::thread& thread : threads) thread.join();
+  };
+  first.answersAfter = "1\n\n/\n1.5\n\n";
+  const RunOutcome run = runLittoral(kSiStorm, first);
+  for (const RunOutcome& other : others) {
+    EXPECT_EQ(other.errors, "forrtl: severe (30): open failure, unit 41, file Output.out\n");
+    EXPECT_EQ(other.exitStatus, 1);
+    EXPECT_EQ(other.console, "");
+  }
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.report, solo.report);
+  EXPECT_EQ(run.results, solo.results);
+  // Once it has ended, its files are free; a run that stops early leaves RESULTS.out as it was.
+  const RunOutcome next = runLittoral(kUsStorm + "2\n", shared);
+  EXPECT_EQ(next.exitStatus, 0);
+  EXPECT_EQ(next.report, usSolo.report);
+  EXPECT_EQ(next.results, solo.results);
+  std::filesystem::remove_all(shared.directory);
+}
+
+TEST(SharedDirectory, AFileHeldByAnotherProcessIsAnOpenFailureAndKeptAsItWas) {
+  struct Case {
+    const char* file;
+    const char* errors;
+  };
+  const Case cases[] = {
+      {"Output.out", "forrtl: severe (30): open failure, unit 41, file Output.out\n"},
+      {"RESULTS.out", "forrtl: severe (30): open failure, unit 10, file RESULTS.out\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    RunOptions options;
+    options.directory = makeScratchDirectory();
+    const std::string path = options.directory + "/" + c.file;
+    std::ofstream(path) << "another run's record\r\n";
+    const int holder = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    const RunOutcome run = runLittoral(kWholeSiRun, options);
+    close(holder);
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(*c.file == 'O' ? run.report : run.results, "another run's record\r\n");
+    std::filesystem::remove_all(options.directory);
+  }
+}
+
 }  // namespace
