@@ -3,6 +3,7 @@
 #include "run_io.hpp"
 
 int main() {
+  occupyClosedStandardStreams();
   installConsoleEventHandlers();
   RunIo io;
   bindProcessConsole(io);

@@ -225,11 +225,11 @@ TEST(HindcastRun, ReportThatCannotBeCreatedIsAnOpenFailure) {
 TEST(HindcastRun, ConsoleEventsAtAPromptEndTheRunAndLoseNoRecord) {
   for (const ConsoleEvent& event : kEvents) {
     RunOptions options;
-    options.signalAfter = "Enter Fetch Units";
+    options.after = "Enter Fetch Units";
     options.signal = event.signal;
     const RunOutcome run = runLittoral("9.81\n10\n", options);
     EXPECT_EQ(run.errors, event.message);
-    EXPECT_NE(run.exitStatus, 0);
+    EXPECT_EQ(run.exitStatus, event.exitStatus);
     ASSERT_TRUE(run.report);
     expectRecords(*run.report, {{"REPORT"},
                                 {"SI Units"},
