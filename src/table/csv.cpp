@@ -102,7 +102,9 @@ bool CsvReader::finish() {
 }
 
 void appendCsvField(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  bool plain = true;
+  for (const char c : field) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+  if (plain) {
     out += field;
     return;
   }
