@@ -1,0 +1,330 @@
+#include "command_line.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "table_run.hpp"
+
+namespace {
+
+constexpr int kExitRowErrors = 1;
+constexpr int kExitTrouble = 2;
+
+std::atomic<bool> stopRequested{false};
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void requestStop(int signalNumber) {
+  stopSignal = signalNumber;
+  stopRequested.store(true);
+}
+
+// An interrupt or a termination request ends the run after the rows that are ready; a second
+// one ends it at once. Blocking reads return, so that a table typed or piped in can be stopped.
+void installStopHandlers() {
+  struct sigaction action {};
+  action.sa_handler = requestStop;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+std::string systemError(int number) { return std::strerror(number); }
+
+void tell(const std::string& message) {
+  const std::string line = "littoral table: " + message + "\n";
+  const ssize_t ignored = ::write(STDERR_FILENO, line.data(), line.size());
+  (void)ignored;
+}
+
+class FileSource final : public ByteSource {
+ public:
+  explicit FileSource(int fd) : fd_(fd) {}
+  long read(char* buffer, std::size_t size) override {
+    const ssize_t count = ::read(fd_, buffer, size);
+    if (count < 0) error_ = errno;
+    return count;
+  }
+  std::string failure() const override { return systemError(error_); }
+  bool interrupted() const override { return error_ == EINTR; }
+
+ private:
+  int fd_;
+  int error_ = 0;
+};
+
+// Writes to a descriptor; after a failure a regular file is cut back to its last whole row.
+class FileSink final : public ByteSink {
+ public:
+  explicit FileSink(int fd) : fd_(fd), start_(lseek(fd, 0, SEEK_CUR)) {}
+  bool write(std::string_view text) override {
+    while (!text.empty()) {
+      const ssize_t count = ::write(fd_, text.data(), text.size());
+      if (count < 0 && errno == EINTR) continue;  // the rows are finished even when stopping
+      if (count <= 0) {
+        error_ = count < 0 ? errno : ENOSPC;
+        cutToWholeRows();
+        return false;
+      }
+      text.remove_prefix(std::size_t(count));
+      written_ += std::size_t(count);
+    }
+    whole_ = written_;
+    return true;
+  }
+  std::string failure() const override { return systemError(error_); }
+
+ private:
+  void cutToWholeRows() {
+    struct stat status {};
+    if (start_ < 0 || fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) return;
+    if (ftruncate(fd_, start_ + off_t(whole_)) != 0) return;  // the failure is reported anyway
+    lseek(fd_, start_ + off_t(whole_), SEEK_SET);
+    written_ = whole_;
+  }
+
+  int fd_;
+  off_t start_;
+  std::size_t written_ = 0;
+  std::size_t whole_ = 0;
+  int error_ = 0;
+};
+
+// The result table's destination: standard output, a device or pipe named by OUT, or a regular
+// file OUT written under a temporary name in the same directory and renamed when done, so that
+// a table that cannot be read leaves no file behind and never clobbers an earlier OUT.
+class Output {
+ public:
+  // False with the reason when the destination cannot be opened.
+  bool open(const std::string& path, std::string& error) {
+    if (path.empty() || path == "-") {
+      fd_ = STDOUT_FILENO;
+      return true;
+    }
+    path_ = path;
+    struct stat status {};
+    const bool exists = stat(path.c_str(), &status) == 0;
+    if (exists && !S_ISREG(status.st_mode)) {
+      fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+      if (fd_ < 0) error = systemError(errno);
+      return fd_ >= 0;
+    }
+    const std::filesystem::path target(path);
+    const std::filesystem::path directory =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+      error = systemError(errno);
+      return false;
+    }
+    temporary_ = pattern;
+    mode_t mode = 0;
+    if (exists) {
+      mode = status.st_mode & 07777;
+    } else {
+      const mode_t mask = umask(0);
+      umask(mask);
+      mode = 0666 & ~mask;
+    }
+    fchmod(fd_, mode);
+    return true;
+  }
+
+  int fd() const { return fd_; }
+
+  // Closes the destination and gives a regular file its name; false with the reason when the
+  // last of the text could not be written.
+  bool finish(std::string& error) {
+    if (fd_ == STDOUT_FILENO) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) {
+      error = systemError(errno);
+      if (!temporary_.empty()) unlink(temporary_.c_str());
+      return false;
+    }
+    if (temporary_.empty()) return true;
+    if (rename(temporary_.c_str(), path_.c_str()) != 0) {
+      error = systemError(errno);
+      unlink(temporary_.c_str());
+      return false;
+    }
+    return true;
+  }
+
+  // Closes and removes what was written: nothing is left behind.
+  void discard() {
+    if (fd_ < 0 || fd_ == STDOUT_FILENO) return;
+    close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) unlink(temporary_.c_str());
+  }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+  std::string temporary_;
+};
+
+// A progress line on a terminal: rows done and rows a second, at most four times a second.
+class Progress {
+ public:
+  void update(std::size_t rows) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - shown_ < std::chrono::milliseconds(250)) return;
+    shown_ = now;
+    show(rows, now);
+  }
+  void finish(std::size_t rows) {
+    if (!active_) return;
+    show(rows, std::chrono::steady_clock::now());
+    const ssize_t ignored = ::write(STDERR_FILENO, "\n", 1);
+    (void)ignored;
+  }
+
+ private:
+  void show(std::size_t rows, std::chrono::steady_clock::time_point now) {
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    char line[96];
+    const int length =
+        std::snprintf(line, sizeof line, "\rlittoral table: %zu rows, %.0f rows/s   ", rows,
+                      seconds > 0 ? double(rows) / seconds : 0.0);
+    const ssize_t ignored = ::write(STDERR_FILENO, line, std::size_t(length));
+    (void)ignored;
+    active_ = true;
+  }
+
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point shown_ = start_;
+  bool active_ = false;
+};
+
+struct TableCommand {
+  std::string input = "-";
+  std::string output;
+  unsigned jobs = 1;
+};
+
+std::string rowsWritten(std::size_t rows) {
+  return std::to_string(rows) + (rows == 1 ? " row" : " rows");
+}
+
+int runTableCommand(const TableCommand& command) {
+  const bool fromStdin = command.input == "-";
+  const std::string inputName = fromStdin ? "standard input" : command.input;
+  const std::string outputName =
+      command.output.empty() || command.output == "-" ? "standard output" : command.output;
+
+  int inputFd = STDIN_FILENO;
+  if (!fromStdin) {
+    inputFd = ::open(command.input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (inputFd < 0) {
+      tell(inputName + ": " + systemError(errno));
+      return kExitTrouble;
+    }
+  }
+  Output output;
+  std::string error;
+  if (!output.open(command.output, error)) {
+    tell(outputName + ": " + error);
+    return kExitTrouble;
+  }
+
+  installStopHandlers();
+  FileSource source(inputFd);
+  FileSink sink(output.fd());
+  Progress progress;
+  TableSettings settings;
+  settings.jobs = command.jobs;
+  settings.stop = &stopRequested;
+  if (isatty(STDERR_FILENO) == 1) {
+    settings.progress = [&progress](std::size_t rows) { progress.update(rows); };
+  }
+  const TableOutcome outcome = runTable(source, sink, settings);
+  progress.finish(outcome.rows);
+  if (!fromStdin) close(inputFd);
+
+  if (outcome.end == TableOutcome::End::unreadable) {
+    output.discard();
+    tell(inputName + ": " + outcome.message);
+    return kExitTrouble;
+  }
+  const bool finished = output.finish(error);
+  switch (outcome.end) {
+    case TableOutcome::End::unreadable:
+    case TableOutcome::End::complete:
+      break;
+    case TableOutcome::End::readFailed:
+      tell(inputName + ": " + outcome.message + "; " + rowsWritten(outcome.rows) + " written");
+      return kExitTrouble;
+    case TableOutcome::End::writeFailed:
+      tell(outputName + ": " + outcome.message + "; " + rowsWritten(outcome.rows) + " written");
+      return kExitTrouble;
+    case TableOutcome::End::stopped:
+      tell("stopped by signal " + std::to_string(int(stopSignal)) + "; " +
+           rowsWritten(outcome.rows) + " written");
+      return 128 + int(stopSignal);
+  }
+  if (!finished) {
+    tell(outputName + ": " + error);
+    return kExitTrouble;
+  }
+  if (outcome.rowsWithError > 0) {
+    tell(std::to_string(outcome.rowsWithError) + " of " + rowsWritten(outcome.rows) +
+         " could not be computed (see the error column)");
+    return kExitRowErrors;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char** argv) {
+  CLI::App app(
+      "Storm wave hindcast, wave transformation and longshore transport.\n"
+      "Without arguments: the interactive calculator for one storm (answers on standard input,\n"
+      "the report in Output.out and RESULTS.out of the working directory).",
+      "littoral");
+  app.set_version_flag("--version", "littoral " LITTORAL_VERSION);
+  app.require_subcommand(1);
+
+  TableCommand command;
+  command.jobs = std::max(1u, std::thread::hardware_concurrency());
+  CLI::App* table = app.add_subcommand(
+      "table",
+      "Compute many storms from a CSV table: one result row per storm row, in input order.");
+  table->add_option("FILE", command.input, "the table of storms (CSV); - for standard input")
+      ->capture_default_str();
+  table
+      ->add_option("-o,--output", command.output,
+                   "write the result table to OUT instead of standard output")
+      ->type_name("OUT");
+  table->add_option("-j,--jobs", command.jobs, "compute on N threads (default: every core)")
+      ->type_name("N")
+      ->check(CLI::Range(1u, 4096u))
+      ->capture_default_str();
+  table->footer(
+      "Exit status: 0 every row computed, 1 some row has an error (see its error column),\n"
+      "2 the table cannot be read or the results cannot be written.");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? 0 : kExitTrouble;
+  }
+  return runTableCommand(command);
+}

@@ -1,0 +1,5 @@
+#pragma once
+
+// The program's commands, for a start with arguments: `littoral table [FILE|-] [-o OUT] [-j N]`,
+// `--help` and `--version`. Returns the exit status.
+int runCommandLine(int argc, char** argv);

@@ -1,0 +1,307 @@
+#include "storm_columns.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "csv.hpp"
+#include "real_text.hpp"
+
+const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
+    "gravity",          "depth", "fetch", "fetch_unit",  "wind_speed", "speed_unit",
+    "duration_h",       "rt",    "rl",    "local_depth", "angle_deg",  "beach_slope",
+    "settling_velocity"};
+
+namespace {
+
+constexpr std::array<std::string_view, 5> kFetchUnitNames = {"ft", "m", "miles", "km", "kml"};
+constexpr std::array<std::string_view, 5> kSpeedUnitNames = {"ft/s", "m/s", "mph", "km/h", "knots"};
+
+bool isOptional(InputColumn column) {
+  return column == InputColumn::beachSlope || column == InputColumn::settlingVelocity;
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t skipDigits(std::string_view text, std::size_t at) {
+  while (at < text.size() && isDigit(text[at])) ++at;
+  return at;
+}
+
+// The number in the form the C library reads (no leading plus, an E exponent), when the text is
+// a signed decimal number with an optional exponent after E, e, D or d.
+bool normalizeNumber(std::string_view text, std::string& number) {
+  std::size_t at = 0;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  const std::size_t integerEnd = skipDigits(text, at);
+  std::size_t mantissaEnd = integerEnd;
+  if (mantissaEnd < text.size() && text[mantissaEnd] == '.') {
+    mantissaEnd = skipDigits(text, mantissaEnd + 1);
+    if (integerEnd == at && mantissaEnd == integerEnd + 1) return false;  // a point alone
+  } else if (integerEnd == at) {
+    return false;
+  }
+  std::size_t end = mantissaEnd;
+  if (end < text.size()) {
+    if (std::string_view("EeDd").find(text[end]) == std::string_view::npos) return false;
+    ++end;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+    const std::size_t exponentEnd = skipDigits(text, end);
+    if (exponentEnd == end || exponentEnd != text.size()) return false;
+  }
+  number.assign(text.substr(text[0] == '+' ? 1 : 0));
+  if (mantissaEnd < text.size()) number[mantissaEnd - (text[0] == '+' ? 1 : 0)] = 'e';
+  return true;
+}
+
+enum class Reading { number, notNumber, outOfRange };
+
+Reading readRealAnswer(std::string_view text, float& value) {
+  thread_local std::string number;
+  if (!normalizeNumber(trimBlanks(text), number)) return Reading::notNumber;
+  const char* end = number.data() + number.size();
+  const auto [last, status] = std::from_chars(number.data(), end, value);
+  if (status == std::errc() && last == end) return Reading::number;
+  // Beyond the single range: the console takes a result that underflows and refuses infinity.
+  const float converted = std::strtof(number.c_str(), nullptr);
+  if (std::isinf(converted)) return Reading::outOfRange;
+  value = converted;
+  return Reading::number;
+}
+
+// An integer answer is read as a double and truncated toward zero.
+std::optional<std::int32_t> readIntegerAnswer(std::string_view text) {
+  thread_local std::string number;
+  if (!normalizeNumber(trimBlanks(text), number)) return std::nullopt;
+  const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
+  if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return std::nullopt;
+  return static_cast<std::int32_t>(truncated);
+}
+
+std::optional<std::int32_t> readUnit(std::string_view text,
+                                     const std::array<std::string_view, 5>& names) {
+  const std::string_view name = trimBlanks(text);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (name == names[i]) return static_cast<std::int32_t>(i + 1);
+  }
+  const std::optional<std::int32_t> choice = readIntegerAnswer(name);
+  if (choice && *choice >= 1 && *choice <= 5) return choice;
+  return std::nullopt;
+}
+
+// The value as an error shows it: quoted, and cut short when long.
+std::string quoted(std::string_view value) {
+  constexpr std::size_t kShown = 40;
+  std::string text = "\"";
+  if (value.size() <= kShown) {
+    text += value;
+  } else {
+    std::size_t cut = kShown - 3;
+    while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
+    text += value.substr(0, cut);
+    text += "...";
+  }
+  return text + "\"";
+}
+
+std::string columnError(InputColumn column, std::string_view value, const char* complaint) {
+  std::string error(kInputColumnNames[static_cast<std::size_t>(column)]);
+  if (trimBlanks(value).empty()) return error + ": no value";
+  return error + ": " + quoted(value) + " " + complaint;
+}
+
+std::string unitError(InputColumn column, std::string_view value,
+                      const std::array<std::string_view, 5>& names) {
+  std::string complaint = "is not 1-5 or ";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) complaint += ", ";
+    complaint += names[i];
+  }
+  return columnError(column, value, complaint.c_str());
+}
+
+// Reads a real column into the answer; an error text when it cannot.
+std::string readRealColumn(InputColumn column, std::string_view value, float& answer) {
+  switch (readRealAnswer(value, answer)) {
+    case Reading::number:
+      return {};
+    case Reading::outOfRange:
+      return columnError(column, value, "is beyond the single-precision range");
+    case Reading::notNumber:
+      break;
+  }
+  return columnError(column, value, "is not a number");
+}
+
+std::string readOptionalColumn(const ColumnPositions& positions, InputColumn column,
+                               const std::vector<std::string_view>& fields,
+                               std::optional<float>& answer) {
+  const auto& position = positions.at[static_cast<std::size_t>(column)];
+  if (!position || trimBlanks(fields[*position]).empty()) return {};
+  float value = 0;
+  std::string error = readRealColumn(column, fields[*position], value);
+  if (error.empty()) answer = value;
+  return error;
+}
+
+const char* unitsText(UnitSystem units) {
+  switch (units) {
+    case UnitSystem::us:
+      return "US";
+    case UnitSystem::si:
+      return "SI";
+    case UnitSystem::none:
+      break;
+  }
+  return "none";
+}
+
+const char* limitText(const StormValues& values) {
+  switch (values.limitedBy) {
+    case GrowthLimit::fetch:
+      return "fetch";
+    case GrowthLimit::duration:
+      return "duration";
+    case GrowthLimit::none:
+      break;
+  }
+  return "";
+}
+
+// The result columns that are not reals come before these values.
+constexpr auto kPassesBefore = static_cast<std::size_t>(StormValue::Fd);
+constexpr auto kLimitBefore = static_cast<std::size_t>(StormValue::effectiveFetch);
+
+}  // namespace
+
+const std::vector<std::string>& resultColumnNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list = {"units"};
+    for (std::size_t i = 0; i < kStormValueCount; ++i) {
+      if (i == kPassesBefore) list.emplace_back("passes");
+      if (i == kLimitBefore) list.emplace_back("limited_by");
+      list.emplace_back(kStormValueNames[i]);
+    }
+    list.emplace_back("error");
+    return list;
+  }();
+  return names;
+}
+
+HeaderReading readHeader(const std::vector<std::string_view>& names) {
+  HeaderReading reading;
+  const std::vector<std::string>& results = resultColumnNames();
+  for (std::size_t at = 0; at < names.size(); ++at) {
+    const std::string_view name = trimBlanks(names[at]);
+    for (const std::string& result : results) {
+      if (name == result) {
+        reading.error = "the column \"" + result + "\" has the name of a result column";
+        return reading;
+      }
+    }
+    for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+      if (name != kInputColumnNames[column]) continue;
+      if (reading.positions.at[column]) {
+        reading.error = "the column \"" + std::string(name) + "\" is given twice";
+        return reading;
+      }
+      reading.positions.at[column] = at;
+    }
+  }
+  std::string missing;
+  for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+    if (reading.positions.at[column] || isOptional(static_cast<InputColumn>(column))) continue;
+    missing += missing.empty() ? "" : ", ";
+    missing += kInputColumnNames[column];
+  }
+  if (!missing.empty()) reading.error = "no column " + missing;
+  return reading;
+}
+
+std::optional<float> readReal(std::string_view text) {
+  float value = 0;
+  if (readRealAnswer(text, value) != Reading::number) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int32_t> readFetchUnit(std::string_view text) {
+  return readUnit(text, kFetchUnitNames);
+}
+
+std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
+  return readUnit(text, kSpeedUnitNames);
+}
+
+std::string readAnswers(const ColumnPositions& positions,
+                        const std::vector<std::string_view>& fields, StormAnswers& answers) {
+  const auto field = [&](InputColumn column) {
+    return fields[*positions.at[static_cast<std::size_t>(column)]];
+  };
+  std::string error;
+  // The columns in the dialogue's order: the first that cannot be read is named.
+  const auto real = [&](InputColumn column, float& answer) {
+    error = readRealColumn(column, field(column), answer);
+    return error.empty();
+  };
+  const auto unit = [&](InputColumn column, const std::array<std::string_view, 5>& names,
+                        std::int32_t& answer) {
+    const std::optional<std::int32_t> choice = readUnit(field(column), names);
+    if (choice) answer = *choice;
+    if (!choice) error = unitError(column, field(column), names);
+    return error.empty();
+  };
+  const auto optional = [&](InputColumn column, std::optional<float>& answer) {
+    error = readOptionalColumn(positions, column, fields, answer);
+    return error.empty();
+  };
+  if (real(InputColumn::gravity, answers.g) && real(InputColumn::depth, answers.depth) &&
+      unit(InputColumn::fetchUnit, kFetchUnitNames, answers.fetchUnit) &&
+      real(InputColumn::fetch, answers.fetch) &&
+      unit(InputColumn::speedUnit, kSpeedUnitNames, answers.speedUnit) &&
+      real(InputColumn::windSpeed, answers.windSpeed) &&
+      real(InputColumn::durationHours, answers.durationHours) &&
+      real(InputColumn::rt, answers.rt) && real(InputColumn::rl, answers.rl) &&
+      real(InputColumn::localDepth, answers.localDepth) &&
+      real(InputColumn::angleDegrees, answers.angleDegrees) &&
+      optional(InputColumn::beachSlope, answers.beachSlope) &&
+      optional(InputColumn::settlingVelocity, answers.settlingVelocity)) {
+    return {};
+  }
+  return error;
+}
+
+void appendResults(std::string& out, const StormValues& values) {
+  // The fields are laid out in one buffer and appended at once.
+  char text[kStormValueCount * (kRealTextSize + 1) + 64];
+  char* at = text;
+  const auto writeField = [&at](std::string_view field) {
+    *at++ = ',';
+    at = std::copy(field.begin(), field.end(), at);
+  };
+  writeField(unitsText(values.units));
+  for (std::size_t i = 0; i < kStormValueCount; ++i) {
+    if (i == kPassesBefore) {
+      *at++ = ',';
+      if (values.passes > 0) at = std::to_chars(at, at + 16, values.passes).ptr;
+    }
+    if (i == kLimitBefore) writeField(limitText(values));
+    *at++ = ',';
+    if (values.present.test(i)) at = writeRealText(at, values.values[i]);
+  }
+  out.append(text, std::size_t(at - text));
+  out += ',';
+  appendCsvField(out, values.error);
+}
+
+void appendNoResults(std::string& out, std::string_view error) {
+  out.append(resultColumnNames().size(), ',');  // one before each field
+  appendCsvField(out, error);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storm.hpp"
+
+// The columns of a storm table: the answers of a storm read from a row's fields by the header's
+// names, and the values of the storm written as the result columns.
+
+// The input columns, found by name in the header.
+enum class InputColumn : std::size_t {
+  gravity,
+  depth,
+  fetch,
+  fetchUnit,
+  windSpeed,
+  speedUnit,
+  durationHours,
+  rt,
+  rl,
+  localDepth,
+  angleDegrees,
+  beachSlope,        // optional column
+  settlingVelocity,  // optional column
+  count
+};
+
+inline constexpr std::size_t kInputColumnCount = static_cast<std::size_t>(InputColumn::count);
+
+// The header name of each input column.
+extern const std::array<std::string_view, kInputColumnCount> kInputColumnNames;
+
+// The names of the result columns, in their order.
+const std::vector<std::string>& resultColumnNames();
+
+// Where each input column is in a row; an optional column may be missing.
+struct ColumnPositions {
+  std::array<std::optional<std::size_t>, kInputColumnCount> at{};
+};
+
+// Finds the input columns in the header. Blanks around a header name are ignored. The error
+// names every required column that is missing, an input column given twice, or a column named
+// like a result column (its values would be mistaken for the results).
+struct HeaderReading {
+  ColumnPositions positions;
+  std::string error;  // empty when the header can be used
+};
+HeaderReading readHeader(const std::vector<std::string_view>& names);
+
+// A real as the console reads a plain decimal answer: blanks around it, a sign, digits with an
+// optional point, an optional exponent after E, e, D or d; the nearest single. Nothing when the
+// text is not such a number or lies beyond the single range.
+std::optional<float> readReal(std::string_view text);
+
+// A menu answer: 1 to 5 as the console reads an integer answer (1.9 is 1), or the unit's name.
+// Nothing for anything else.
+std::optional<std::int32_t> readFetchUnit(std::string_view text);
+std::optional<std::int32_t> readSpeedUnit(std::string_view text);
+
+// The answers of a row from its fields (as many as the header has). Returns the error that names
+// the column and the value, or an empty text.
+std::string readAnswers(const ColumnPositions& positions,
+                        const std::vector<std::string_view>& fields, StormAnswers& answers);
+
+// Appends the result fields of a storm, each preceded by a comma, with the error last.
+void appendResults(std::string& out, const StormValues& values);
+
+// Appends empty result fields and the error, for a row that could not be computed.
+void appendNoResults(std::string& out, std::string_view error);

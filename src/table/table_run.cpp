@@ -1,0 +1,322 @@
+#include "table_run.hpp"
+
+#include <pthread.h>
+
+#include <condition_variable>
+#include <csignal>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "csv.hpp"
+#include "storm.hpp"
+#include "storm_columns.hpp"
+
+namespace {
+
+constexpr std::size_t kReadSize = 256 * 1024;
+// A batch holding this much text is handed on before it has its count of rows.
+constexpr std::size_t kBatchText = 4 << 20;
+
+// Rows read from the table, and their result rows once computed.
+struct Batch {
+  std::string text;                    // the fields of every row one after another
+  std::vector<std::size_t> fieldEnds;  // the end of each field in text
+  std::vector<std::size_t> rowEnds;    // the count of fields up to the end of each row
+  std::string output;
+  std::size_t errors = 0;
+  bool done = false;  // guarded by the workers' lock
+
+  void clear() {
+    text.clear();
+    fieldEnds.clear();
+    rowEnds.clear();
+    output.clear();
+    errors = 0;
+    done = false;
+  }
+  std::size_t rows() const { return rowEnds.size(); }
+  std::string_view field(std::size_t i) const {
+    const std::size_t start = i == 0 ? 0 : fieldEnds[i - 1];
+    return std::string_view(text).substr(start, fieldEnds[i] - start);
+  }
+  void add(const CsvRecord& record) {
+    const std::size_t base = text.size();
+    text += record.text;
+    for (const std::size_t end : record.ends) fieldEnds.push_back(base + end);
+    rowEnds.push_back(fieldEnds.size());
+  }
+};
+
+// Computes the result rows of a batch: each row's fields as they came, then its results.
+class RowComputer {
+ public:
+  RowComputer(const ColumnPositions& positions, std::size_t headerFields)
+      : positions_(positions), headerFields_(headerFields) {}
+
+  void compute(Batch& batch) const {
+    std::vector<std::string_view> fields(headerFields_);
+    std::string& out = batch.output;
+    std::size_t first = 0;
+    for (const std::size_t last : batch.rowEnds) {
+      const std::size_t count = last - first;
+      for (std::size_t i = 0; i < headerFields_; ++i) {
+        fields[i] = i < count ? batch.field(first + i) : std::string_view();
+        if (i > 0) out += ',';
+        appendCsvField(out, fields[i]);
+      }
+      if (count != headerFields_) {
+        appendNoResults(out, "the row has " + std::to_string(count) + " fields, the header " +
+                                 std::to_string(headerFields_));
+        ++batch.errors;
+      } else {
+        StormAnswers answers;
+        const std::string error = readAnswers(positions_, fields, answers);
+        if (error.empty()) {
+          const StormValues values = runStorm(answers);
+          appendResults(out, values);
+          if (!values.error.empty()) ++batch.errors;
+        } else {
+          appendNoResults(out, error);
+          ++batch.errors;
+        }
+      }
+      out += '\n';
+      first = last;
+    }
+  }
+
+ private:
+  ColumnPositions positions_;
+  std::size_t headerFields_;
+};
+
+// Threads that compute the batches handed to them, in any order.
+class Workers {
+ public:
+  Workers(unsigned count, const RowComputer& computer) : computer_(computer) {
+    // The threads take no signals: an interrupt must reach the thread that reads.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    pthread_sigmask(SIG_SETMASK, &all, &previous);
+    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  }
+  ~Workers() {
+    {
+      const std::lock_guard lock(mutex_);
+      closing_ = true;
+    }
+    workReady_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+  }
+  Workers(const Workers&) = delete;
+  Workers& operator=(const Workers&) = delete;
+
+  void submit(Batch& batch) {
+    {
+      const std::lock_guard lock(mutex_);
+      queue_.push_back(&batch);
+    }
+    workReady_.notify_one();
+  }
+  bool isDone(const Batch& batch) {
+    const std::lock_guard lock(mutex_);
+    return batch.done;
+  }
+  void waitFor(const Batch& batch) {
+    std::unique_lock lock(mutex_);
+    batchDone_.wait(lock, [&] { return batch.done; });
+  }
+
+ private:
+  void work() {
+    for (;;) {
+      Batch* batch = nullptr;
+      {
+        std::unique_lock lock(mutex_);
+        workReady_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+        if (queue_.empty()) return;
+        batch = queue_.front();
+        queue_.pop_front();
+      }
+      computer_.compute(*batch);
+      {
+        const std::lock_guard lock(mutex_);
+        batch->done = true;
+      }
+      batchDone_.notify_all();
+    }
+  }
+
+  const RowComputer& computer_;
+  std::mutex mutex_;
+  std::condition_variable workReady_;
+  std::condition_variable batchDone_;
+  std::deque<Batch*> queue_;
+  bool closing_ = false;
+  std::vector<std::thread> threads_;
+};
+
+class TableRun final : public CsvRecordHandler {
+ public:
+  TableRun(ByteSource& source, ByteSink& sink, const TableSettings& settings)
+      : source_(source), sink_(sink), settings_(settings) {}
+
+  TableOutcome run() {
+    CsvReader reader(*this);
+    std::vector<char> buffer(kReadSize);
+    while (!halted_) {
+      if (stopRequested()) break;
+      const long count = source_.read(buffer.data(), buffer.size());
+      if (count < 0) {
+        if (source_.interrupted()) continue;
+        fail(TableOutcome::End::readFailed, source_.failure());
+      } else if (count == 0) {
+        if (!reader.finish()) fail(TableOutcome::End::readFailed, reader.error());
+        break;
+      } else if (!reader.read(std::string_view(buffer.data(), std::size_t(count)))) {
+        fail(TableOutcome::End::readFailed, reader.error());
+      }
+    }
+    if (!computer_ && !halted_ && !stopRequested()) {
+      fail(TableOutcome::End::unreadable, "no header row");
+    }
+    if (!halted_ && current_ && current_->rows() > 0) dispatch();
+    drain();
+    workers_.reset();
+    if (!halted_ && stopRequested()) {
+      outcome_.end = TableOutcome::End::stopped;
+      outcome_.message = "stopped";
+    }
+    return outcome_;
+  }
+
+  void onRecord(const CsvRecord& record) override {
+    if (halted_) return;
+    if (!computer_) {
+      readHeaderRecord(record);
+      return;
+    }
+    if (!current_) current_ = takeBatch();
+    current_->add(record);
+    if (current_->rows() >= settings_.batchRows || current_->text.size() >= kBatchText) {
+      dispatch();
+    }
+  }
+
+ private:
+  bool stopRequested() const {
+    return settings_.stop != nullptr && settings_.stop->load(std::memory_order_relaxed);
+  }
+
+  void fail(TableOutcome::End end, std::string message) {
+    if (halted_) return;
+    halted_ = true;
+    // Before the header is written nothing is: the table could not be read at all.
+    outcome_.end = headerWritten_ || end == TableOutcome::End::writeFailed
+                       ? end
+                       : TableOutcome::End::unreadable;
+    outcome_.message = std::move(message);
+  }
+
+  void readHeaderRecord(const CsvRecord& record) {
+    std::vector<std::string_view> names;
+    for (std::size_t i = 0; i < record.size(); ++i) names.push_back(record.field(i));
+    const HeaderReading header = readHeader(names);
+    if (!header.error.empty()) {
+      fail(TableOutcome::End::unreadable, header.error);
+      return;
+    }
+    computer_ = std::make_unique<RowComputer>(header.positions, names.size());
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (i > 0) out += ',';
+      appendCsvField(out, names[i]);
+    }
+    for (const std::string& name : resultColumnNames()) out += "," + name;
+    out += '\n';
+    if (!sink_.write(out)) {
+      fail(TableOutcome::End::writeFailed, sink_.failure());
+      return;
+    }
+    headerWritten_ = true;
+    if (settings_.jobs > 1) workers_ = std::make_unique<Workers>(settings_.jobs, *computer_);
+  }
+
+  std::unique_ptr<Batch> takeBatch() {
+    if (spare_.empty()) return std::make_unique<Batch>();
+    std::unique_ptr<Batch> batch = std::move(spare_.back());
+    spare_.pop_back();
+    batch->clear();
+    return batch;
+  }
+
+  // Hands the current batch on, and writes the batches that are ready, keeping a bounded
+  // number in flight.
+  void dispatch() {
+    std::unique_ptr<Batch> batch = std::move(current_);
+    if (!workers_) {
+      computer_->compute(*batch);
+      write(*batch);
+      spare_.push_back(std::move(batch));
+      return;
+    }
+    workers_->submit(*batch);
+    inFlight_.push_back(std::move(batch));
+    while (!inFlight_.empty() && workers_->isDone(*inFlight_.front())) writeFront();
+    const std::size_t limit = 2 * std::size_t(settings_.jobs) + 1;
+    while (inFlight_.size() > limit) {
+      workers_->waitFor(*inFlight_.front());
+      writeFront();
+    }
+  }
+
+  void writeFront() {
+    std::unique_ptr<Batch> batch = std::move(inFlight_.front());
+    inFlight_.pop_front();
+    write(*batch);
+    spare_.push_back(std::move(batch));
+  }
+
+  // Waits for every batch in flight, writing each unless writing has failed.
+  void drain() {
+    while (!inFlight_.empty()) {
+      workers_->waitFor(*inFlight_.front());
+      writeFront();
+    }
+  }
+
+  void write(const Batch& batch) {
+    if (halted_ && outcome_.end == TableOutcome::End::writeFailed) return;
+    if (!sink_.write(batch.output)) {
+      fail(TableOutcome::End::writeFailed, sink_.failure());
+      return;
+    }
+    outcome_.rows += batch.rows();
+    outcome_.rowsWithError += batch.errors;
+    if (settings_.progress) settings_.progress(outcome_.rows);
+  }
+
+  ByteSource& source_;
+  ByteSink& sink_;
+  const TableSettings& settings_;
+  std::unique_ptr<RowComputer> computer_;  // once the header is read
+  std::unique_ptr<Workers> workers_;
+  std::unique_ptr<Batch> current_;
+  std::deque<std::unique_ptr<Batch>> inFlight_;
+  std::vector<std::unique_ptr<Batch>> spare_;
+  bool headerWritten_ = false;
+  bool halted_ = false;
+  TableOutcome outcome_;
+};
+
+}  // namespace
+
+TableOutcome runTable(ByteSource& source, ByteSink& sink, const TableSettings& settings) {
+  TableRun run(source, sink, settings);
+  return run.run();
+}

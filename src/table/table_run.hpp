@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// A storm table run: reads a CSV table of storms, computes one storm per row and writes the
+// result table, in input order, in constant memory. Rows are read and written by the calling
+// thread and computed in batches by worker threads.
+
+// Where the table comes from.
+class ByteSource {
+ public:
+  // Reads up to size bytes into buffer: the count read, 0 at the end, -1 after a failure (with
+  // failure() telling why). A read that a signal interrupts may return -1 with interrupted().
+  virtual long read(char* buffer, std::size_t size) = 0;
+  virtual std::string failure() const = 0;
+  virtual bool interrupted() const { return false; }
+
+ protected:
+  ~ByteSource() = default;
+};
+
+// Where the result table goes. Each write is a number of whole records.
+class ByteSink {
+ public:
+  // Writes all of the text; false after a failure (with failure() telling why).
+  virtual bool write(std::string_view text) = 0;
+  virtual std::string failure() const = 0;
+
+ protected:
+  ~ByteSink() = default;
+};
+
+struct TableSettings {
+  unsigned jobs = 1;             // threads that compute rows; 1 computes on the calling thread
+  std::size_t batchRows = 1024;  // rows handed to a thread at a time
+  // Checked between reads and batches: once true, the run stops after writing the rows that are
+  // ready.
+  const std::atomic<bool>* stop = nullptr;
+  // Called after each batch written with the count of rows written so far.
+  std::function<void(std::size_t rows)> progress;
+};
+
+struct TableOutcome {
+  enum class End {
+    complete,     // every row read and written
+    unreadable,   // no usable header: nothing was written
+    readFailed,   // the table could not be read on: the rows before are written
+    writeFailed,  // the results could not be written: the rows before are written
+    stopped,      // the stop flag was raised: the rows before are written
+  };
+  End end = End::complete;
+  std::size_t rows = 0;           // rows written
+  std::size_t rowsWithError = 0;  // of those, rows with an error
+  std::string message;            // why the run did not complete
+};
+
+TableOutcome runTable(ByteSource& source, ByteSink& sink, const TableSettings& settings);

@@ -1,0 +1,98 @@
+#include "run_command.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void execInChild(const std::vector<std::string>& arguments,
+                              const CommandOptions& options, const int (&in)[2],
+                              const int (&out)[2], const int (&err)[2]) {
+  dup2(in[0], STDIN_FILENO);
+  dup2(out[1], STDOUT_FILENO);
+  dup2(err[1], STDERR_FILENO);
+  for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+  if (chdir(options.directory.c_str()) != 0) _exit(127);
+  if (options.fileSizeLimit > 0) {
+    signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead of ending the process
+    const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  std::vector<char*> argv = {const_cast<char*>("littoral")};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  execv(LITTORAL_BINARY, argv.data());
+  _exit(127);
+}
+
+}  // namespace
+
+CommandOutcome runCommand(const std::vector<std::string>& arguments,
+                          const CommandOptions& options) {
+  signal(SIGPIPE, SIG_IGN);
+  int in[2];
+  int out[2];
+  int err[2];
+  if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+  const pid_t child = fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) execInChild(arguments, options, in, out, err);
+  close(in[0]);
+  close(out[1]);
+  close(err[1]);
+  fcntl(in[1], F_SETFL, O_NONBLOCK);
+
+  CommandOutcome outcome;
+  int inFd = in[1];
+  int fds[2] = {out[0], err[0]};
+  std::size_t written = 0;
+  const auto start = std::chrono::steady_clock::now();
+  bool signalled = false;
+  while (fds[0] >= 0 || fds[1] >= 0) {
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    if (elapsed > std::chrono::seconds(60)) {
+      kill(child, SIGKILL);
+      throw std::runtime_error("littoral did not finish within 60 seconds");
+    }
+    if (inFd >= 0 && written == options.input.size() && options.signal == 0) {
+      close(inFd);
+      inFd = -1;
+    }
+    if (options.signal != 0 && !signalled && written == options.input.size() &&
+        elapsed > std::chrono::milliseconds(300)) {
+      kill(child, options.signal);
+      signalled = true;
+    }
+    const int pendingInput = inFd >= 0 && written < options.input.size() ? inFd : -1;
+    pollfd polled[3] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}, {pendingInput, POLLOUT, 0}};
+    if (poll(polled, 3, 50) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
+    char buffer[65536];
+    for (int i = 0; i < 2; ++i) {
+      if ((polled[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+      const ssize_t n = read(fds[i], buffer, sizeof buffer);
+      if (n > 0) {
+        (i == 0 ? outcome.out : outcome.errors).append(buffer, std::size_t(n));
+      } else {
+        close(fds[i]);
+        fds[i] = -1;
+      }
+    }
+    if ((polled[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+      const ssize_t n = write(inFd, options.input.data() + written, options.input.size() - written);
+      written = n > 0 ? written + std::size_t(n) : options.input.size();
+    }
+  }
+  if (inFd >= 0) close(inFd);
+  int status = 0;
+  waitpid(child, &status, 0);
+  outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return outcome;
+}

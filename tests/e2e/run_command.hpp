@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Runs littoral with arguments, as a command rather than the dialogue.
+struct CommandOutcome {
+  std::string out;      // standard output
+  std::string errors;   // standard error
+  int exitStatus = -1;  // the exit code, or -1 when a signal ended the process
+};
+
+struct CommandOptions {
+  std::string directory = ".";  // the working directory
+  std::string input;            // standard input
+  // When set, standard input stays open after the input, and this signal is sent once the
+  // program has had a moment to read it.
+  int signal = 0;
+  // When set, files the program writes may grow to this many bytes and no further.
+  long fileSizeLimit = 0;
+};
+
+CommandOutcome runCommand(const std::vector<std::string>& arguments,
+                          const CommandOptions& options = {});

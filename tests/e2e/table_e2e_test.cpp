@@ -1,0 +1,460 @@
+// The storm table against the dialogue: the same storms through `littoral table` and through
+// the interactive program, and the table's exit statuses and files.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "run_binary.hpp"
+#include "run_command.hpp"
+
+namespace {
+
+using Row = std::vector<std::string>;
+
+// The records of a CSV text with LF line ends, read independently of the program's reader.
+std::vector<Row> readCsv(const std::string& text) {
+  std::vector<Row> rows;
+  Row row;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+        field += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = false;
+      } else {
+        field += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      row.push_back(field);
+      field.clear();
+    } else if (c == '\n') {
+      row.push_back(field);
+      field.clear();
+      rows.push_back(row);
+      row.clear();
+    } else {
+      field += c;
+    }
+  }
+  return rows;
+}
+
+// A fresh working directory, removed afterwards.
+class Directory {
+ public:
+  Directory() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "littoral-table-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~Directory() { std::filesystem::remove_all(path_); }
+  Directory(const Directory&) = delete;
+  Directory& operator=(const Directory&) = delete;
+
+  std::string path(const std::string& name = "") const { return (path_ / name).string(); }
+  void write(const std::string& name, const std::string& text) const {
+    std::ofstream(path_ / name, std::ios::binary) << text;
+  }
+  std::string read(const std::string& name) const {
+    std::ifstream file(path_ / name, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+  }
+  bool holds(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+  std::size_t entries() const {
+    return std::size_t(std::distance(std::filesystem::directory_iterator(path_),
+                                     std::filesystem::directory_iterator()));
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// One storm as a table row, in the dialogue's order of answers.
+struct Storm {
+  const char* name;
+  std::string gravity, depth, fetchUnit, fetch, speedUnit, windSpeed, duration, rt, rl, localDepth,
+      angle, beachSlope, settlingVelocity;
+};
+
+const char* const kInputHeader =
+    "name,gravity,depth,fetch_unit,fetch,speed_unit,wind_speed,duration_h,rt,rl,local_depth,"
+    "angle_deg,beach_slope,settling_velocity";
+
+std::string tableRow(const Storm& storm) {
+  std::string row = storm.name;
+  for (const std::string* field :
+       {&storm.gravity, &storm.depth, &storm.fetchUnit, &storm.fetch, &storm.speedUnit,
+        &storm.windSpeed, &storm.duration, &storm.rt, &storm.rl, &storm.localDepth, &storm.angle,
+        &storm.beachSlope, &storm.settlingVelocity}) {
+    row += "," + *field;
+  }
+  return row + "\n";
+}
+
+// The menu answer of a unit named in the table.
+std::string menuAnswer(const std::string& unit, const std::vector<std::string>& names) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (unit == names[i]) return std::to_string(i + 1);
+  }
+  return unit;
+}
+
+// The answers of the dialogue: on to the transport stage when the row has a settling velocity
+// (the slope kept with "/" when the row has none), otherwise stop at the continue prompt.
+std::string dialogueAnswers(const Storm& storm) {
+  const std::string fetchUnit = menuAnswer(storm.fetchUnit, {"ft", "m", "miles", "km", "kml"});
+  const std::string speedUnit =
+      menuAnswer(storm.speedUnit, {"ft/s", "m/s", "mph", "km/h", "knots"});
+  std::string answers;
+  for (const std::string& answer :
+       {storm.gravity, storm.depth, fetchUnit, storm.fetch, speedUnit, storm.windSpeed,
+        storm.duration, storm.rt, storm.rl, storm.localDepth, storm.angle}) {
+    answers += answer + "\n";
+  }
+  if (storm.settlingVelocity.empty()) return answers + "2\n";
+  const std::string slope = storm.beachSlope.empty() ? "/" : storm.beachSlope;
+  return answers + "1\n\n" + slope + "\n" + storm.settlingVelocity + "\n\n";
+}
+
+// The lines of a text, without their CR LF or LF ends: the records and the pause prompts.
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool isNumber(const std::string& item) {
+  if (item == "NaN" || item == "Infinity" || item == "-Infinity") return true;
+  char* end = nullptr;
+  std::strtod(item.c_str(), &end);
+  return !item.empty() && *end == '\0';
+}
+
+// The items of a record after its text, as printed without their blanks.
+std::vector<std::string> itemsAfter(const std::string& record, std::size_t textSize) {
+  std::vector<std::string> items;
+  std::istringstream rest(record.substr(1 + textSize));
+  for (std::string item; rest >> item;) items.push_back(item);
+  return items;
+}
+
+// What the dialogue printed, by the table's column names.
+class PrintedValues {
+ public:
+  explicit PrintedValues(const RunOutcome& run)
+      : console_(splitLines(run.console)),
+        report_(run.report ? splitLines(*run.report) : std::vector<std::string>()) {
+    units();
+    hindcast();
+    transform();
+    transport();
+    error_ = run.errors.empty() ? "" : run.errors.substr(0, run.errors.size() - 1);
+  }
+
+  const std::map<std::string, std::string>& values() const { return values_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  // The items of the records that are the text followed by numbers only, in order.
+  static std::vector<std::vector<std::string>> find(const std::vector<std::string>& records,
+                                                    const std::string& text) {
+    std::vector<std::vector<std::string>> found;
+    for (const std::string& record : records) {
+      if (record.compare(0, 1 + text.size(), " " + text) != 0) continue;
+      std::vector<std::string> items = itemsAfter(record, text.size());
+      if (std::all_of(items.begin(), items.end(), isNumber)) found.push_back(std::move(items));
+    }
+    return found;
+  }
+  void take(const std::vector<std::string>& records, const std::string& text,
+            std::initializer_list<std::pair<std::size_t, const char*>> columns) {
+    const auto found = find(records, text);
+    if (found.empty()) return;
+    for (const auto& [item, column] : columns) values_[column] = found.back().at(item);
+  }
+
+  void units() {
+    values_["units"] = !find(console_, "US Units").empty()   ? "US"
+                       : !find(console_, "SI Units").empty() ? "SI"
+                                                             : "none";
+    take(console_, "Density=", {{0, "density"}});
+  }
+
+  void hindcast() {
+    take(console_, "Setup in feet = ", {{0, "setup_ft"}});
+    take(console_, "Setup in m = ", {{0, "setup_m"}});
+    take(console_, "Ua = ", {{0, "ua"}});
+    const auto passes = find(console_, "Fd, FF, Ftd =");
+    if (!passes.empty()) values_["passes"] = std::to_string(passes.size());
+    take(console_, "Fd, FF, Ftd =", {{0, "fd"}, {1, "ff"}, {2, "ftd"}});
+    if (!find(console_, "Fetch Limited").empty()) {
+      values_["limited_by"] = "fetch";
+      take(report_, "Fetch = ft or m ", {{0, "effective_fetch"}});
+    }
+    if (!find(console_, "Duration Limited with Feff = ").empty()) {
+      values_["limited_by"] = "duration";
+      take(console_, "Duration Limited with Feff = ", {{0, "effective_fetch"}});
+    }
+    take(report_, "Non-dimensional Wave Height FHs =", {{0, "fhs"}});
+    take(report_, "Non-dimensional Period FTs =", {{0, "fts"}});
+    take(console_, "Hs and Ts ", {{0, "hs"}, {1, "ts"}});
+  }
+
+  void transform() {
+    take(console_, "ks =", {{0, "ks"}});
+    take(console_, "Deep wave length and celerity (Lo,Co) ", {{0, "lo"}, {1, "co"}});
+    take(console_, "Wave length and celerity (L1,C1)", {{0, "l1"}, {1, "c1"}});
+    take(console_, "Approximate surf depth = ", {{0, "surf_depth"}});
+    take(console_, "s1,co,c1,so", {{0, "s1"}, {3, "so"}});
+    take(console_, "AOR =", {{0, "aor"}});
+    take(console_, " DEEP WATER WAVE ANGLE =  ", {{0, "deep_angle"}});
+    take(console_, " Ks AND Kr = ", {{1, "kr"}});
+    take(report_, " DEEP WATER WAVE HEIGHT = ", {{0, "deep_height"}});
+    take(console_, "Local angle = ", {{0, "local_angle"}});
+    take(console_, "Local wave length and height ", {{0, "local_length"}, {1, "local_height"}});
+    take(console_, "Local wave height and celerity ", {{1, "local_celerity"}});
+    take(console_, "Group Ratio, Ks and Kr (Local) ",
+         {{0, "group_ratio"}, {1, "ks_local"}, {2, "kr_local"}});
+    take(console_, "Breaking Wave height ", {{0, "breaking_height"}});
+    take(console_, "Offshore",
+         {{0, "offshore_hrms"}, {1, "offshore_hs"}, {2, "offshore_h10"}, {3, "offshore_h1"}});
+    take(console_, "Local   ",
+         {{0, "local_hrms"}, {1, "local_hs"}, {2, "local_h10"}, {3, "local_h1"}});
+    take(console_, "Hnso =", {{0, "hnso"}});
+  }
+
+  void transport() {
+    const auto exposures = find(console_, "##.##    ");  // class, exposure, duration, share
+    for (std::size_t i = 0; i < exposures.size(); ++i) {
+      const std::string n = std::to_string(i + 1);
+      values_["class_exposure_" + n] = exposures[i].at(1);
+      values_["class_share_" + n] = exposures[i].at(3);
+    }
+    take(console_, "Kpls, rho =", {{0, "kpls"}});
+    // The four class records follow the Kpls record: class, exposure, rate, height, flux.
+    for (std::size_t at = 0; at < console_.size(); ++at) {
+      if (console_[at].rfind(" Kpls, rho =", 0) != 0) continue;
+      for (std::size_t i = 1; i <= 4 && at + i < console_.size(); ++i) {
+        const std::vector<std::string> items = itemsAfter(console_[at + i], 0);
+        if (items.size() != 5 || items[0] != std::to_string(i)) break;
+        values_["class_rate_" + items[0]] = items[2];
+        values_["class_height_" + items[0]] = items[3];
+        values_["class_flux_" + items[0]] = items[4];
+      }
+    }
+    take(console_, "Surf Current ft/sec or m/s =", {{0, "surf_current"}});
+    take(console_, " LONG SHORE RATE FOR THIS STORM yd3 or m3 = ", {{0, "storm_transport"}});
+  }
+
+  std::vector<std::string> console_;
+  std::vector<std::string> report_;
+  std::map<std::string, std::string> values_;
+  std::string error_;
+};
+
+// Fetch- and duration-limited storms in both unit systems, with and without the transport
+// stage, and storms that end at a math error.
+const Storm kStorms[] = {
+    {"si fetch-limited", "9.81", "10", "km", "50", "m/s", "20", "5", "1", "1", "3", "30", "",
+     "1.5"},
+    {"us duration-limited", "32.2", "20", "miles", "10", "ft/s", "50", "1", "1.1", "1", "8", "20",
+     "0.02", "2.5"},
+    {"us without transport", "32.2", "20", "3", "10", "1", "50", "5", "1.1", "1", "8", "20", "",
+     ""},
+    {"si knots duration-limited", "9.81", "15", "kml", "30", "knots", "40", "1", "1.1", "1.2", "4",
+     "-25", "0.01", "3"},
+    {"si mph over feet", "9.81", "12", "ft", "90000", "mph", "45", "12", "1", "1.3", "2.5", "10",
+     "", "0.8"},
+    {"gravity of thirty", "30", "10", "km", "50", "m/s", "20", "5", "1", "1", "3", "30", "", "1.5"},
+    {"angle of ninety", "9.81", "10", "km", "50", "m/s", "20", "5", "1", "1", "3", "90", "", "1.5"},
+    {"zero depth", "9.81", "0", "km", "50", "m/s", "20", "5", "1", "1", "3", "30", "", "1.5"},
+};
+
+TEST(StormTable, EveryColumnHoldsWhatTheDialoguePrinted) {
+  std::string table = std::string(kInputHeader) + "\n";
+  for (const Storm& storm : kStorms) table += tableRow(storm);
+  CommandOptions options;
+  options.input = table;
+  const CommandOutcome run = runCommand({"table", "-j", "2"}, options);
+  EXPECT_EQ(run.exitStatus, 1);  // the failing storms
+  EXPECT_EQ(run.errors,
+            "littoral table: 3 of 8 rows could not be computed (see the error column)\n");
+  const std::vector<Row> rows = readCsv(run.out);
+  ASSERT_EQ(rows.size(), std::size(kStorms) + 1);
+  const Row& header = rows[0];
+  const std::size_t firstResult = 14;
+  ASSERT_EQ(header.at(firstResult), "units");
+
+  for (std::size_t s = 0; s < std::size(kStorms); ++s) {
+    const Storm& storm = kStorms[s];
+    const RunOutcome dialogue = runLittoral(dialogueAnswers(storm));
+    const PrintedValues printed(dialogue);
+    const Row& row = rows[s + 1];
+    ASSERT_EQ(row.size(), header.size()) << storm.name;
+    for (const auto& [name, text] : printed.values()) {
+      EXPECT_NE(std::find(header.begin(), header.end(), name), header.end()) << name;
+    }
+    if (printed.error().empty()) {
+      // Every column but the error and the m3 total is printed by a storm that runs through.
+      EXPECT_EQ(printed.values().size(), storm.settlingVelocity.empty() ? 44u : 67u) << storm.name;
+    }
+    EXPECT_EQ(row[0], storm.name);
+    for (std::size_t column = firstResult; column < header.size(); ++column) {
+      const std::string& name = header[column];
+      if (name == "error") {
+        EXPECT_EQ(row[column], printed.error()) << storm.name;
+      } else if (name == "storm_transport_m3") {
+        // Not printed: the printed total in m3, 0.764554857984 m3 to the cubic yard.
+        const auto total = printed.values().find("storm_transport");
+        ASSERT_EQ(row[column].empty(), total == printed.values().end()) << storm.name;
+        if (total == printed.values().end()) continue;
+        const double expected = std::strtod(total->second.c_str(), nullptr) * 0.764554857984;
+        EXPECT_NEAR(std::strtod(row[column].c_str(), nullptr), expected, 1e-6 * std::fabs(expected))
+            << storm.name;
+      } else {
+        const auto value = printed.values().find(name);
+        EXPECT_EQ(row[column], value == printed.values().end() ? "" : value->second)
+            << storm.name << ": " << name;
+      }
+    }
+  }
+}
+
+const std::string kTwoStorms =
+    std::string(kInputHeader) + "\n" + tableRow(kStorms[0]) + tableRow(kStorms[2]);
+
+TEST(StormTable, HelpAndVersionGoToStandardOutput) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, {"--version"}, {"table", "--help"}}) {
+    const CommandOutcome run = runCommand(arguments);
+    EXPECT_EQ(run.exitStatus, 0) << arguments.back();
+    EXPECT_EQ(run.errors, "") << arguments.back();
+    EXPECT_NE(run.out, "") << arguments.back();
+  }
+  EXPECT_EQ(runCommand({"--version"}).out.rfind("littoral ", 0), 0u);
+  EXPECT_NE(runCommand({"table", "--help"}).out.find("-j,--jobs"), std::string::npos);
+}
+
+TEST(StormTable, BadOptionsAreTrouble) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"table", "-j", "0"},
+                                                    {"table", "--fast"},
+                                                    {"tables"},
+                                                    {"table", "a.csv", "b.csv"}}) {
+    const CommandOutcome run = runCommand(arguments);
+    EXPECT_EQ(run.exitStatus, 2) << arguments.back();
+    EXPECT_EQ(run.out, "") << arguments.back();
+    EXPECT_NE(run.errors, "") << arguments.back();
+  }
+}
+
+TEST(StormTable, StandardInputOrAFile) {
+  const Directory directory;
+  directory.write("storms.csv", kTwoStorms);
+  CommandOptions options;
+  options.input = kTwoStorms;
+  const CommandOutcome fromStdin = runCommand({"table"}, options);
+  const CommandOutcome fromDash = runCommand({"table", "-"}, options);
+  const CommandOutcome fromFile = runCommand({"table", directory.path("storms.csv")});
+  EXPECT_EQ(fromStdin.exitStatus, 0);
+  EXPECT_EQ(fromStdin.errors, "");
+  EXPECT_EQ(readCsv(fromStdin.out).size(), 3u);
+  EXPECT_EQ(fromDash.out, fromStdin.out);
+  EXPECT_EQ(fromFile.out, fromStdin.out);
+  const CommandOutcome toFile =
+      runCommand({"table", directory.path("storms.csv"), "-o", directory.path("out.csv")});
+  EXPECT_EQ(toFile.exitStatus, 0);
+  EXPECT_EQ(toFile.out, "");
+  EXPECT_EQ(directory.read("out.csv"), fromStdin.out);
+  EXPECT_EQ(directory.entries(), 2u);  // no temporary file left
+}
+
+TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
+  const Directory directory;
+  directory.write("old.csv", "an earlier result\n");
+  directory.write("no-rt.csv",
+                  "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,"
+                  "duration_h,rl,local_depth,angle_deg\n");
+  directory.write("empty.csv", "");
+  const std::pair<std::string, std::string> cases[] = {
+      {"missing.csv", ": No such file or directory\n"},
+      {"no-rt.csv", ": no column rt\n"},
+      {"empty.csv", ": no header row\n"},
+      {"", ": Is a directory\n"},
+  };
+  for (const auto& [input, message] : cases) {
+    for (const char* output : {"new.csv", "old.csv"}) {
+      const CommandOutcome run =
+          runCommand({"table", directory.path(input), "-o", directory.path(output)});
+      EXPECT_EQ(run.exitStatus, 2) << input;
+      EXPECT_EQ(run.errors, "littoral table: " + directory.path(input) + message);
+      EXPECT_FALSE(directory.holds("new.csv")) << input;
+      EXPECT_EQ(directory.read("old.csv"), "an earlier result\n") << input;
+    }
+  }
+  EXPECT_EQ(directory.entries(), 3u);
+}
+
+TEST(StormTable, FullOutputKeepsOnlyWholeRowsAndSaysSo) {
+  const Directory directory;
+  std::string table = std::string(kInputHeader) + "\n";
+  for (int i = 0; i < 3000; ++i) table += tableRow(kStorms[i % 2]);
+  directory.write("storms.csv", table);
+  CommandOptions options;
+  options.fileSizeLimit = 1 << 20;
+  const CommandOutcome full = runCommand(
+      {"table", directory.path("storms.csv"), "-o", directory.path("out.csv"), "-j", "2"}, options);
+  EXPECT_EQ(full.exitStatus, 2);
+  EXPECT_NE(full.errors.find("littoral table: " + directory.path("out.csv") + ": File too large; "),
+            std::string::npos)
+      << full.errors;
+  const std::string written = directory.read("out.csv");
+  ASSERT_FALSE(written.empty());
+  EXPECT_EQ(written.back(), '\n');
+  const std::vector<Row> rows = readCsv(written);
+  EXPECT_GT(rows.size(), 1u);
+  EXPECT_LT(rows.size(), 3001u);
+  for (const Row& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+
+  const CommandOutcome device = runCommand({"table", "-o", "/dev/full"}, {".", kTwoStorms});
+  EXPECT_EQ(device.exitStatus, 2);
+  EXPECT_EQ(device.errors, "littoral table: /dev/full: No space left on device; 0 rows written\n");
+}
+
+TEST(StormTable, InterruptWritesTheRowsReadSoFar) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    CommandOptions options;
+    options.input = kTwoStorms;
+    options.signal = signal;  // the table never ends: the program waits for more rows
+    const CommandOutcome run = runCommand({"table"}, options);
+    EXPECT_EQ(run.exitStatus, 128 + signal);
+    EXPECT_EQ(run.errors,
+              "littoral table: stopped by signal " + std::to_string(signal) + "; 2 rows written\n");
+    EXPECT_EQ(readCsv(run.out).size(), 3u);
+  }
+}
+
+}  // namespace

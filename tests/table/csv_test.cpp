@@ -1,0 +1,108 @@
+#include "csv.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+
+class Collector final : public CsvRecordHandler {
+ public:
+  void onRecord(const CsvRecord& record) override {
+    std::vector<std::string> fields;
+    for (std::size_t i = 0; i < record.size(); ++i) fields.emplace_back(record.field(i));
+    records.push_back(fields);
+  }
+  Records records;
+};
+
+// Reads the text handed over in pieces of the given size (0: all at once).
+Records readInPieces(const std::string& text, std::size_t pieceSize) {
+  Collector collector;
+  CsvReader reader(collector);
+  const std::size_t step = pieceSize == 0 ? text.size() + 1 : pieceSize;
+  for (std::size_t at = 0; at < text.size(); at += step) {
+    EXPECT_TRUE(reader.read(std::string_view(text).substr(at, step))) << reader.error();
+  }
+  EXPECT_TRUE(reader.finish()) << reader.error();
+  EXPECT_EQ(reader.records(), collector.records.size());
+  return collector.records;
+}
+
+struct ReadCase {
+  const char* name;
+  std::string text;
+  Records records;
+};
+
+TEST(CsvReader, ReadsRecordsWhateverThePieces) {
+  const ReadCase cases[] = {
+      {"LF line ends", "a,b\n1,2\n", {{"a", "b"}, {"1", "2"}}},
+      {"CR LF line ends", "a,b\r\n1,2\r\n", {{"a", "b"}, {"1", "2"}}},
+      {"no line end at the end", "a,b\r\n1,2", {{"a", "b"}, {"1", "2"}}},
+      {"quoted comma, quote and line ends",
+       "\"x, y\",\"say \"\"hi\"\"\",\"l1\r\nl2\"\n",
+       {{"x, y", "say \"hi\"", "l1\r\nl2"}}},
+      {"empty and quoted empty fields", ",,\n\"\"\n", {{"", "", ""}, {""}}},
+      {"blank lines are no records", "a\n\n\r\n\nb\n", {{"a"}, {"b"}}},
+      {"blanks belong to the value", " a , b \n", {{" a ", " b "}}},
+      {"byte-order mark dropped",
+       "\xEF\xBB\xBF"
+       "a,b\n",
+       {{"a", "b"}}},
+      {"byte-order mark only at the start", "a,\xEF\xBB\xBF\n", {{"a", "\xEF\xBB\xBF"}}},
+      {"start like a byte-order mark", "\xEF\xBBx\n", {{"\xEF\xBBx"}}},
+      {"quote inside an unquoted field", "5\"2,b\n", {{"5\"2", "b"}}},
+      {"quote never closed runs to the end", "a,\"b\nc,d\n", {{"a", "b\nc,d\n"}}},
+  };
+  for (const ReadCase& c : cases) {
+    for (const std::size_t pieceSize : {0, 1, 2, 5}) {
+      EXPECT_EQ(readInPieces(c.text, pieceSize), c.records)
+          << c.name << ", pieces of " << pieceSize;
+    }
+  }
+}
+
+TEST(CsvReader, EmptyTextHasNoRecord) {
+  EXPECT_TRUE(readInPieces("", 0).empty());
+  EXPECT_TRUE(readInPieces("\xEF\xBB\xBF", 1).empty());
+}
+
+TEST(CsvReader, RecordBeyondTheLimitStopsTheReading) {
+  Collector collector;
+  CsvReader reader(collector);
+  ASSERT_TRUE(reader.read("a,b\n\"open"));
+  const std::string piece(1 << 20, 'x');
+  bool reading = true;
+  for (std::size_t sent = 0; reading && sent <= CsvReader::kMaxRecordBytes; sent += piece.size()) {
+    reading = reader.read(piece);
+  }
+  EXPECT_FALSE(reading);
+  EXPECT_FALSE(reader.finish());
+  EXPECT_EQ(reader.error(), "record 2 is longer than 16 MiB (a quote that is never closed?)");
+  EXPECT_EQ(collector.records, (Records{{"a", "b"}}));
+}
+
+TEST(CsvWriter, QuotesOnlyTheFieldsThatNeedIt) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain", "plain"},
+      {"", ""},
+      {" blank ", " blank "},
+      {"a,b", "\"a,b\""},
+      {"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {"l1\nl2", "\"l1\nl2\""},
+      {"cr\r", "\"cr\r\""},
+  };
+  for (const auto& [field, written] : cases) {
+    std::string out = "x,";
+    appendCsvField(out, field);
+    EXPECT_EQ(out, "x," + written) << field;
+    // What is written reads back as the same field.
+    EXPECT_EQ(readInPieces(out + "\n", 0), (Records{{"x", field}})) << field;
+  }
+}
+
+}  // namespace

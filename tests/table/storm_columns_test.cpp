@@ -1,0 +1,164 @@
+#include "storm_columns.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfloat>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> splitAtCommas(const std::string& text) {
+  std::vector<std::string> fields(1);
+  for (const char c : text) {
+    if (c == ',') {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+TEST(StormColumns, RealsAreReadAsTheConsoleReadsThem) {
+  const std::pair<const char*, float> numbers[] = {
+      {"10", 10.0f},
+      {" 9.81\t", 9.81f},
+      {"1.25D1", 12.5f},
+      {"1.25e1", 12.5f},
+      {".5", 0.5f},
+      {"5.", 5.0f},
+      {"+3", 3.0f},
+      {"-2.7E-1", -0.27f},
+      {"1e-50", 0.0f},
+      {"0.1", 0.1f},
+      {"16777217", 16777216.0f},
+      {"3.4028235e38", FLT_MAX},
+  };
+  for (const auto& [text, value] : numbers) {
+    const std::optional<float> read = readReal(text);
+    ASSERT_TRUE(read) << text;
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(*read), std::bit_cast<std::uint32_t>(value)) << text;
+  }
+  for (const char* text : {"", " ", "abc", "1.2.3", "1e", "1,5", "1 5", "0x10", "nan", "inf", "3*7",
+                           "/", ".", "-", "1e39", "-3.5e38", "12m"}) {
+    EXPECT_FALSE(readReal(text)) << text;
+  }
+}
+
+TEST(StormColumns, UnitsAreMenuNumbersOrNames) {
+  const std::pair<const char*, std::int32_t> fetchUnits[] = {
+      {"1", 1}, {"4.9", 4}, {"5e0", 5}, {"ft", 1}, {"m", 2}, {"miles", 3}, {" km ", 4}, {"kml", 5}};
+  for (const auto& [text, unit] : fetchUnits) EXPECT_EQ(readFetchUnit(text), unit) << text;
+  const std::pair<const char*, std::int32_t> speedUnits[] = {{"2", 2},   {"ft/s", 1}, {"m/s", 2},
+                                                             {"mph", 3}, {"km/h", 4}, {"knots", 5}};
+  for (const auto& [text, unit] : speedUnits) EXPECT_EQ(readSpeedUnit(text), unit) << text;
+  for (const char* text : {"0", "0.9", "6", "-1", "", "kmh", "KM", "mph", "1e12"}) {
+    EXPECT_FALSE(readFetchUnit(text)) << text;
+  }
+  for (const char* text : {"0", "6", "m", "ft/sec", "kt"})
+    EXPECT_FALSE(readSpeedUnit(text)) << text;
+}
+
+const std::vector<std::string_view> kHeader = {
+    "date",       "gravity",    "depth", "fetch", "fetch_unit",  "wind_speed",
+    "speed_unit", "duration_h", "rt",    " rl ",  "local_depth", "angle_deg"};
+
+TEST(StormColumns, HeaderFindsTheColumnsByName) {
+  const HeaderReading header = readHeader(kHeader);
+  EXPECT_EQ(header.error, "");
+  EXPECT_EQ(header.positions.at[std::size_t(InputColumn::gravity)], 1u);
+  EXPECT_EQ(header.positions.at[std::size_t(InputColumn::rl)], 9u);
+  EXPECT_FALSE(header.positions.at[std::size_t(InputColumn::settlingVelocity)]);
+}
+
+TEST(StormColumns, HeaderErrors) {
+  const std::pair<std::vector<std::string_view>, const char*> cases[] = {
+      {{"gravity", "depth", "fetch", "wind_speed", "duration_h", "local_depth", "angle_deg"},
+       "no column fetch_unit, speed_unit, rt, rl"},
+      {{"gravity", "depth", "depth"}, "the column \"depth\" is given twice"},
+      {{"gravity", "hs"}, "the column \"hs\" has the name of a result column"},
+      {{"error", "gravity"}, "the column \"error\" has the name of a result column"},
+  };
+  for (const auto& [names, error] : cases) EXPECT_EQ(readHeader(names).error, error);
+}
+
+// A row of the header above with one field replaced.
+std::string answerError(std::size_t column, std::string_view value, StormAnswers& answers) {
+  std::vector<std::string_view> fields = {"2024-01-05", "9.81", "10", "50", "km", "20",
+                                          "m/s",        "5",    "1",  "1",  "3",  "30"};
+  std::vector<std::string_view> names = kHeader;
+  names.emplace_back("beach_slope");
+  names.emplace_back("settling_velocity");
+  fields.emplace_back("");
+  fields.emplace_back("1.5");
+  fields.at(column) = value;
+  return readAnswers(readHeader(names).positions, fields, answers);
+}
+
+TEST(StormColumns, RowAnswers) {
+  StormAnswers answers;
+  EXPECT_EQ(answerError(0, "any date", answers), "");
+  EXPECT_EQ(answers.g, 9.81f);
+  EXPECT_EQ(answers.fetchUnit, 4);
+  EXPECT_EQ(answers.speedUnit, 2);
+  EXPECT_EQ(answers.angleDegrees, 30.0f);
+  EXPECT_FALSE(answers.beachSlope);  // empty: the preset slope
+  EXPECT_EQ(answers.settlingVelocity, 1.5f);
+  StormAnswers withoutTransport;
+  EXPECT_EQ(answerError(13, " ", withoutTransport), "");
+  EXPECT_FALSE(withoutTransport.settlingVelocity);
+}
+
+TEST(StormColumns, RowErrorsNameTheColumnAndTheValue) {
+  const std::tuple<std::size_t, std::string, std::string> cases[] = {
+      {4, "kmh", "fetch_unit: \"kmh\" is not 1-5 or ft, m, miles, km, kml"},
+      {6, "7", "speed_unit: \"7\" is not 1-5 or ft/s, m/s, mph, km/h, knots"},
+      {2, "abc", "depth: \"abc\" is not a number"},
+      {2, "", "depth: no value"},
+      {1, "1e39", "gravity: \"1e39\" is beyond the single-precision range"},
+      {12, "steep", "beach_slope: \"steep\" is not a number"},
+      {13, "1.5 cm/s", "settling_velocity: \"1.5 cm/s\" is not a number"},
+      {11, std::string(50, 'x'), "angle_deg: \"" + std::string(37, 'x') + "...\" is not a number"},
+  };
+  for (const auto& [column, value, error] : cases) {
+    StormAnswers answers;
+    EXPECT_EQ(answerError(column, value, answers), error);
+  }
+}
+
+TEST(StormColumns, ResultFieldsInTheirColumns) {
+  const std::vector<std::string>& names = resultColumnNames();
+  ASSERT_EQ(names.size(), kStormValueCount + 4);
+  StormValues values;
+  values.units = UnitSystem::si;
+  values.passes = 64;
+  values.limitedBy = GrowthLimit::duration;
+  values.set(StormValue::density, 1000.0f);
+  values.set(StormValue::FHs, 0.026506891f);
+  values.set(StormValue::stormTransportM3, -0.0f);
+  values.error = "math error 6201: sqrt: DOMAIN error";
+  std::string out;
+  appendResults(out, values);
+  ASSERT_EQ(out[0], ',');
+  const std::vector<std::string> fields = splitAtCommas(out.substr(1));
+  ASSERT_EQ(fields.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string expected;
+    if (names[i] == "units") expected = "SI";
+    if (names[i] == "passes") expected = "64";
+    if (names[i] == "limited_by") expected = "duration";
+    if (names[i] == "density") expected = "1000.000";
+    if (names[i] == "fhs") expected = "2.6506891E-02";
+    if (names[i] == "storm_transport_m3") expected = "0.0000000E+00";
+    if (names[i] == "error") expected = values.error;
+    EXPECT_EQ(fields[i], expected) << names[i];
+  }
+  std::string none;
+  appendNoResults(none, "depth: no value");
+  EXPECT_EQ(none, std::string(names.size(), ',') + "depth: no value");
+}
+
+}  // namespace
