@@ -166,7 +166,7 @@
   function summaryOf(storm) {
     const parts = [];
     parts.push(storm.units === 'none' ? 'No unit system (gravity is exactly 30)' : `${storm.units} units`);
-    if (storm.limited_by !== 'none') parts.push(`${storm.limited_by}-limited growth`);
+    if (storm.limited_by) parts.push(`${storm.limited_by}-limited growth`);
     parts.push(`${storm.passes} growth pass${storm.passes === 1 ? '' : 'es'}`);
     let text = parts.join(' · ') + '.';
     if (storm.error) text += ` The storm ended with ${storm.error}: the values after it are not computed.`;
@@ -218,7 +218,7 @@
         message.className = 'error';
         input.parentNode.insertBefore(message, input.parentNode.querySelector('.hint'));
       }
-      message.textContent = problem === 'no value' ? 'A number is needed here.' : `Not a number (${problem}): type a value such as 9.81, -2.5 or 1.5E1.`;
+      message.textContent = problem === 'no value' ? 'A number is needed here.' : `${problem[0].toUpperCase()}${problem.slice(1)}.`;
       input.setAttribute('aria-invalid', 'true');
       input.setAttribute('aria-describedby', `${name}-error ${hint}`);
     } else {
@@ -396,6 +396,7 @@
     setUpDropZone();
     try {
       await littoral.ready();
+      performance.mark('littoral-ready');
       $('status').textContent = 'Ready: type a storm or choose a table.';
       document.body.dataset.ready = 'true';
       fillSample('si');
