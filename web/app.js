@@ -343,6 +343,7 @@
     const started = performance.now();
     try {
       const table = await littoral.runTableBytes(file, {
+        summary: true,
         onProgress: ({ rows, bytesRead, bytesTotal }) => {
           progress.value = bytesTotal > 0 ? bytesRead / bytesTotal : 1;
           $('table-progress-text').textContent = `${rows.toLocaleString('en')} rows`;

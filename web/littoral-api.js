@@ -80,8 +80,9 @@
 
   // A whole storm table in the worker. The input is a text, an ArrayBuffer, a typed array or a
   // Blob (a File). Resolves to { bytes, outcome }: the result table's bytes and how the run ended
-  // (end, rows, rowsWithError, message). options.onProgress receives { rows, bytesRead,
-  // bytesTotal } as the rows are computed.
+  // (end, rows, rowsWithError, message); with options.summary also what the page shows of it
+  // (preview, errors, series), for which the worker reads the result again. options.onProgress
+  // receives { rows, bytesRead, bytesTotal } as the rows are computed.
   async function runTableBytes(input, options) {
     let bytes;
     if (typeof input === 'string') bytes = new TextEncoder().encode(input);
@@ -92,7 +93,7 @@
     const id = nextRequest++;
     return new Promise((resolve, reject) => {
       requests.set(id, { resolve, reject, onProgress: options && options.onProgress });
-      tableWorker().postMessage({ id, kind: 'table', bytes }, [bytes.buffer]);
+      tableWorker().postMessage({ id, kind: 'table', bytes, summary: Boolean(options && options.summary) }, [bytes.buffer]);
     });
   }
 

@@ -6,12 +6,12 @@ importScripts('littoral-wasm.js');
 const modulePromise = createLittoralModule();
 
 self.onmessage = async (event) => {
-  const { id, bytes } = event.data;
+  const { id, bytes, summary } = event.data;
   try {
     const module = await modulePromise;
     const result = module.runTableBytes(bytes, (rows, bytesRead) => {
       self.postMessage({ id, kind: 'progress', progress: { rows, bytesRead, bytesTotal: bytes.length } });
-    });
+    }, Boolean(summary));
     self.postMessage({ id, kind: 'done', result }, [result.bytes.buffer]);
   } catch (error) {
     self.postMessage({ id, kind: 'failed', error: String((error && error.message) || error) });

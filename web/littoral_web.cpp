@@ -349,9 +349,9 @@ class ResultSummary final : public CsvRecordHandler {
 };
 
 // A whole storm table: runTable with one job over the bytes (a Uint8Array), calling
-// onProgress(rows, bytesRead) after each batch of rows. Returns the result table's bytes, the
-// outcome, and what the page shows of the result.
-val runTableBytes(val bytes, val onProgress) {
+// onProgress(rows, bytesRead) after each batch of rows. Returns the result table's bytes and
+// the outcome, and when asked for (it reads the whole result again) what the page shows of it.
+val runTableBytes(val bytes, val onProgress, bool withSummary) {
   std::string table(bytes["length"].as<std::size_t>(), '\0');
   val(emscripten::typed_memory_view(table.size(), reinterpret_cast<std::uint8_t*>(table.data())))
       .call<void>("set", bytes);
@@ -379,6 +379,7 @@ val runTableBytes(val bytes, val onProgress) {
   summary.set("message", outcome.message);
   result.set("outcome", summary);
 
+  if (!withSummary) return result;
   ResultSummary shown(outcome.rows);
   CsvReader reader(shown);
   reader.read(text);
