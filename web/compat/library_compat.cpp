@@ -2,11 +2,12 @@
 
 #include <poll.h>
 
-#include <cctype>
-#include <cerrno>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
+
+#if defined(LITTORAL_COMPAT_FROM_CHARS)
+#include <fast_float.h>
+#endif
 
 namespace std {
 
@@ -27,54 +28,41 @@ to_chars_result to_chars(char* first, char* last, double value, chars_format for
 #if defined(LITTORAL_COMPAT_FROM_CHARS)
 namespace {
 
-bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
-// The end of the longest decimal number at the start of [first, last): an optional minus, digits
-// with an optional point (at least one digit), an optional exponent that has digits.
-const char* decimalEnd(const char* first, const char* last) {
-  const char* at = first;
-  if (at < last && *at == '-') ++at;
-  const char* digitsStart = at;
-  while (at < last && isDigit(*at)) ++at;
-  std::ptrdiff_t digits = at - digitsStart;
-  if (at < last && *at == '.') {
-    const char* fractionStart = ++at;
-    while (at < last && isDigit(*at)) ++at;
-    digits += at - fractionStart;
-  }
-  if (digits == 0) return first;
-  if (at < last && (*at == 'e' || *at == 'E')) {
-    const char* exponent = at + 1;
-    if (exponent < last && (*exponent == '+' || *exponent == '-')) ++exponent;
-    const char* exponentDigits = exponent;
-    while (exponent < last && isDigit(*exponent)) ++exponent;
-    if (exponent > exponentDigits) at = exponent;
-  }
-  return at;
+bool spellsInfinity(const char* first, const char* last) {
+  if (first < last && *first == '-') ++first;
+  return first < last && (*first == 'i' || *first == 'I');
 }
 
-template <typename Real, typename Convert>
-from_chars_result fromDecimal(const char* first, const char* last, Real& value, Convert convert) {
-  const char* end = decimalEnd(first, last);
-  if (end == first) return {first, errc::invalid_argument};
-  const std::string text(first, end);
-  errno = 0;
-  const Real converted = convert(text.c_str());
-  if (errno == ERANGE) return {end, errc::result_out_of_range};
+bool hasNonZeroDigit(const char* first, const char* last) {
+  for (; first < last && *first != 'e' && *first != 'E'; ++first) {
+    if (*first >= '1' && *first <= '9') return true;
+  }
+  return false;
+}
+
+// fast_float, the conversion that GCC's own library uses for from_chars, correctly rounded; it
+// rounds a number beyond the range to an infinity or a zero, which from_chars reports instead.
+template <typename Real>
+from_chars_result fromChars(const char* first, const char* last, Real& value) {
+  Real converted = 0;
+  const fast_float::from_chars_result result = fast_float::from_chars(first, last, converted);
+  if (result.ec != errc()) return {first, errc::invalid_argument};
+  if ((std::isinf(converted) && !spellsInfinity(first, result.ptr)) ||
+      (converted == 0 && hasNonZeroDigit(first, result.ptr))) {
+    return {result.ptr, errc::result_out_of_range};
+  }
   value = converted;
-  return {end, errc()};
+  return {result.ptr, errc()};
 }
 
 }  // namespace
 
 from_chars_result from_chars(const char* first, const char* last, float& value, chars_format) {
-  return fromDecimal(first, last, value,
-                     [](const char* text) { return std::strtof(text, nullptr); });
+  return fromChars(first, last, value);
 }
 
 from_chars_result from_chars(const char* first, const char* last, double& value, chars_format) {
-  return fromDecimal(first, last, value,
-                     [](const char* text) { return std::strtod(text, nullptr); });
+  return fromChars(first, last, value);
 }
 #endif
 

@@ -30,8 +30,8 @@ to_chars_result to_chars(char* first, char* last, double value, chars_format for
 #if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
 #define LITTORAL_COMPAT_FROM_CHARS 1
 namespace std {
-// A decimal number in the grammar of from_chars (no plus sign, no blanks), to the nearest value;
-// result_out_of_range, with the value untouched, when it overflows or underflows.
+// A number in the grammar of from_chars (no plus sign, no blanks), to the nearest value;
+// result_out_of_range, with the value untouched, when it overflows or underflows to zero.
 from_chars_result from_chars(const char* first, const char* last, float& value,
                              chars_format format = chars_format::general);
 from_chars_result from_chars(const char* first, const char* last, double& value,
