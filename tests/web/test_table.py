@@ -84,3 +84,23 @@ def test_a_dropped_table_is_computed_with_progress_errors_preview_and_download(p
     first = page.find_elements(By.CSS_SELECTOR, "#table-preview tbody tr")[0]
     assert first.find_elements(By.TAG_NAME, "td")[1].text == rows[0]["gravity"]
     assert len(page.find_elements(By.CSS_SELECTOR, "#table-charts svg")) == 2
+
+
+# Spellings at the edges of the number reader: the single range and beyond it, subnormals,
+# signs, points, D exponents, blanks, and words that look like numbers to other readers.
+EDGE_SPELLINGS = ["3.4028235E38", "3.4028236E38", "3.5E38", "1E39", "-1E39", "1E-38", "1E-40",
+                  "1.4E-45", "7E-46", "1E-50", "+10", ".5", "5.", "1.5d1", "1.5D+1", " 12 ",
+                  "inf", "-infinity", "nan", "0x10", "1e", "1e+", "--1", "1,5", "", "0.1E-0",
+                  "123456789012345678901234567890", "0.000000000000000000000000000000000001"]
+
+
+@pytest.mark.parametrize("column", ["depth", "angle_deg", "settling_velocity"])
+def test_numbers_at_the_edges_are_read_as_littoral_table_reads_them(page, column):
+    rng = storms.random.Random(column)
+    rows = []
+    for spelling in EDGE_SPELLINGS:
+        row = storms.storm(rng)
+        row[column] = spelling
+        rows.append(row)
+    text = storms.table_text(rows)
+    assert browser_table(page, text).encode() == native_table(text.encode())
