@@ -313,11 +313,12 @@
   function tableCharts(series) {
     const box = $('table-charts');
     box.replaceChildren();
-    const points = series.hs.map((hs, i) => [series.ts[i], hs]);
+    const points = (units) => series.hs.map((hs, i) => [series.ts[i], hs]).filter((p, i) => series.units[i] === units);
     littoralCharts.scatterChart(box, {
       id: 'chart-hs-ts', title: 'Significant height against period',
-      description: `The hindcast height hs against the period ts of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}.`,
-      points, xLabel: 'ts (s)', yLabel: 'hs (ft or m)',
+      description: `The hindcast height hs against the period ts of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}, SI runs in metres and US runs in feet.`,
+      groups: [{ label: 'SI runs, hs in m', points: points('SI') }, { label: 'US runs, hs in ft', points: points('US') }],
+      xLabel: 'ts (s)', yLabel: 'hs (m or ft)',
     });
     littoralCharts.lineChart(box, {
       id: 'chart-cumulative', title: 'Cumulative longshore transport over the rows',

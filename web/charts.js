@@ -110,13 +110,22 @@
     });
   }
 
-  // Points (x, y); pairs that are not finite are left out.
+  // Groups of points (x, y), each with its label and its own mark in a legend; pairs that are not
+  // finite are left out.
   function scatterChart(container, options) {
-    const pairs = options.points.filter(([a, b]) => Number.isFinite(a) && Number.isFinite(b));
-    const { svg, x, y } = frame(container, options, range(pairs.map((p) => p[0])), range(pairs.map((p) => p[1])));
-    const group = element('g', { class: 'points' });
-    for (const [a, b] of pairs) group.appendChild(element('circle', { cx: x(a).toFixed(1), cy: y(b).toFixed(1), r: 2.5 }));
-    svg.appendChild(group);
+    const groups = options.groups.map((g) => ({ ...g, points: g.points.filter(([a, b]) => Number.isFinite(a) && Number.isFinite(b)) }))
+      .filter((g) => g.points.length > 0);
+    const all = groups.flatMap((g) => g.points);
+    const { svg, x, y } = frame(container, options, range(all.map((p) => p[0])), range(all.map((p) => p[1])));
+    groups.forEach((g, i) => {
+      const group = element('g', { class: `points series-${i}` });
+      for (const [a, b] of g.points) group.appendChild(element('circle', { cx: x(a).toFixed(1), cy: y(b).toFixed(1), r: 2.5 }));
+      svg.appendChild(group);
+      const legend = element('g', { class: `points series-${i}` });
+      legend.appendChild(element('circle', { cx: MARGIN.left + 14, cy: MARGIN.top + 8 + 16 * i, r: 4 }));
+      legend.appendChild(element('text', { x: MARGIN.left + 24, y: MARGIN.top + 12 + 16 * i }, g.label));
+      svg.appendChild(legend);
+    });
   }
 
   // A line through (x, y) in order; points that are not finite are left out.

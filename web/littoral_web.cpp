@@ -283,6 +283,9 @@ class ResultSummary final : public CsvRecordHandler {
     val series = val::object();
     series.set("hs", toArray(hs_));
     series.set("ts", toArray(ts_));
+    val units = val::array();
+    for (const std::string& system : units_) units.call<void>("push", system);
+    series.set("units", units);
     series.set("cumulativeRows", toArray(cumulativeRows_));
     series.set("cumulative", toArray(cumulative_));
     series.set("sampled", step_ > 1);
@@ -308,6 +311,7 @@ class ResultSummary final : public CsvRecordHandler {
       const std::string_view name = header.field(i);
       if (name == "hs") hsAt_ = i;
       if (name == "ts") tsAt_ = i;
+      if (name == "units") unitsAt_ = i;
       if (name == "storm_transport") transportAt_ = i;
       if (name == "error") errorAt_ = i;
     }
@@ -331,6 +335,7 @@ class ResultSummary final : public CsvRecordHandler {
     if ((row_ - 1) % step_ != 0) return;
     hs_.push_back(number(record, hsAt_));
     ts_.push_back(number(record, tsAt_));
+    units_.emplace_back(unitsAt_ < record.size() ? record.field(unitsAt_) : std::string_view());
     cumulativeRows_.push_back(double(row_));
     cumulative_.push_back(total_);
   }
@@ -340,11 +345,13 @@ class ResultSummary final : public CsvRecordHandler {
   std::size_t row_ = 0;
   std::size_t hsAt_ = kNone;
   std::size_t tsAt_ = kNone;
+  std::size_t unitsAt_ = kNone;
   std::size_t transportAt_ = kNone;
   std::size_t errorAt_ = kNone;
   std::vector<std::vector<std::string>> preview_;
   std::vector<std::pair<std::size_t, std::string>> errors_;
   std::vector<double> hs_, ts_, cumulativeRows_, cumulative_;
+  std::vector<std::string> units_;
   double total_ = 0;
 };
 
