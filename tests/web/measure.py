@@ -1,0 +1,95 @@
+"""Figures of the page on this machine: how soon it is interactive after loading, and the storm
+table's rate in the browser against `littoral table -j 1`. Run after both builds:
+
+    /usr/bin/python3 tests/web/measure.py [rows]
+"""
+
+import pathlib
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+import conftest  # noqa: E402
+import storms  # noqa: E402
+from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
+
+LOADS = 5
+RUNS = 7
+
+
+def load_times(driver, url):
+    """Milliseconds from the start of navigation to the page being interactive (its DOM parsed
+    and its scripts run) and to the calculator being ready, for fresh loads without a cache."""
+    interactive, ready = [], []
+    for _ in range(LOADS):
+        driver.execute_cdp_cmd("Network.clearBrowserCache", {})
+        driver.get(url)
+        WebDriverWait(driver, 30).until(
+            lambda d: d.execute_script("return performance.getEntriesByName('littoral-ready').length > 0"))
+        interactive.append(driver.execute_script(
+            "return performance.getEntriesByType('navigation')[0].domContentLoadedEventEnd"))
+        ready.append(driver.execute_script(
+            "return performance.getEntriesByName('littoral-ready')[0].startTime"))
+    return statistics.median(interactive), statistics.median(ready)
+
+
+def browser_seconds(driver, call):
+    """Seconds from the call to the result in the page (the table is window.measuredTable)."""
+    elapsed = driver.execute_async_script(
+        "const done = arguments[arguments.length - 1];"
+        "const start = performance.now();"
+        f"{call}.then(() => done(performance.now() - start), (e) => done(String(e)));")
+    return elapsed / 1000
+
+
+def native_seconds(table):
+    start = time.perf_counter()
+    subprocess.run([str(conftest.NATIVE), "table", "-j", "1", str(table)],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+    return time.perf_counter() - start
+
+
+def rates(driver, csv_text, rows):
+    """Rows a second, the best of RUNS runs each: the native command, littoral.runTable (text
+    in, result text out) and the page's run (with the preview, errors and charts it shows). The
+    three take turns, so that a busy moment of the machine falls on all of them alike."""
+    driver.execute_script("window.measuredTable = arguments[0];", csv_text)
+    seconds = {"native": [], "api": [], "page": []}
+    with tempfile.TemporaryDirectory() as scratch:
+        table = pathlib.Path(scratch) / "storms.csv"
+        table.write_text(csv_text)
+        for _ in range(RUNS):
+            seconds["native"].append(native_seconds(table))
+            seconds["api"].append(browser_seconds(driver, "littoral.runTable(window.measuredTable)"))
+            seconds["page"].append(browser_seconds(
+                driver, "littoral.runTableBytes(window.measuredTable, {summary: true})"))
+    return {name: rows / min(times) for name, times in seconds.items()}
+
+
+def main():
+    rows = int(sys.argv[1]) if len(sys.argv) > 1 else 100000
+    site = conftest.site_url.__wrapped__()
+    url = next(site)
+    browser = conftest.browser.__wrapped__()
+    driver = next(browser)
+    try:
+        interactive, ready = load_times(driver, url)
+        print(f"interactive after {interactive:.0f} ms, calculator ready after {ready:.0f} ms "
+              f"(median of {LOADS} loads without a cache)")
+        csv_text = storms.table_text(storms.varied_storms(rows, seed=7))
+        rate = rates(driver, csv_text, rows)
+        print(f"{rows} rows, best of {RUNS}: native -j 1 {rate['native']:,.0f} rows/s; "
+              f"littoral.runTable {rate['api']:,.0f} rows/s ({rate['api'] / rate['native']:.2f} "
+              f"of native); the page with its preview, errors and charts {rate['page']:,.0f} "
+              f"rows/s ({rate['page'] / rate['native']:.2f})")
+    finally:
+        for generator in (browser, site):
+            next(generator, None)
+
+
+if __name__ == "__main__":
+    main()
