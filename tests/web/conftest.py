@@ -35,8 +35,7 @@ CHROMIUM_FLAGS = [
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    # The served files are the site's; the .wasm needs its type for streaming compilation.
-    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm"}
+    """The server of `python3 -m http.server`, without its log of requests."""
 
     def log_message(self, *args):
         pass
