@@ -16,6 +16,7 @@ import os
 import sys
 
 import numpy as np
+import pandas as pd
 from matplotlib.artist import Artist
 from matplotlib.backends.backend_agg import FigureCanvasAgg
 from matplotlib.figure import Figure
@@ -25,7 +26,8 @@ from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator
 
 import littoral
 
-__all__ = ["growth_axes", "growth_chart", "main"]
+__all__ = ["read_results", "growth_axes", "growth_chart", "class_bounds", "plot_exceedance",
+           "plot_class_rates", "storm_chart", "main"]
 
 #: A4 landscape, in inches: the size of every chart's own figure.
 PAGE = (11.69, 8.27)
@@ -41,6 +43,12 @@ _GROWTH_UNITS = {
 }
 # So long a storm that every storm of the grid is fetch-limited: the isolines of Hs and Ts.
 _LONG_DURATION_H = 1000.0
+# The ratio of the transport expression in SI units to the same in US units, as the calculator
+# prints it: an SI class rate over this ratio is in cubic yards.
+_SI_RATE_RATIO = 4.448703
+_CUBIC_YARD = 0.764554857984  # m3
+_LENGTH = {"SI": "m", "US": "ft"}
+_CLASS_COLOURS = ("tab:blue", "tab:green", "tab:orange", "tab:red")
 _FETCH_POINTS = 91
 _WIND_POINTS = 71
 
@@ -210,6 +218,190 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
     return figure
 
 
+def read_results(path):
+    """A result table written by ``littoral table``: numbers as float64, and the text columns
+    ``units``, ``limited_by`` and ``error`` as text, empty where the field is."""
+    try:
+        frame = pd.read_csv(path, encoding="utf-8-sig")
+    except ValueError as error:  # not a CSV table: empty, ragged, or not text
+        raise ValueError(f"{os.path.basename(str(path))}: {error}") from None
+    for name in ("units", "limited_by", "error"):
+        if name in frame.columns:
+            frame[name] = frame[name].fillna("").astype(str)
+    return frame
+
+
+def _results(results, numbers, texts=()):
+    """The result frame (read when it is a path) with the columns a chart needs, its numbers as
+    float64; and the name to show for it."""
+    source = "the table"
+    if not isinstance(results, pd.DataFrame):
+        source = os.path.basename(str(results))
+        results = read_results(results)
+    missing = [name for name in (*texts, *numbers) if name not in results.columns]
+    if missing:
+        raise ValueError(f"{source}: no column {', '.join(missing)}: a table written by "
+                         "littoral table has them")
+    frame = results.copy()
+    for name in numbers:
+        frame[name] = pd.to_numeric(frame[name], errors="coerce").astype(np.float64)
+    for name in texts:
+        frame[name] = frame[name].fillna("").astype(str)
+    return frame, source
+
+
+def _classes(name):
+    return [f"{name}_{i}" for i in range(1, 5)]
+
+
+_STORM_NUMBERS = ("hs", "ts", "deep_angle", "breaking_height", "ks", "kr", "offshore_hrms",
+                  "offshore_hs", "offshore_h10", "offshore_h1", "hnso",
+                  *_classes("class_share"), *_classes("class_rate"), *_classes("class_height"),
+                  "storm_transport", "storm_transport_m3")
+
+
+def class_bounds(storm):
+    """The five bounds of the four height classes of one storm (a row of results), as
+    deep-water heights: the offshore Hrms/2, Hrms, Hs, H1/10 and H1/100 over Ks Kr, from the
+    values as the table gives them. None when they do not give back the class heights, each the
+    geometric mean of its two bounds, to within the rounding of printed values."""
+    offshore = np.array([0.5 * storm["offshore_hrms"], storm["offshore_hrms"],
+                         storm["offshore_hs"], storm["offshore_h10"], storm["offshore_h1"]])
+    bounds = offshore / (storm["ks"] * storm["kr"])
+    heights = np.array([storm[name] for name in _classes("class_height")])
+    if np.allclose(np.sqrt(bounds[:-1] * bounds[1:]), heights, rtol=1e-5, atol=0):
+        return bounds
+    return None
+
+
+def plot_exceedance(ax, storm, length="m"):
+    """The Rayleigh exceedance P(H > h) = exp(-(h/Hnso)^2) of the deep-water heights of one
+    storm, its four height classes shaded, and each class's share of the waves (the drop of the
+    curve across the class) marked at its upper bound. Where the class bounds cannot be derived
+    (see ``class_bounds``), each class is shaded around its height, halfway (geometrically) to
+    its neighbours', and the chart says so."""
+    hnso = storm["hnso"]
+    heights = np.array([storm[name] for name in _classes("class_height")])
+    shares = np.array([storm[name] for name in _classes("class_share")])
+    bounds = class_bounds(storm)
+    derived = bounds is not None
+    if not derived:
+        inner = np.sqrt(heights[:-1] * heights[1:])
+        bounds = np.concatenate([[heights[0] ** 2 / inner[0]], inner,
+                                 [heights[-1] ** 2 / inner[-1]]])
+    top = 1.1 * max(bounds[-1], 2.5 * hnso)
+
+    def exceedance(h):
+        return np.exp(-(np.asarray(h) / hnso) ** 2)
+
+    for i in range(4):
+        low, high = bounds[i], bounds[i + 1]
+        label = f"class {i + 1}: {low:.3g} to {high:.3g} {length}, {shares[i]:.1%} of the waves"
+        ax.axvspan(low, high, color=_CLASS_COLOURS[i], alpha=0.2, linewidth=0,
+                   gid=f"class-{i + 1}", label=label)
+        if shares[i] > 0:
+            # The share as the calculator gives it, standing on the curve at the upper bound.
+            foot = exceedance(high)
+            ax.annotate("", xy=(high, foot), xytext=(high, foot + shares[i]),
+                        arrowprops=dict(arrowstyle="<->", color=_CLASS_COLOURS[i], linewidth=1.6,
+                                        shrinkA=0, shrinkB=0), gid=f"share-{i + 1}")
+            ax.annotate(f"{shares[i]:.1%}", (high, foot + shares[i] / 2),
+                        xytext=(4, 0), textcoords="offset points", va="center", fontsize=9,
+                        color=_CLASS_COLOURS[i])
+    h = np.linspace(0, top, 400)
+    ax.plot(h, exceedance(h), color="black", linewidth=1.6, gid="exceedance",
+            label=f"P(H > h) = exp(-(h / Hnso)²), Hnso = {hnso:.4g} {length}")
+    ax.plot(heights, exceedance(heights), "o", color="black", markersize=5,
+            label="class heights (of the transport)")
+    ax.set_xlim(0, top)
+    ax.set_ylim(0, 1.02)
+    ax.set_xlabel(f"deep-water wave height h ({length})")
+    ax.set_ylabel("probability of exceedance P(H > h)")
+    ax.set_title("Heights of the storm's waves in deep water")
+    ax.grid(True, color="0.88", linewidth=0.6)
+    ax.legend(loc="upper right", fontsize=9, framealpha=0.95,
+              title=None if derived else "classes shaded around their heights: their bounds "
+                                         "do not follow from the table's values",
+              title_fontsize=8)
+    return ax
+
+
+def plot_class_rates(ax, storm, units="SI"):
+    """The transport of each height class of one storm in bars: yd³ in US units; in SI units the
+    SI expression (no standard unit), with its value in yd³ on the right."""
+    length = _LENGTH.get(units, "")
+    rates = [storm[name] for name in _classes("class_rate")]
+    heights = [storm[name] for name in _classes("class_height")]
+    bars = ax.bar(range(1, 5), rates, color=_CLASS_COLOURS, width=0.65)
+    for bar in bars:
+        bar.set_gid("class-rates")
+    ax.bar_label(bars, labels=[_number(rate) for rate in rates], fontsize=9, padding=2)
+    ax.axhline(0, color="black", linewidth=0.8)
+    ax.set_xticks(range(1, 5), [f"{i}\n{h:.3g} {length}" for i, h in enumerate(heights, 1)])
+    ax.set_xlabel("height class and its height H")
+    ax.use_sticky_edges = False  # room for the labels of bars of either sign
+    ax.margins(y=0.12)
+    if units == "SI":
+        ax.set_ylabel("class transport (SI expression)")
+        right = ax.secondary_yaxis("right", functions=(lambda rate: rate / _SI_RATE_RATIO,
+                                                       lambda yd3: yd3 * _SI_RATE_RATIO))
+        right.set_ylabel(f"yd³ (SI expression / {_SI_RATE_RATIO})")
+    else:
+        ax.set_ylabel("class transport (yd³)")
+    ax.set_title("Transport by height class")
+    return ax
+
+
+def _number(value):
+    """Four significant digits, without an exponent for a transport of thousands."""
+    return f"{value:.0f}" if abs(value) >= 1000 else f"{value:.4g}"
+
+
+def _storm_facts(storm, units):
+    length = _LENGTH.get(units, "")
+    rows = [
+        ("growth", f"{storm['limited_by']}-limited"),
+        ("Hs (hindcast)", f"{storm['hs']:.4g} {length}"),
+        ("Ts", f"{storm['ts']:.4g} s"),
+        ("deep-water angle", f"{storm['deep_angle']:.4g}°"),
+        ("breaking height", f"{storm['breaking_height']:.4g} {length}"),
+        ("Hnso", f"{storm['hnso']:.4g} {length}"),
+        ("storm transport", f"{_number(storm['storm_transport'])} yd³"),
+        ("", f"{_number(storm['storm_transport_m3'])} m³"),
+    ]
+    return "\n".join(f"{name:<17} {value}" for name, value in rows)
+
+
+def storm_chart(results, row):
+    """One storm of a result table (a frame from ``littoral.run_table``, or the path of a CSV
+    file written by ``littoral table``), ``row`` counted from 0: the exceedance of its
+    deep-water heights with the height classes (``plot_exceedance``), the transport of each
+    class (``plot_class_rates``), and its Hs, Ts, deep-water angle, breaking height and
+    transport."""
+    frame, source = _results(results, _STORM_NUMBERS, ("units", "limited_by", "error"))
+    if not 0 <= row < len(frame):
+        rows = f"rows 0 to {len(frame) - 1}" if len(frame) else "no rows"
+        raise ValueError(f"{source}: no row {row}: the table has {rows}")
+    storm = frame.iloc[row]
+    absent = [name for name in _STORM_NUMBERS if not np.isfinite(storm[name])]
+    if absent:
+        why = storm["error"] or "no transport stage: its settling_velocity is not given"
+        raise ValueError(f"{source}: row {row} has no {absent[0]} ({why})")
+    units = storm["units"]
+
+    figure = _new_figure()
+    grid = figure.add_gridspec(2, 2, width_ratios=(1.9, 1), height_ratios=(1.5, 1))
+    plot_exceedance(figure.add_subplot(grid[:, 0]), storm, _LENGTH.get(units, ""))
+    plot_class_rates(figure.add_subplot(grid[0, 1]), storm, units)
+    facts = figure.add_subplot(grid[1, 1])
+    facts.axis("off")
+    facts.text(0.02, 0.95, _storm_facts(storm, units), va="top", family="monospace",
+               fontsize=10.5, transform=facts.transAxes,
+               bbox=dict(boxstyle="round,pad=0.6", facecolor="0.96", edgecolor="0.6"))
+    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13)
+    return figure
+
+
 class _Parser(argparse.ArgumentParser):
     """Bad arguments are one line on the error stream and exit status 2, as every bad input."""
 
@@ -219,6 +411,10 @@ class _Parser(argparse.ArgumentParser):
 
 def _draw_growth(args):
     return growth_chart(args.depth, args.units, durations=args.durations)
+
+
+def _draw_storm(args):
+    return storm_chart(args.results, args.row)
 
 
 def _parser():
@@ -245,6 +441,12 @@ def _parser():
     growth.add_argument("--durations", type=float, nargs="+", metavar="H",
                         default=[1, 2, 3, 6, 12, 24, 48],
                         help="storm durations of the duration lines, hours")
+
+    storm = add("storm", "one storm of a result table: its height classes and transport",
+                _draw_storm)
+    storm.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
+    storm.add_argument("--row", type=int, default=0, metavar="N",
+                       help="the storm's row, counted from 0 (default 0)")
     return parser
 
 

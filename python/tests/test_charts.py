@@ -1,7 +1,9 @@
+import io
 import subprocess
 import sys
 
 import numpy as np
+import pandas as pd
 import pytest
 
 import littoral
@@ -82,6 +84,95 @@ def test_growth_chart_draws_into_the_callers_axes():
     assert len(vertices(right, "hs-isolines")) > 0 and not left.has_data()
 
 
+# Storms of both unit systems and both signs, one limited by breaking offshore (its classes 3
+# and 4 are empty), one without the transport stage and one that cannot be computed.
+STORMS = """\
+station,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg,settling_velocity
+SI,9.81,10,50,km,20,m/s,5,1,1,3,30,1.5
+US,32.2,20,10,miles,50,ft/s,5,1.1,1,8,-20,1.5
+breaking,9.81,0.3,50,km,40,m/s,10,1,1,0.25,-10,1.5
+no transport,9.81,10,50,km,20,m/s,5,1,1,3,30,
+bad unit,9.81,10,50,kmh,20,m/s,5,1,1,3,30,1.5
+"""
+
+
+@pytest.fixture(scope="module")
+def storms():
+    return littoral.run_table(pd.read_csv(io.StringIO(STORMS)))
+
+
+@pytest.fixture()
+def results_csv(tmp_path, run_command):
+    """The storms' result table as ``littoral table`` writes it."""
+    table = tmp_path / "storms.csv"
+    table.write_text(STORMS)
+    path = tmp_path / "results.csv"
+    path.write_text(run_command(table))
+    return path
+
+
+def by_gid(ax, gid):
+    return [artist for artist in ax.get_children() if artist.get_gid() == gid]
+
+
+@pytest.mark.parametrize("row", [0, 1, 2])
+def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
+    storm = storms.iloc[row]
+    exceedance, rates = charts.storm_chart(storms, row).axes[:2]
+    shares = [storm[f"class_share_{i}"] for i in range(1, 5)]
+    assert [bar.get_height() for bar in by_gid(rates, "class-rates")] == \
+        [storm[f"class_rate_{i}"] for i in range(1, 5)]
+
+    # The bounds drawn are the calculator's: across each, the Rayleigh curve of Hnso falls by
+    # the class's share, and each class height is the geometric mean of its bounds.
+    bounds = []
+    for i in range(1, 5):
+        (band,) = by_gid(exceedance, f"class-{i}")
+        low, high = band.get_xy()[:, 0].min(), band.get_xy()[:, 0].max()
+        bounds.append((low, high))
+    low, high = np.array(bounds).T
+    np.testing.assert_array_equal(low[1:], high[:-1])
+    rayleigh = np.exp(-(low / storm["hnso"]) ** 2) - np.exp(-(high / storm["hnso"]) ** 2)
+    np.testing.assert_allclose(rayleigh, shares, rtol=2e-5, atol=1e-7)
+    np.testing.assert_allclose(np.sqrt(low * high),
+                               [storm[f"class_height_{i}"] for i in range(1, 5)], rtol=1e-5)
+    # Each share stands on the curve at the class's upper bound.
+    for i, share in enumerate(shares, 1):
+        marks = by_gid(exceedance, f"share-{i}")
+        assert len(marks) == (share > 0)
+        for mark in marks:
+            assert mark.xy[0] == mark.xyann[0] == high[i - 1]
+            assert mark.xyann[1] - mark.xy[1] == pytest.approx(share, rel=1e-12)
+    if row == 2:
+        assert shares[2:] == [0, 0] and high[1] == high[3]
+
+
+def test_storm_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
+    rates = charts.storm_chart(results_csv, 1).axes[1]
+    np.testing.assert_allclose([bar.get_height() for bar in by_gid(rates, "class-rates")],
+                               [storms.loc[1, f"class_rate_{i}"] for i in range(1, 5)], rtol=6e-7)
+
+
+def test_classes_whose_bounds_do_not_follow_are_shaded_around_their_heights(storms):
+    storm = storms.iloc[0].copy()
+    assert charts.class_bounds(storm) is not None
+    storm["ks"] *= 1.001
+    assert charts.class_bounds(storm) is None
+
+    ax = Figure().add_subplot()
+    charts.plot_exceedance(ax, storm)
+    assert "around their heights" in ax.get_legend().get_title().get_text()
+    heights = np.array([storm[f"class_height_{i}"] for i in range(1, 5)])
+    edges = []
+    for i in range(1, 5):
+        (band,) = by_gid(ax, f"class-{i}")
+        edges.append((band.get_xy()[:, 0].min(), band.get_xy()[:, 0].max()))
+    low, high = np.array(edges).T
+    assert (low < heights).all() and (heights < high).all()
+    np.testing.assert_allclose(high[:-1], np.sqrt(heights[:-1] * heights[1:]), rtol=1e-12)
+    np.testing.assert_array_equal(low[1:], high[:-1])
+
+
 def command(*args):
     return subprocess.run([sys.executable, "-m", "littoral.charts", *map(str, args)],
                           capture_output=True, text=True, check=False)
@@ -92,10 +183,13 @@ MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
 
 @pytest.mark.parametrize("kind, picture", [
     (["growth", "--depth", 12, "--units", "us", "--durations", 1, 6], "png"),
+    (["storm", "{results}", "--row", 1], "png"),
+    (["storm", "{results}"], "svg"),
+    (["storm", "{results}", "--row", 2], "pdf"),
 ])
-def test_command_writes_the_format_of_the_extension(tmp_path, kind, picture):
+def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind, picture):
     output = tmp_path / f"chart.{picture}"
-    done = command(*kind, "-o", output)
+    done = command(*[str(arg).format(results=results_csv) for arg in kind], "-o", output)
     assert done.returncode == 0, done.stderr
     assert done.stderr == ""
     assert output.read_bytes().startswith(MAGIC[picture])
@@ -111,13 +205,32 @@ def test_command_writes_the_format_of_the_extension(tmp_path, kind, picture):
     (["growth", "--depth", 10, "-o", "{tmp}/chart"], "chart: no extension"),
     (["growth", "--depth", 10, "-o", "{tmp}/no/such/dir/chart.png"], "No such file"),
     (["contour"], "invalid choice: 'contour'"),
+    (["storm", "{results}", "--row", 5], "results.csv: no row 5: the table has rows 0 to 4"),
+    (["storm", "{results}", "--row", -1], "no row -1"),
+    (["storm", "{results}", "--row", 3], "row 3 has no class_share_1 (no transport stage"),
+    (["storm", "{results}", "--row", 4], 'row 4 has no hs (fetch_unit: "kmh" is not'),
+    (["storm", "{tmp}/inputs.csv"], "inputs.csv: no column units, limited_by, error, hs, ts"),
+    (["storm", "{tmp}/missing.csv"], "missing.csv: No such file"),
+    (["storm", "{tmp}"], "Is a directory"),
+    (["storm", "{tmp}/empty.csv"], "empty.csv: No columns to parse"),
 ])
-def test_bad_input_is_one_line_and_status_2(tmp_path, args, message):
-    args = [str(arg).format(tmp=tmp_path) for arg in args]
+def test_bad_input_is_one_line_and_status_2(tmp_path, results_csv, capsys, args, message):
+    (tmp_path / "inputs.csv").write_text(STORMS)
+    (tmp_path / "empty.csv").write_text("")
+    args = [str(arg).format(tmp=tmp_path, results=results_csv) for arg in args]
     if "-o" not in args and args[0] != "contour":
         args += ["-o", str(tmp_path / "chart.png")]
-    done = command(*args)
-    assert done.returncode == 2
-    assert done.stderr.count("\n") == 1 and message in done.stderr, done.stderr
-    assert "Traceback" not in done.stderr
+    try:
+        status = charts.main(args)
+    except SystemExit as exit:
+        status = exit.code
+    stderr = capsys.readouterr().err
+    assert status == 2
+    assert stderr.count("\n") == 1 and message in stderr, stderr
     assert not (tmp_path / "chart.png").exists()
+
+
+def test_the_command_tells_bad_input_without_a_traceback(tmp_path):
+    done = command("storm", tmp_path / "missing.csv", "-o", tmp_path / "chart.png")
+    assert (done.returncode, done.stderr) == (
+        2, f"littoral.charts: {tmp_path / 'missing.csv'}: No such file or directory\n")
