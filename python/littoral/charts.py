@@ -27,7 +27,8 @@ from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator
 import littoral
 
 __all__ = ["read_results", "growth_axes", "growth_chart", "class_bounds", "plot_exceedance",
-           "plot_class_rates", "storm_chart", "main"]
+           "plot_class_rates", "storm_chart", "plot_hs_ts", "plot_hs_histogram",
+           "plot_cumulative_transport", "table_chart", "main"]
 
 #: A4 landscape, in inches: the size of every chart's own figure.
 PAGE = (11.69, 8.27)
@@ -402,6 +403,107 @@ def storm_chart(results, row):
     return figure
 
 
+def _with_waves(results):
+    return results[np.isfinite(results["hs"]) & np.isfinite(results["ts"])]
+
+
+def plot_hs_ts(ax, results, length="m"):
+    """Hs against Ts of each storm of a result frame that has them, marked by what limited its
+    growth: the fetch or the duration."""
+    waves = _with_waves(results)
+    for kind, marker, colour in (("fetch", "o", "tab:blue"), ("duration", "^", "tab:orange")):
+        storms = waves[waves["limited_by"] == kind]
+        ax.scatter(storms["ts"], storms["hs"], marker=marker, s=26, color=colour, alpha=0.7,
+                   linewidths=0, gid=f"hs-ts-{kind}", label=f"{kind}-limited ({len(storms)})")
+    ax.set_xlabel("significant period Ts (s)")
+    ax.set_ylabel(f"significant height Hs ({length})")
+    ax.grid(True, color="0.88", linewidth=0.6)
+    ax.legend(loc="upper left", title="growth", fontsize=9)
+    return ax
+
+
+def plot_hs_histogram(ax, results, length="m"):
+    """The histogram of Hs of the storms of a result frame that have it."""
+    hs = _with_waves(results)["hs"]
+    _, _, bars = ax.hist(hs, bins="auto", color="tab:blue", edgecolor="white", linewidth=0.5)
+    for bar in bars:
+        bar.set_gid("hs-histogram")
+    ax.set_xlabel(f"significant height Hs ({length})")
+    ax.set_ylabel("storms")
+    ax.grid(True, axis="y", color="0.88", linewidth=0.6)
+    return ax
+
+
+def plot_cumulative_transport(ax, results):
+    """The net longshore transport summed over the rows of a result frame in their order: after
+    row i, the sum of ``storm_transport`` (yd³, in both unit systems) of rows 0 to i. A row
+    without a transport adds nothing. Transports of opposite signs run in opposite directions
+    along the shore."""
+    transport = results["storm_transport"].to_numpy(dtype=np.float64)
+    counted = np.isfinite(transport)
+    total = np.cumsum(np.where(counted, transport, 0.0))
+    rows = np.arange(len(total))
+    label = "net transport after each row"
+    if not counted.all():
+        label += f" ({(~counted).sum()} rows without a transport add nothing)"
+    ax.plot(rows, total, drawstyle="steps-post", color="tab:purple", linewidth=1.6,
+            gid="cumulative-transport", label=label)
+    ax.axhline(0, color="black", linewidth=0.8)
+    if len(total):
+        ax.annotate(f"net {_number(total[-1])} yd³", (rows[-1], total[-1]), xytext=(-6, 8),
+                    textcoords="offset points", ha="right", fontsize=10, fontweight="bold")
+    ax.set_xlabel("row of the table (from 0)")
+    ax.set_ylabel("cumulative net transport (yd³)")
+    right = ax.secondary_yaxis("right", functions=(lambda yd3: yd3 * _CUBIC_YARD,
+                                                   lambda m3: m3 / _CUBIC_YARD))
+    right.set_ylabel("m³")
+    ax.grid(True, color="0.88", linewidth=0.6)
+    ax.legend(loc="best", fontsize=9)
+    return ax
+
+
+def table_chart(results, units=None):
+    """Many storms of a result table (a frame from ``littoral.run_table``, or the path of a CSV
+    file written by ``littoral table``): Hs against Ts marked by what limited the growth
+    (``plot_hs_ts``), the histogram of Hs (``plot_hs_histogram``), and the cumulative net
+    transport over the rows in table order (``plot_cumulative_transport``). Heights are those
+    of the storms of one unit system, ``units`` "si" or "us" (default: the table's own when it
+    has one); the transport is that of every row."""
+    frame, source = _results(results, ("hs", "ts", "storm_transport"),
+                             ("units", "limited_by", "error"))
+    systems = sorted(set(frame["units"]) & set(_LENGTH))
+    if units is None:
+        if len(systems) > 1:
+            raise ValueError(f"{source}: the table holds SI and US storms: choose one "
+                             "(--units si or us)")
+        if not systems:
+            errors = [error for error in frame["error"] if error]
+            raise ValueError(f"{source}: no storm of the table has a wave"
+                             + (f" ({errors[0]})" if errors else ""))
+        units = systems[0]
+    units = str(units).upper()
+    if units not in _LENGTH:
+        raise ValueError(f"units must be si or us, not {units.lower()!r}")
+    length = _LENGTH[units]
+    chosen = frame[frame["units"] == units]
+
+    figure = _new_figure()
+    grid = figure.add_gridspec(2, 2, width_ratios=(1.4, 1))
+    scatter = figure.add_subplot(grid[0, 0])
+    plot_hs_ts(scatter, chosen, length)
+    scatter.set_title(f"Height and period of the {units} storms")
+    histogram = figure.add_subplot(grid[0, 1])
+    plot_hs_histogram(histogram, chosen, length)
+    histogram.set_title(f"Significant heights of the {units} storms")
+    transport = figure.add_subplot(grid[1, :])
+    plot_cumulative_transport(transport, frame)
+    transport.set_title("Cumulative net longshore transport, in table order")
+    failed = int((frame["error"] != "").sum())
+    figure.suptitle(f"{len(frame)} storms of {source}"
+                    + (f", {failed} of them with an error" if failed else ""), fontsize=13)
+    return figure
+
+
 class _Parser(argparse.ArgumentParser):
     """Bad arguments are one line on the error stream and exit status 2, as every bad input."""
 
@@ -415,6 +517,10 @@ def _draw_growth(args):
 
 def _draw_storm(args):
     return storm_chart(args.results, args.row)
+
+
+def _draw_table(args):
+    return table_chart(args.results, args.units)
 
 
 def _parser():
@@ -447,6 +553,12 @@ def _parser():
     storm.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
     storm.add_argument("--row", type=int, default=0, metavar="N",
                        help="the storm's row, counted from 0 (default 0)")
+
+    table = add("table", "many storms of a result table: Hs and Ts, and the net transport",
+                _draw_table)
+    table.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
+    table.add_argument("--units", choices=("si", "us"),
+                       help="the storms whose heights are shown (default: the table's units)")
     return parser
 
 

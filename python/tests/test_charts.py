@@ -85,13 +85,14 @@ def test_growth_chart_draws_into_the_callers_axes():
 
 
 # Storms of both unit systems and both signs, one limited by breaking offshore (its classes 3
-# and 4 are empty), one without the transport stage and one that cannot be computed.
+# and 4 are empty), one duration-limited without the transport stage, and one that cannot be
+# computed.
 STORMS = """\
 station,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg,settling_velocity
 SI,9.81,10,50,km,20,m/s,5,1,1,3,30,1.5
 US,32.2,20,10,miles,50,ft/s,5,1.1,1,8,-20,1.5
 breaking,9.81,0.3,50,km,40,m/s,10,1,1,0.25,-10,1.5
-no transport,9.81,10,50,km,20,m/s,5,1,1,3,30,
+no transport,9.81,10,50,km,20,m/s,1,1,1,3,30,
 bad unit,9.81,10,50,kmh,20,m/s,5,1,1,3,30,1.5
 """
 
@@ -173,6 +174,38 @@ def test_classes_whose_bounds_do_not_follow_are_shaded_around_their_heights(stor
     np.testing.assert_array_equal(low[1:], high[:-1])
 
 
+def test_table_chart_plots_the_storms_of_run_table(storms):
+    with pytest.raises(ValueError, match="SI and US"):
+        charts.table_chart(storms)
+    for units in ("si", "us"):
+        scatter, histogram, transport = charts.table_chart(storms, units).axes[:3]
+        chosen = storms[storms["units"] == units.upper()]
+        for kind in ("fetch", "duration"):
+            (points,) = by_gid(scatter, f"hs-ts-{kind}")
+            storm = chosen[chosen["limited_by"] == kind]
+            assert len(storm) > 0 or units == "us"
+            np.testing.assert_array_equal(points.get_offsets(),
+                                          np.column_stack([storm["ts"], storm["hs"]]))
+        bars = by_gid(histogram, "hs-histogram")
+        edges = [bar.get_x() for bar in bars] + [bars[-1].get_x() + bars[-1].get_width()]
+        counts, _ = np.histogram(chosen["hs"].dropna(), bins=edges)
+        assert [bar.get_height() for bar in bars] == list(counts)
+        assert counts.sum() == chosen["hs"].notna().sum()
+
+        # Every row of the table, both units: a row without a transport adds nothing.
+        (line,) = by_gid(transport, "cumulative-transport")
+        np.testing.assert_array_equal(line.get_xdata(), np.arange(len(storms)))
+        expected = np.cumsum(storms["storm_transport"].fillna(0))
+        np.testing.assert_allclose(line.get_ydata(), expected, rtol=1e-15)
+        assert "2 rows without a transport" in line.get_label()
+
+
+def test_table_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
+    (line,) = by_gid(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
+    np.testing.assert_allclose(line.get_ydata(), np.cumsum(storms["storm_transport"].fillna(0)),
+                               rtol=6e-7)
+
+
 def command(*args):
     return subprocess.run([sys.executable, "-m", "littoral.charts", *map(str, args)],
                           capture_output=True, text=True, check=False)
@@ -186,6 +219,7 @@ MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
     (["storm", "{results}", "--row", 1], "png"),
     (["storm", "{results}"], "svg"),
     (["storm", "{results}", "--row", 2], "pdf"),
+    (["table", "{results}", "--units", "us"], "pdf"),
 ])
 def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind, picture):
     output = tmp_path / f"chart.{picture}"
@@ -213,10 +247,14 @@ def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind,
     (["storm", "{tmp}/missing.csv"], "missing.csv: No such file"),
     (["storm", "{tmp}"], "Is a directory"),
     (["storm", "{tmp}/empty.csv"], "empty.csv: No columns to parse"),
+    (["table", "{results}"], "results.csv: the table holds SI and US storms"),
+    (["table", "{tmp}/heights.csv"], "heights.csv: no column limited_by, storm_transport"),
+    (["table", "{tmp}/inputs.csv", "--units", "si"], "inputs.csv: no column units, limited_by"),
 ])
 def test_bad_input_is_one_line_and_status_2(tmp_path, results_csv, capsys, args, message):
     (tmp_path / "inputs.csv").write_text(STORMS)
     (tmp_path / "empty.csv").write_text("")
+    (tmp_path / "heights.csv").write_text("units,hs,ts,error\nSI,1,5,\n")
     args = [str(arg).format(tmp=tmp_path, results=results_csv) for arg in args]
     if "-o" not in args and args[0] != "contour":
         args += ["-o", str(tmp_path / "chart.png")]
