@@ -523,6 +523,16 @@ def _draw_table(args):
     return table_chart(args.results, args.units)
 
 
+def _positive(text):
+    try:
+        value = float(text)
+    except ValueError:
+        value = math.nan
+    if not (math.isfinite(value) and value > 0):
+        raise argparse.ArgumentTypeError(f"{text!r} is not a positive number")
+    return value
+
+
 def _parser():
     parser = _Parser(prog="littoral.charts",
                      description="Draw a chart of the calculator's values into FILE "
@@ -535,7 +545,7 @@ def _parser():
         kind.set_defaults(draw=draw)
         kind.add_argument("-o", "--output", required=True, metavar="FILE",
                           help="the picture to write; its extension chooses the format")
-        kind.add_argument("--dpi", type=float, default=100,
+        kind.add_argument("--dpi", type=_positive, default=100,
                           help="dots per inch of a raster picture (default 100)")
         return kind
 
