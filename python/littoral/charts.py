@@ -442,16 +442,15 @@ def plot_cumulative_transport(ax, results):
     transport = results["storm_transport"].to_numpy(dtype=np.float64)
     counted = np.isfinite(transport)
     total = np.cumsum(np.where(counted, transport, 0.0))
-    rows = np.arange(len(total))
     label = "net transport after each row"
-    if not counted.all():
-        label += f" ({(~counted).sum()} rows without a transport add nothing)"
-    ax.plot(rows, total, drawstyle="steps-post", color="tab:purple", linewidth=1.6,
-            gid="cumulative-transport", label=label)
-    ax.axhline(0, color="black", linewidth=0.8)
     if len(total):
-        ax.annotate(f"net {_number(total[-1])} yd³", (rows[-1], total[-1]), xytext=(-6, 8),
-                    textcoords="offset points", ha="right", fontsize=10, fontweight="bold")
+        label += f": {_number(total[-1])} yd³ after the last"
+    if not counted.all():
+        label += f"\n({(~counted).sum()} rows without a transport add nothing)"
+    # Row i holds its total from i to i + 1.
+    ax.stairs(total, np.arange(len(total) + 1), baseline=None, color="tab:purple",
+              linewidth=1.6, gid="cumulative-transport", label=label)
+    ax.axhline(0, color="black", linewidth=0.8)
     ax.set_xlabel("row of the table (from 0)")
     ax.set_ylabel("cumulative net transport (yd³)")
     right = ax.secondary_yaxis("right", functions=(lambda yd3: yd3 * _CUBIC_YARD,

@@ -193,17 +193,18 @@ def test_table_chart_plots_the_storms_of_run_table(storms):
         assert counts.sum() == chosen["hs"].notna().sum()
 
         # Every row of the table, both units: a row without a transport adds nothing.
-        (line,) = by_gid(transport, "cumulative-transport")
-        np.testing.assert_array_equal(line.get_xdata(), np.arange(len(storms)))
+        (steps,) = by_gid(transport, "cumulative-transport")
+        values, edges, _ = steps.get_data()
+        np.testing.assert_array_equal(edges, np.arange(len(storms) + 1))
         expected = np.cumsum(storms["storm_transport"].fillna(0))
-        np.testing.assert_allclose(line.get_ydata(), expected, rtol=1e-15)
-        assert "2 rows without a transport" in line.get_label()
+        np.testing.assert_allclose(values, expected, rtol=1e-15)
+        assert "2 rows without a transport" in steps.get_label()
 
 
 def test_table_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
-    (line,) = by_gid(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
-    np.testing.assert_allclose(line.get_ydata(), np.cumsum(storms["storm_transport"].fillna(0)),
-                               rtol=6e-7)
+    (steps,) = by_gid(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
+    np.testing.assert_allclose(steps.get_data().values,
+                               np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
 
 
 def command(*args):
