@@ -60,12 +60,16 @@ def _new_figure(size=PAGE):
     return figure
 
 
-def _tag(artist, gid):
-    """Names the artists of a plotted set of values, so that SVG readers and tests find them;
-    a contour set of an older matplotlib is a list of collections rather than one artist."""
-    parts = [artist] if isinstance(artist, Artist) else artist.collections
-    for part in parts:
-        part.set_gid(gid)
+def _tag(artists, gid):
+    """Names the artists of a plotted set of values, so that SVG readers and tests find them:
+    one artist ``gid``, several ``gid-0``, ``gid-1``, ... (SVG ids are unique). A contour set of
+    an older matplotlib is a list of collections rather than one artist."""
+    if isinstance(artists, Artist):
+        artists.set_gid(gid)
+        return
+    parts = getattr(artists, "collections", artists)
+    for i, part in enumerate(parts):
+        part.set_gid(f"{gid}-{i}")
 
 
 def growth_axes(units="si"):
@@ -334,8 +338,7 @@ def plot_class_rates(ax, storm, units="SI"):
     rates = [storm[name] for name in _classes("class_rate")]
     heights = [storm[name] for name in _classes("class_height")]
     bars = ax.bar(range(1, 5), rates, color=_CLASS_COLOURS, width=0.65)
-    for bar in bars:
-        bar.set_gid("class-rates")
+    _tag(bars, "class-rates")
     ax.bar_label(bars, labels=[_number(rate) for rate in rates], fontsize=9, padding=2)
     ax.axhline(0, color="black", linewidth=0.8)
     ax.set_xticks(range(1, 5), [f"{i}\n{h:.3g} {length}" for i, h in enumerate(heights, 1)])
@@ -426,8 +429,7 @@ def plot_hs_histogram(ax, results, length="m"):
     """The histogram of Hs of the storms of a result frame that have it."""
     hs = _with_waves(results)["hs"]
     _, _, bars = ax.hist(hs, bins="auto", color="tab:blue", edgecolor="white", linewidth=0.5)
-    for bar in bars:
-        bar.set_gid("hs-histogram")
+    _tag(bars, "hs-histogram")
     ax.set_xlabel(f"significant height Hs ({length})")
     ax.set_ylabel("storms")
     ax.grid(True, axis="y", color="0.88", linewidth=0.6)

@@ -12,10 +12,18 @@ charts = pytest.importorskip("littoral.charts")
 from matplotlib.figure import Figure  # noqa: E402 (matplotlib is there when the charts are)
 
 
+def tagged(ax, gid):
+    """The artists of the set of values named ``gid``, in their order: one artist named so, or
+    several named ``gid-0``, ``gid-1``, ..."""
+    named = {artist.get_gid(): artist for artist in ax.get_children() if artist.get_gid()}
+    if gid in named:
+        return [named[gid]]
+    return [named[f"{gid}-{i}"] for i in range(len(named)) if f"{gid}-{i}" in named]
+
+
 def vertices(ax, gid):
     """The points of every path drawn by the artists named ``gid``."""
-    paths = [path.vertices for artist in ax.get_children() if artist.get_gid() == gid
-             for path in artist.get_paths()]
+    paths = [path.vertices for artist in tagged(ax, gid) for path in artist.get_paths()]
     return np.concatenate(paths) if paths else np.empty((0, 2))
 
 
@@ -112,23 +120,19 @@ def results_csv(tmp_path, run_command):
     return path
 
 
-def by_gid(ax, gid):
-    return [artist for artist in ax.get_children() if artist.get_gid() == gid]
-
-
 @pytest.mark.parametrize("row", [0, 1, 2])
 def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
     storm = storms.iloc[row]
     exceedance, rates = charts.storm_chart(storms, row).axes[:2]
     shares = [storm[f"class_share_{i}"] for i in range(1, 5)]
-    assert [bar.get_height() for bar in by_gid(rates, "class-rates")] == \
+    assert [bar.get_height() for bar in tagged(rates, "class-rates")] == \
         [storm[f"class_rate_{i}"] for i in range(1, 5)]
 
     # The bounds drawn are the calculator's: across each, the Rayleigh curve of Hnso falls by
     # the class's share, and each class height is the geometric mean of its bounds.
     bounds = []
     for i in range(1, 5):
-        (band,) = by_gid(exceedance, f"class-{i}")
+        (band,) = tagged(exceedance, f"class-{i}")
         low, high = band.get_xy()[:, 0].min(), band.get_xy()[:, 0].max()
         bounds.append((low, high))
     low, high = np.array(bounds).T
@@ -139,7 +143,7 @@ def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
                                [storm[f"class_height_{i}"] for i in range(1, 5)], rtol=1e-5)
     # Each share stands on the curve at the class's upper bound.
     for i, share in enumerate(shares, 1):
-        marks = by_gid(exceedance, f"share-{i}")
+        marks = tagged(exceedance, f"share-{i}")
         assert len(marks) == (share > 0)
         for mark in marks:
             assert mark.xy[0] == mark.xyann[0] == high[i - 1]
@@ -150,7 +154,7 @@ def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
 
 def test_storm_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
     rates = charts.storm_chart(results_csv, 1).axes[1]
-    np.testing.assert_allclose([bar.get_height() for bar in by_gid(rates, "class-rates")],
+    np.testing.assert_allclose([bar.get_height() for bar in tagged(rates, "class-rates")],
                                [storms.loc[1, f"class_rate_{i}"] for i in range(1, 5)], rtol=6e-7)
 
 
@@ -166,7 +170,7 @@ def test_classes_whose_bounds_do_not_follow_are_shaded_around_their_heights(stor
     heights = np.array([storm[f"class_height_{i}"] for i in range(1, 5)])
     edges = []
     for i in range(1, 5):
-        (band,) = by_gid(ax, f"class-{i}")
+        (band,) = tagged(ax, f"class-{i}")
         edges.append((band.get_xy()[:, 0].min(), band.get_xy()[:, 0].max()))
     low, high = np.array(edges).T
     assert (low < heights).all() and (heights < high).all()
@@ -181,19 +185,19 @@ def test_table_chart_plots_the_storms_of_run_table(storms):
         scatter, histogram, transport = charts.table_chart(storms, units).axes[:3]
         chosen = storms[storms["units"] == units.upper()]
         for kind in ("fetch", "duration"):
-            (points,) = by_gid(scatter, f"hs-ts-{kind}")
+            (points,) = tagged(scatter, f"hs-ts-{kind}")
             storm = chosen[chosen["limited_by"] == kind]
             assert len(storm) > 0 or units == "us"
             np.testing.assert_array_equal(points.get_offsets(),
                                           np.column_stack([storm["ts"], storm["hs"]]))
-        bars = by_gid(histogram, "hs-histogram")
+        bars = tagged(histogram, "hs-histogram")
         edges = [bar.get_x() for bar in bars] + [bars[-1].get_x() + bars[-1].get_width()]
         counts, _ = np.histogram(chosen["hs"].dropna(), bins=edges)
         assert [bar.get_height() for bar in bars] == list(counts)
         assert counts.sum() == chosen["hs"].notna().sum()
 
         # Every row of the table, both units: a row without a transport adds nothing.
-        (steps,) = by_gid(transport, "cumulative-transport")
+        (steps,) = tagged(transport, "cumulative-transport")
         values, edges, _ = steps.get_data()
         np.testing.assert_array_equal(edges, np.arange(len(storms) + 1))
         expected = np.cumsum(storms["storm_transport"].fillna(0))
@@ -202,7 +206,7 @@ def test_table_chart_plots_the_storms_of_run_table(storms):
 
 
 def test_table_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
-    (steps,) = by_gid(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
+    (steps,) = tagged(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
     np.testing.assert_allclose(steps.get_data().values,
                                np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
 
