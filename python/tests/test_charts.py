@@ -27,11 +27,11 @@ def vertices(ax, gid):
     return np.concatenate(paths) if paths else np.empty((0, 2))
 
 
-def grid_storms(units, depth, fetch, wind, hours, fetch_unit=None):
+def grid_storms(units, depth, fetch, wind, hours):
     """Storms over every fetch with every wind, fetch varying fastest, written out here."""
-    gravity, default_unit, speed_unit = {"si": (9.81, "km", "m/s"),
-                                         "us": (32.2, "miles", "ft/s")}[units]
-    rows = [dict(gravity=gravity, depth=depth, fetch=f, fetch_unit=fetch_unit or default_unit,
+    gravity, fetch_unit, speed_unit = {"si": (9.81, "km", "m/s"),
+                                       "us": (32.2, "miles", "ft/s")}[units]
+    rows = [dict(gravity=gravity, depth=depth, fetch=f, fetch_unit=fetch_unit,
                  wind_speed=u, speed_unit=speed_unit, duration_h=hours, rt=1, rl=1,
                  local_depth=depth, angle_deg=0) for u in wind for f in fetch]
     return littoral.run_table(rows)
@@ -120,6 +120,12 @@ def results_csv(tmp_path, run_command):
     return path
 
 
+def class_bands(ax):
+    """The lower and upper ends of the four shaded classes."""
+    ends = [tagged(ax, f"class-{i}")[0].get_xy()[:, 0] for i in range(1, 5)]
+    return np.array([(x.min(), x.max()) for x in ends]).T
+
+
 @pytest.mark.parametrize("row", [0, 1, 2])
 def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
     storm = storms.iloc[row]
@@ -130,12 +136,7 @@ def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
 
     # The bounds drawn are the calculator's: across each, the Rayleigh curve of Hnso falls by
     # the class's share, and each class height is the geometric mean of its bounds.
-    bounds = []
-    for i in range(1, 5):
-        (band,) = tagged(exceedance, f"class-{i}")
-        low, high = band.get_xy()[:, 0].min(), band.get_xy()[:, 0].max()
-        bounds.append((low, high))
-    low, high = np.array(bounds).T
+    low, high = class_bands(exceedance)
     np.testing.assert_array_equal(low[1:], high[:-1])
     rayleigh = np.exp(-(low / storm["hnso"]) ** 2) - np.exp(-(high / storm["hnso"]) ** 2)
     np.testing.assert_allclose(rayleigh, shares, rtol=2e-5, atol=1e-7)
@@ -152,12 +153,6 @@ def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
         assert shares[2:] == [0, 0] and high[1] == high[3]
 
 
-def test_storm_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
-    rates = charts.storm_chart(results_csv, 1).axes[1]
-    np.testing.assert_allclose([bar.get_height() for bar in tagged(rates, "class-rates")],
-                               [storms.loc[1, f"class_rate_{i}"] for i in range(1, 5)], rtol=6e-7)
-
-
 def test_classes_whose_bounds_do_not_follow_are_shaded_around_their_heights(storms):
     storm = storms.iloc[0].copy()
     assert charts.class_bounds(storm) is not None
@@ -168,11 +163,7 @@ def test_classes_whose_bounds_do_not_follow_are_shaded_around_their_heights(stor
     charts.plot_exceedance(ax, storm)
     assert "around their heights" in ax.get_legend().get_title().get_text()
     heights = np.array([storm[f"class_height_{i}"] for i in range(1, 5)])
-    edges = []
-    for i in range(1, 5):
-        (band,) = tagged(ax, f"class-{i}")
-        edges.append((band.get_xy()[:, 0].min(), band.get_xy()[:, 0].max()))
-    low, high = np.array(edges).T
+    low, high = class_bands(ax)
     assert (low < heights).all() and (heights < high).all()
     np.testing.assert_allclose(high[:-1], np.sqrt(heights[:-1] * heights[1:]), rtol=1e-12)
     np.testing.assert_array_equal(low[1:], high[:-1])
@@ -205,7 +196,10 @@ def test_table_chart_plots_the_storms_of_run_table(storms):
         assert "2 rows without a transport" in steps.get_label()
 
 
-def test_table_chart_of_the_command_table_has_its_printed_values(storms, results_csv):
+def test_charts_of_the_command_table_have_its_printed_values(storms, results_csv):
+    rates = charts.storm_chart(results_csv, 1).axes[1]
+    np.testing.assert_allclose([bar.get_height() for bar in tagged(rates, "class-rates")],
+                               [storms.loc[1, f"class_rate_{i}"] for i in range(1, 5)], rtol=6e-7)
     (steps,) = tagged(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
     np.testing.assert_allclose(steps.get_data().values,
                                np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
@@ -221,9 +215,7 @@ MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
 
 @pytest.mark.parametrize("kind, picture", [
     (["growth", "--depth", 12, "--units", "us", "--durations", 1, 6], "png"),
-    (["storm", "{results}", "--row", 1], "png"),
-    (["storm", "{results}"], "svg"),
-    (["storm", "{results}", "--row", 2], "pdf"),
+    (["storm", "{results}", "--row", 2], "svg"),
     (["table", "{results}", "--units", "us"], "pdf"),
 ])
 def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind, picture):
@@ -237,8 +229,6 @@ def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind,
 @pytest.mark.parametrize("args, message", [
     (["growth", "--depth", 0], "depth must be a positive number"),
     (["growth", "--depth", -4], "depth must be a positive number"),
-    (["growth", "--depth", "deep"], "--depth: invalid float value"),
-    (["growth", "--depth", 10, "--units", "metric"], "--units: invalid choice"),
     (["growth", "--depth", 10, "--durations", 0], "positive number of hours"),
     (["growth", "--depth", 10, "-o", "{tmp}/chart.xyz"], "chart.xyz: cannot write .xyz"),
     (["growth", "--depth", 10, "-o", "{tmp}/chart"], "chart: no extension"),
@@ -251,16 +241,13 @@ def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind,
     (["storm", "{results}", "--row", 4], 'row 4 has no hs (fetch_unit: "kmh" is not'),
     (["storm", "{tmp}/inputs.csv"], "inputs.csv: no column units, limited_by, error, hs, ts"),
     (["storm", "{tmp}/missing.csv"], "missing.csv: No such file"),
-    (["storm", "{tmp}"], "Is a directory"),
     (["storm", "{tmp}/empty.csv"], "empty.csv: No columns to parse"),
     (["table", "{results}"], "results.csv: the table holds SI and US storms"),
-    (["table", "{tmp}/heights.csv"], "heights.csv: no column limited_by, storm_transport"),
     (["table", "{tmp}/inputs.csv", "--units", "si"], "inputs.csv: no column units, limited_by"),
 ])
 def test_bad_input_is_one_line_and_status_2(tmp_path, results_csv, capsys, args, message):
     (tmp_path / "inputs.csv").write_text(STORMS)
     (tmp_path / "empty.csv").write_text("")
-    (tmp_path / "heights.csv").write_text("units,hs,ts,error\nSI,1,5,\n")
     args = [str(arg).format(tmp=tmp_path, results=results_csv) for arg in args]
     if "-o" not in args and args[0] != "contour":
         args += ["-o", str(tmp_path / "chart.png")]
