@@ -40,26 +40,49 @@ std::optional<std::string_view> resolveRepeat(std::string_view value) {
   return repeated;
 }
 
-// Reads lines until one holds a value, a null value or a slash, and returns the characters of
-// the value; no value for a null value or a slash.
-std::optional<std::string> readListValue(RunIo& io) {
-  std::string line;
+using Traits = std::istream::traits_type;
+
+// The longest value read; anything longer cannot be a number of this program.
+constexpr std::size_t kLongestValue = 4096;
+
+bool isEnd(Traits::int_type c) { return Traits::eq_int_type(c, Traits::eof()); }
+
+// The next value of the answers, read a character at a time so that a line is never held
+// whole: its characters, or none for a null value or a slash. The rest of its line is left
+// unread, for skipRestOfLine.
+struct ListValue {
+  std::optional<std::string> text;
+  bool lineEnded = false;
+};
+
+ListValue readListValue(RunIo& io) {
   releaseConsole(io);
+  std::streambuf& input = *io.input->rdbuf();
   for (;;) {
-    if (!std::getline(*io.input, line)) raiseEndOfFile();
-    std::size_t start = 0;
-    while (start < line.size() && isBlank(line[start])) ++start;
-    if (start == line.size()) continue;  // a blank line supplies nothing
-    if (line[start] == ',' || line[start] == '/') return std::nullopt;
-    std::size_t end = start;
-    while (end < line.size() && !isBlank(line[end]) && line[end] != ',' && line[end] != '/') {
-      ++end;
+    Traits::int_type c = input.sbumpc();
+    while (!isEnd(c) && isBlank(Traits::to_char_type(c))) c = input.sbumpc();
+    if (isEnd(c)) raiseEndOfFile();
+    if (c == '\n') continue;  // a blank line supplies nothing
+    if (c == ',' || c == '/') return ListValue{};
+    std::string value;
+    for (; !isEnd(c) && c != '\n' && !isBlank(Traits::to_char_type(c)) && c != ',' && c != '/';
+         c = input.sbumpc()) {
+      if (value.size() == kLongestValue) raiseConversionError();
+      value += Traits::to_char_type(c);
     }
-    const std::string_view value = std::string_view(line).substr(start, end - start);
+    const bool lineEnded = isEnd(c) || c == '\n';
     if (startsListSyntax(value)) raiseSyntaxError();
     const std::optional<std::string_view> resolved = resolveRepeat(value);
-    if (!resolved) return std::nullopt;
-    return std::string(*resolved);
+    if (!resolved) return ListValue{std::nullopt, lineEnded};
+    return ListValue{std::string(*resolved), lineEnded};
+  }
+}
+
+// Whatever else the line of a value holds is ignored, and not kept.
+void skipRestOfLine(RunIo& io, const ListValue& value) {
+  if (value.lineEnded) return;
+  std::streambuf& input = *io.input->rdbuf();
+  for (Traits::int_type c = input.sbumpc(); !isEnd(c) && c != '\n'; c = input.sbumpc()) {
   }
 }
 
@@ -98,19 +121,23 @@ std::string normalizeNumber(std::string text) {
 }  // namespace
 
 void readValue(RunIo& io, float& variable) {
-  const std::optional<std::string> value = readListValue(io);
-  if (!value) return;
-  const std::string number = normalizeNumber(*value);
-  const float converted = std::strtof(number.c_str(), nullptr);  // correctly rounded to single
-  if (std::isinf(converted)) raiseConversionError();
-  variable = converted;
+  const ListValue value = readListValue(io);
+  if (value.text) {
+    const std::string number = normalizeNumber(*value.text);
+    const float converted = std::strtof(number.c_str(), nullptr);  // correctly rounded to single
+    if (std::isinf(converted)) raiseConversionError();
+    variable = converted;
+  }
+  skipRestOfLine(io, value);
 }
 
 void readValue(RunIo& io, std::int32_t& variable) {
-  const std::optional<std::string> value = readListValue(io);
-  if (!value) return;
-  const std::string number = normalizeNumber(*value);
-  const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
-  if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) raiseConversionError();
-  variable = static_cast<std::int32_t>(truncated);
+  const ListValue value = readListValue(io);
+  if (value.text) {
+    const std::string number = normalizeNumber(*value.text);
+    const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
+    if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) raiseConversionError();
+    variable = static_cast<std::int32_t>(truncated);
+  }
+  skipRestOfLine(io, value);
 }

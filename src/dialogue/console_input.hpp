@@ -6,8 +6,9 @@
 
 // List-directed reads of one value from the console. The value is the first one on the next
 // line that holds any; the rest of that line is ignored. A null value (a leading comma or r*)
-// or a slash leaves the variable as it was. A malformed value, broken list syntax or the end of
-// the input ends the run with errors 64, 59 and 24.
+// or a slash leaves the variable as it was. A malformed value (or one over 4096 characters),
+// broken list syntax or the end of the input ends the run with errors 64, 59 and 24. The
+// answers are read a character at a time: however long a line, only its value is kept.
 
 // A real, converted directly from its decimal digits to the nearest single.
 void readValue(RunIo& io, float& variable);

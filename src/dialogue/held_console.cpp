@@ -4,58 +4,118 @@
 #include <csignal>
 #include <cstring>
 
+#include <fcntl.h>
+#include <limits.h>
+#include <poll.h>
 #include <unistd.h>
+
+#include "run_errors.hpp"
 
 namespace {
 
+// held[heldStart, heldEnd) is the console text not yet written: complete records, except that
+// the first may have been written in part.
 char held[1 << 16];
-volatile std::sig_atomic_t heldSize = 0;  // bytes of complete records in held
+volatile std::sig_atomic_t heldStart = 0;
+volatile std::sig_atomic_t heldEnd = 0;
 volatile std::sig_atomic_t heldFd = -1;
 
-// The console events, held back while the hold is written so that a handler never writes the
-// same text twice.
 sigset_t consoleEvents() {
   sigset_t events;
   sigemptyset(&events);
-  sigaddset(&events, SIGINT);
-  sigaddset(&events, SIGQUIT);
-  sigaddset(&events, SIGHUP);
+  for (const int signalNumber : kConsoleEvents) sigaddset(&events, signalNumber);
   return events;
+}
+
+// The end of the longest run of whole records from `from` that one write of at most PIPE_BUF
+// bytes takes: such a write to a pipe is all or nothing.
+std::size_t chunkEnd(std::size_t from, std::size_t end) {
+  if (end - from <= PIPE_BUF) return end;
+  const std::string_view window(held + from, PIPE_BUF);
+  const std::size_t lastNewline = window.rfind('\n');
+  return lastNewline == std::string_view::npos ? from + PIPE_BUF : from + lastNewline + 1;
+}
+
+// Waits, with the console events let through, until the console takes a write.
+void waitForRoom(int fd, const sigset_t& eventsAllowed) {
+  pollfd console{fd, POLLOUT, 0};
+  ppoll(&console, 1, nullptr, &eventsAllowed);  // an error shows in the write that follows
 }
 
 }  // namespace
 
-bool writeAll(int fd, std::string_view text) {
+bool holdConsoleText(int fd, std::string_view text) {
+  heldFd = fd;
   while (!text.empty()) {
-    const ssize_t written = write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
+    const std::size_t room = sizeof held - std::size_t(heldEnd);
+    std::size_t take = text.size();
+    if (take > room) {  // as many whole records as there is room for
+      const std::size_t lastNewline =
+          room == 0 ? std::string_view::npos : text.rfind('\n', room - 1);
+      take = lastNewline == std::string_view::npos ? 0 : lastNewline + 1;
+      if (take == 0 && heldEnd == 0) take = room;  // a record longer than the hold, in pieces
+    }
+    if (take == 0) {
+      if (!releaseHeldConsole()) return false;
+      continue;
+    }
+    std::memcpy(held + heldEnd, text.data(), take);
+    heldEnd = heldEnd + static_cast<int>(take);  // the records count once copied whole
+    text.remove_prefix(take);
   }
   return true;
 }
 
-bool holdConsoleText(int fd, std::string_view text) {
-  heldFd = fd;
-  if (std::size_t(heldSize) + text.size() > sizeof held && !releaseHeldConsole()) return false;
-  if (text.size() > sizeof held) return writeAll(fd, text);
-  std::memcpy(held + heldSize, text.data(), text.size());
-  heldSize = heldSize + static_cast<int>(text.size());  // the records count once copied whole
-  return true;
-}
-
+// The console events are blocked here except while waiting for room on the console, so that a
+// handler never meets a write in flight: it knows exactly what was written, and never writes
+// text twice or leaves a record out.
 bool releaseHeldConsole() {
-  if (heldSize == 0) return true;
+  if (heldEnd == 0) return true;
   const sigset_t events = consoleEvents();
-  sigset_t previous;
-  sigprocmask(SIG_BLOCK, &events, &previous);
-  const bool written = writeAll(heldFd, std::string_view(held, std::size_t(heldSize)));
-  heldSize = 0;
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  sigset_t eventsAllowed;
+  sigprocmask(SIG_BLOCK, &events, &eventsAllowed);
+  bool written = true;
+  while (heldStart < heldEnd) {
+    waitForRoom(heldFd, eventsAllowed);
+    const std::size_t from = std::size_t(heldStart);
+    const ssize_t n = write(heldFd, held + from, chunkEnd(from, std::size_t(heldEnd)) - from);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) {
+      written = false;
+      break;
+    }
+    heldStart = heldStart + static_cast<int>(n);
+  }
+  heldStart = 0;
+  heldEnd = 0;
+  sigprocmask(SIG_SETMASK, &eventsAllowed, nullptr);
   return written;
 }
 
 void releaseHeldConsoleOnSignal() {
-  if (heldSize > 0 && heldFd >= 0) writeAll(heldFd, std::string_view(held, std::size_t(heldSize)));
-  heldSize = 0;
+  const int fd = heldFd;
+  std::size_t from = std::size_t(heldStart);
+  const std::size_t end = std::size_t(heldEnd);
+  heldStart = 0;
+  heldEnd = 0;
+  if (fd < 0 || from == end) return;
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  // Record by record, up to the first that the console does not take at once.
+  while (from < end) {
+    const void* newline = std::memchr(held + from, '\n', end - from);
+    const std::size_t recordEnd =
+        newline == nullptr ? end : std::size_t(static_cast<const char*>(newline) - held) + 1;
+    if (write(fd, held + from, recordEnd - from) != ssize_t(recordEnd - from)) break;
+    from = recordEnd;
+  }
+  if (flags >= 0) fcntl(fd, F_SETFL, flags);
+}
+
+void writeWithoutBlocking(int fd, std::string_view text) {
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+  const ssize_t ignored = write(fd, text.data(), text.size());
+  (void)ignored;
+  if (flags >= 0) fcntl(fd, F_SETFL, flags);
 }

@@ -7,16 +7,17 @@
 // long growth loop costs one write per screenful instead of one per line. The files are never
 // held: their records are written one statement at a time.
 
-// Writes the whole text to fd, resuming after interruptions; false when a write fails. Safe in
-// a signal handler.
-bool writeAll(int fd, std::string_view text);
-
 // Adds the complete records of one statement to the hold of the console on fd. Returns false
 // when writing out a full hold failed.
 bool holdConsoleText(int fd, std::string_view text);
 
-// Writes out the held text. Returns false when the write failed; the text is dropped either way.
+// Writes out the held text, waiting for the console as long as it takes; a console event ends
+// the run meanwhile. Returns false when the write failed; the text is dropped either way.
 bool releaseHeldConsole();
 
-// The same from a signal handler: only async-signal-safe calls, and only complete records.
+// The same from a console event's handler: only async-signal-safe calls, whole records, and
+// only as far as the console takes them without waiting.
 void releaseHeldConsoleOnSignal();
+
+// Writes what the descriptor takes of the text at once; safe in a signal handler.
+void writeWithoutBlocking(int fd, std::string_view text);

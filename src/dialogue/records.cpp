@@ -210,7 +210,7 @@ void writeText(Destination& destination, std::string_view text) {
     if (!stream) raiseWriteFailure(destination.unit, destination.fileName);
     return;
   }
-  if (!writeAll(destination.fd, text)) raiseWriteFailure(destination.unit, destination.fileName);
+  if (!appendToFile(destination, text)) raiseWriteFailure(destination.unit, destination.fileName);
 }
 
 void writeRecord(Destination& destination, std::initializer_list<Item> items) {

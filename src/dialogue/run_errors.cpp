@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstring>
+#include <string_view>
 
 #include "held_console.hpp"
 
@@ -19,25 +19,29 @@ std::string onFile(int unit, const std::string& fileName) {
   return ", unit " + std::to_string(unit) + ", file " + fileName;
 }
 
-const char* eventMessage(int signalNumber) {
+std::string_view eventMessage(int signalNumber) {
   switch (signalNumber) {
     case SIGINT:
       return "forrtl: error (200): program aborting due to control-C event\n";
     case SIGQUIT:
       return "forrtl: error (200): program aborting due to control-BREAK event\n";
+    case SIGTERM:
+      return "forrtl: error (200): program aborting due to SIGTERM event\n";
     default:
       return "forrtl: error (200): program aborting due to window-CLOSE event\n";
   }
 }
 
-// Runs on the signal; only async-signal-safe calls.
+// Runs on the signal; only async-signal-safe calls, none that waits for a reader.
 extern "C" void endOnConsoleEvent(int signalNumber) {
   releaseHeldConsoleOnSignal();
-  const char* message = eventMessage(signalNumber);
-  ssize_t ignored = write(STDERR_FILENO, message, std::strlen(message));
-  (void)ignored;
+  writeWithoutBlocking(STDERR_FILENO, eventMessage(signalNumber));
   _exit(128 + signalNumber);
 }
+
+// A console closed under the run makes the write fail with EPIPE, reported as a write failure.
+// A handler rather than SIG_IGN, which the commands run at a pause would inherit.
+extern "C" void continueOnBrokenPipe(int) {}
 
 }  // namespace
 
@@ -59,11 +63,14 @@ void installConsoleEventHandlers() {
   struct sigaction action {};
   action.sa_handler = endOnConsoleEvent;
   sigemptyset(&action.sa_mask);
-  const int events[] = {SIGINT, SIGQUIT, SIGHUP};
-  for (const int signalNumber : events) {
+  for (const int signalNumber : kConsoleEvents) {
     sigaddset(&action.sa_mask, signalNumber);  // one event message, never two interleaved
   }
-  for (const int signalNumber : events) {
+  for (const int signalNumber : kConsoleEvents) {
     sigaction(signalNumber, &action, nullptr);
   }
+  struct sigaction brokenPipe {};
+  brokenPipe.sa_handler = continueOnBrokenPipe;
+  sigemptyset(&brokenPipe.sa_mask);
+  sigaction(SIGPIPE, &brokenPipe, nullptr);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <csignal>
 #include <string>
 
 // Exit statuses of the process.
@@ -23,7 +24,12 @@ struct RunError {
 [[noreturn]] void raiseOpenFailure(int unit, const std::string& fileName);
 [[noreturn]] void raiseWriteFailure(int unit, const std::string& fileName);
 
-// Makes the interrupt (SIGINT), break (SIGQUIT) and close (SIGHUP) events end the process with
-// message 200 and the exit status 128 + the signal number. Records are flushed as they are
-// completed, so nothing written before the event is lost.
+// The console events: interrupt (Ctrl-C), break (Ctrl-\), close (the terminal hangs up) and
+// termination.
+inline constexpr int kConsoleEvents[] = {SIGINT, SIGQUIT, SIGHUP, SIGTERM};
+
+// Makes each console event end the process with message 200 on the error stream and the exit
+// status 128 + the signal number, after writing what it can of the held console text without
+// waiting. Records are written to the files as they are completed, so nothing written before
+// the event is lost. A console that closes under the run (SIGPIPE) becomes a write failure.
 void installConsoleEventHandlers();

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 // Where the records of one destination go, and how a failed write names it. A file is written
 // straight to its descriptor, one write per statement, so that a record is in the file the
@@ -13,6 +14,7 @@ struct Destination {
   int unit = 0;
   std::string fileName;
   bool held = false;
+  long long length = 0;  // bytes of the records written to the file
 };
 
 // The console and the two files of one run. The real program binds the process's console and
@@ -27,16 +29,26 @@ struct RunIo {
   void (*runCommand)(const std::string& command) = nullptr;
 };
 
+// Fills any of the standard descriptors 0, 1 and 2 that the process was started without, so
+// that no file opened later takes its number: the answers then end at once, and the console
+// and the error stream cannot be written.
+void occupyClosedStandardStreams();
+
 // Binds the console of a run to streams; the files stay closed.
 void bindConsole(RunIo& io, std::istream& input, std::ostream& output, std::ostream& errors);
 
 // Binds the console of a run to the process's standard input, output and error stream.
 void bindProcessConsole(RunIo& io);
 
-// Create or rewrite Output.out or RESULTS.out in the working directory; an open failure ends
-// the run with the severe error naming the unit and the file.
+// Create or rewrite Output.out or RESULTS.out in the working directory, holding it until it is
+// closed; an open failure, also a file that another run holds, ends the run with the severe
+// error naming the unit and the file.
 void openReportFile(RunIo& io);
 void openResultsFile(RunIo& io);
+
+// Appends the records of one statement to the file. A write that fails, or leaves part of the
+// text unwritten (a full disk), cuts the file back to its last whole record and returns false.
+bool appendToFile(Destination& file, std::string_view text);
 
 // Flushes and closes whatever files are open.
 void closeFiles(RunIo& io);
@@ -47,4 +59,6 @@ void releaseConsole(RunIo& io);
 
 // Hands a command to the system's command interpreter and waits for it. When the answers do not
 // come from a terminal the command reads no input, so it cannot swallow the answers that follow.
+// A console event while it runs ends the run as usual, and so does a command that ends by an
+// interrupt or a break.
 void runSystemCommand(const std::string& command);

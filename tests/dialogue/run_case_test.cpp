@@ -57,11 +57,29 @@ TEST(Pause, EndOfInputContinuesInsteadOfLooping) {
   EXPECT_EQ(console.output.str(), std::string(kPrompt) + kPrompt);
 }
 
-TEST(Pause, OverlongLineKeepsItsFirst1024Characters) {
-  FakeConsole console(std::string(1500, 'x') + "\n\n");
-  pause(console.io);
-  ASSERT_EQ(commandsRun.size(), 1u);
-  EXPECT_EQ(commandsRun[0], std::string(1024, 'x'));
+TEST(Pause, LineOver1024CharactersIsNotRunAtAll) {
+  const std::string kTooLong = "Command too long (over 1024 characters): not run\n";
+  struct Case {
+    std::string line;
+    bool runs;
+  };
+  const Case cases[] = {
+      {std::string(1024, 'x') + "\n", true},   {std::string(1024, 'x') + "\r\n", true},
+      {std::string(1024, 'x'), true},  // the last line, without a line feed
+      {std::string(1025, 'x') + "\n", false},  {std::string(1024, 'x') + "\rx\r\n", false},
+      {std::string(5000, 'x') + "\r\n", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line.size());
+    FakeConsole console(c.line);
+    pause(console.io);
+    if (c.runs) {
+      EXPECT_EQ(commandsRun, std::vector<std::string>{std::string(1024, 'x')});
+      EXPECT_EQ(console.output.str(), std::string(kPrompt) + kPrompt);
+    } else {
+      EXPECT_TRUE(commandsRun.empty());
+      EXPECT_EQ(console.output.str(), kPrompt + kTooLong + kPrompt);
+    }
+  }
 }
 
 TEST(RunCase, ReportThatCannotBeCreatedIsAnOpenFailure) {

@@ -10,7 +10,10 @@
 #include <stdexcept>
 
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,84 +34,171 @@ struct Pipe {
   int write = -1;
 };
 
+// Close-on-exec, so that runs started side by side do not hold each other's pipes open.
 Pipe makePipe() {
   int ends[2];
-  if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
+  if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   return Pipe{ends[0], ends[1]};
 }
 
-[[noreturn]] void execInChild(const std::string& directory, Pipe in, Pipe out, Pipe err) {
-  dup2(in.read, STDIN_FILENO);
+// The size of the console pipe when a test waits for it to fill: room for a whole screenful of
+// held console text once it has been emptied.
+constexpr int kFullConsolePipe = 1 << 17;
+
+// Only async-signal-safe calls: the test may run several binaries from several threads.
+[[noreturn]] void execInChild(const std::string& directory, const RunOptions& options, Pipe in,
+                              Pipe out, Pipe err) {
+  if (options.signalGroup) setpgid(0, 0);
+  const int input = options.inputFile.empty() ? in.read : open(options.inputFile.c_str(), O_RDONLY);
+  dup2(input, STDIN_FILENO);
   dup2(out.write, STDOUT_FILENO);
   dup2(err.write, STDERR_FILENO);
-  for (const int fd : {in.read, in.write, out.read, out.write, err.read, err.write}) close(fd);
+  for (const int fd : options.closedStreams) close(fd);
+  if (options.fileSizeLimit > 0) {
+    const rlimit limit{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_IGN);
+  }
+  signal(SIGPIPE, SIG_DFL);  // as a shell starts it
   if (chdir(directory.c_str()) != 0) _exit(127);
   execl(LITTORAL_BINARY, "littoral", static_cast<char*>(nullptr));
   _exit(127);
 }
 
-// Feeds the answers and collects both output streams until the child closes them.
-void exchange(pid_t child, const std::string& answers, const RunOptions& options,
-              const std::string& directory, int inFd, int outFd, int errFd, RunOutcome& outcome) {
-  fcntl(inFd, F_SETFL, O_NONBLOCK);
-  const bool watchReport = !options.signalWhenReportHolds.empty();
-  const bool keepInputOpen = !options.signalAfter.empty() || watchReport;
-  std::size_t written = 0;
-  bool signalled = false;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (outFd >= 0 || errFd >= 0) {
-    if (inFd >= 0 && written == answers.size() && !keepInputOpen) {
-      close(inFd);
-      inFd = -1;
-    }
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(child, SIGKILL);
-      throw std::runtime_error("littoral did not finish within 30 seconds");
-    }
-    const int pendingInput = inFd >= 0 && written < answers.size() ? inFd : -1;
-    const bool holdConsole = watchReport && !signalled;
-    pollfd fds[3] = {
-        {holdConsole ? -1 : outFd, POLLIN, 0}, {errFd, POLLIN, 0}, {pendingInput, POLLOUT, 0}};
-    if (poll(fds, 3, 100) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
-    char buffer[4096];
-    for (int i = 0; i < 2; ++i) {
-      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
-      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        (i == 0 ? outcome.console : outcome.errors).append(buffer, static_cast<std::size_t>(n));
-      } else {
-        close(fds[i].fd);
-        (i == 0 ? outFd : errFd) = -1;
+// Feeds the answers, collects both output streams until the child closes them, and takes the
+// step of the options at its moment.
+class Exchange {
+ public:
+  Exchange(pid_t child, const std::string& answers, const RunOptions& options,
+           std::string directory, int inFd, int outFd, int errFd, RunOutcome& outcome)
+      : child_(child),
+        input_(answers),
+        options_(options),
+        directory_(std::move(directory)),
+        inFd_(inFd),
+        outFd_(outFd),
+        errFd_(errFd),
+        outcome_(outcome),
+        hasStep_(!options.after.empty() || !options.reportHolds.empty() || options.consoleFull) {
+    if (inFd_ >= 0) fcntl(inFd_, F_SETFL, O_NONBLOCK);
+    fcntl(outFd_, F_SETFL, O_NONBLOCK);
+    if (options.consoleFull) fcntl(outFd_, F_SETPIPE_SZ, kFullConsolePipe);
+  }
+
+  void run() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (outFd_ >= 0 || errFd_ >= 0) {
+      if (inFd_ >= 0 && written_ == input_.size() && (!hasStep_ || stepTaken_)) closeFd(inFd_);
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(child_, SIGKILL);
+        throw std::runtime_error("littoral did not finish within 30 seconds");
       }
-    }
-    if ((fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-      const ssize_t n = write(inFd, answers.data() + written, answers.size() - written);
-      // A closed input (the program has ended) counts as all written.
-      written = n > 0 ? written + static_cast<std::size_t>(n) : answers.size();
-    }
-    if (watchReport && !signalled) {
-      const std::optional<std::string> report = readFile(directory + "/Output.out");
-      if (report && report->find(options.signalWhenReportHolds) != std::string::npos) {
-        kill(child, options.signal);
-        signalled = true;
+      const int pendingInput = inFd_ >= 0 && written_ < input_.size() ? inFd_ : -1;
+      pollfd fds[3] = {{consoleIsRead() ? outFd_ : -1, POLLIN, 0},
+                       {errFd_, POLLIN, 0},
+                       {pendingInput, POLLOUT, 0}};
+      if (poll(fds, 3, 10) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
+      if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) readFrom(outFd_, outcome_.console);
+      if ((fds[1].revents & (POLLIN | POLLHUP | POLLERR)) != 0) readFrom(errFd_, outcome_.errors);
+      if ((fds[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+        const ssize_t n = write(inFd_, input_.data() + written_, input_.size() - written_);
+        // A closed input (the program has ended) counts as all written.
+        if (n > 0) written_ += static_cast<std::size_t>(n);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) written_ = input_.size();
       }
+      if (hasStep_ && !stepTaken_ && stepIsDue()) takeStep();
     }
-    if (!options.signalAfter.empty() && !signalled &&
-        outcome.console.find(options.signalAfter) != std::string::npos) {
-      usleep(50000);  // let the program reach its read
-      kill(child, options.signal);
-      signalled = true;
+    if (inFd_ >= 0) closeFd(inFd_);
+  }
+
+ private:
+  static void closeFd(int& fd) {
+    close(fd);
+    fd = -1;
+  }
+
+  static void readFrom(int& fd, std::string& text) {
+    char buffer[65536];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+      closeFd(fd);
     }
   }
-  if (inFd >= 0) close(inFd);
-}
+
+  // The console is left unread until the step when the step waits for the program to be
+  // stopped by it, and after the step until the end when the test wants it never read.
+  bool consoleIsRead() const {
+    if (errFd_ < 0) return true;  // the process has ended
+    if (!stepTaken_) return options_.reportHolds.empty() && !options_.consoleFull;
+    return !options_.consoleFull || options_.drainConsoleFirst;
+  }
+
+  bool stepIsDue() const {
+    if (!options_.after.empty()) return outcome_.console.find(options_.after) != std::string::npos;
+    if (!options_.reportHolds.empty()) {
+      const std::optional<std::string> report = readFile(directory_ + "/Output.out");
+      return report && report->find(options_.reportHolds) != std::string::npos;
+    }
+    // Half full and the process asleep: it waits for room on the console, since it waits for
+    // nothing else while it has console text to write.
+    int pending = 0;
+    return ioctl(outFd_, FIONREAD, &pending) == 0 && pending >= fcntl(outFd_, F_GETPIPE_SZ) / 2 &&
+           processState() == 'S';
+  }
+
+  char processState() const {
+    const std::optional<std::string> stat = readFile("/proc/" + std::to_string(child_) + "/stat");
+    const std::size_t nameEnd = stat ? stat->rfind(')') : std::string::npos;
+    return nameEnd != std::string::npos && nameEnd + 2 < stat->size() ? (*stat)[nameEnd + 2] : '?';
+  }
+
+  void takeStep() {
+    stepTaken_ = true;
+    if (options_.action) options_.action();
+    if (options_.closeConsole) closeFd(outFd_);
+    if (options_.signal != 0) {
+      if (!options_.after.empty()) usleep(50000);  // let the program reach its read
+      if (options_.drainConsoleFirst) {
+        kill(child_, SIGSTOP);
+        int status = 0;
+        waitpid(child_, &status, WUNTRACED);
+        char buffer[65536];
+        for (ssize_t n; (n = read(outFd_, buffer, sizeof buffer)) > 0;) {
+          outcome_.console.append(buffer, static_cast<std::size_t>(n));
+        }
+      }
+      kill(options_.signalGroup ? -child_ : child_, options_.signal);
+      if (options_.drainConsoleFirst) kill(child_, SIGCONT);
+    }
+    input_ += options_.answersAfter;
+  }
+
+  pid_t child_;
+  std::string input_;
+  const RunOptions& options_;
+  std::string directory_;
+  int inFd_;
+  int outFd_;
+  int errFd_;
+  RunOutcome& outcome_;
+  bool hasStep_;
+  bool stepTaken_ = false;
+  std::size_t written_ = 0;
+};
 
 }  // namespace
 
-RunOutcome runLittoral(const std::string& answers, const RunOptions& options) {
+std::string makeScratchDirectory() {
   std::string pattern = (std::filesystem::temp_directory_path() / "littoral-e2e-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  const std::string directory = pattern;
+  return pattern;
+}
+
+RunOutcome runLittoral(const std::string& answers, const RunOptions& options) {
+  const std::string directory =
+      options.directory.empty() ? makeScratchDirectory() : options.directory;
   if (options.prepare) options.prepare(directory);
 
   signal(SIGPIPE, SIG_IGN);
@@ -117,19 +207,27 @@ RunOutcome runLittoral(const std::string& answers, const RunOptions& options) {
   const Pipe err = makePipe();
   const pid_t child = fork();
   if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) execInChild(directory, in, out, err);
+  if (child == 0) execInChild(directory, options, in, out, err);
+  if (options.signalGroup) setpgid(child, child);
   close(in.read);
   close(out.write);
   close(err.write);
+  int inFd = in.write;
+  if (!options.inputFile.empty()) {
+    close(inFd);
+    inFd = -1;
+  }
 
   RunOutcome outcome;
-  exchange(child, answers, options, directory, in.write, out.read, err.read, outcome);
+  Exchange(child, answers, options, directory, inFd, out.read, err.read, outcome).run();
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
   outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  outcome.maxResidentKb = usage.ru_maxrss;
   outcome.report = readFile(std::filesystem::path(directory) / "Output.out");
   outcome.results = readFile(std::filesystem::path(directory) / "RESULTS.out");
-  std::filesystem::remove_all(directory);
+  if (options.directory.empty()) std::filesystem::remove_all(directory);
   return outcome;
 }
 

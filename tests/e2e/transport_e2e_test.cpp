@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,80 @@ TEST(TransportRun, LetterAtTheSettlingVelocityPromptLeavesTheResultsEmpty) {
   EXPECT_NE(run.exitStatus, 0);
   EXPECT_EQ(run.results, "");
   EXPECT_EQ(run.report, stopped.report);  // complete up to the statistics
+}
+
+// The sign of the angle is the direction of the transport and the current: -30 degrees
+// mirrors 30 degrees value for value, while -80 degrees, whose deep-water sine would pass -1,
+// takes the replacement sine +0.99 and gives a positive transport and current.
+TEST(TransportRun, SignOfTheAngleIsTheDirectionOfTransportAndCurrent) {
+  auto resultValues = [](const char* angle) {
+    const RunOutcome run = runLittoral("9.81\n10\n4\n50\n2\n20\n5\n1\n1\n3\n" + std::string(angle) +
+                                       "\n" + kTransportAnswers);
+    EXPECT_EQ(run.exitStatus, 0) << angle;
+    std::vector<double> values;
+    if (run.results) {
+      for (const std::string& record : splitRecords(*run.results)) {
+        values.push_back(lastValue(record));
+      }
+    }
+    return values;
+  };
+  const std::vector<double> positive = resultValues("30");
+  const std::vector<double> negative = resultValues("-30");
+  const std::vector<double> beyond = resultValues("-80");
+  ASSERT_EQ(positive.size(), 2u);
+  ASSERT_EQ(negative.size(), 2u);
+  ASSERT_EQ(beyond.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_GT(positive[i], 0);
+    EXPECT_EQ(negative[i], -positive[i]);
+    EXPECT_GT(beyond[i], 0);
+  }
+}
+
+// RESULTS.out is opened by the transport stage only: a run that stops at the continue prompt,
+// normally or with an error, leaves the file of an earlier run as it was.
+TEST(TransportRun, RunStoppedAtTheContinuePromptLeavesAnEarlierResultsFile) {
+  const std::string earlier = " LONG SHORE RATE FOR THIS STORM yd3 or m3 =    1.000000    \r\n";
+  RunOptions options;
+  options.prepare = [&earlier](const std::string& directory) {
+    std::ofstream(directory + "/RESULTS.out", std::ios::binary) << earlier;
+  };
+  struct Stop {
+    const char* answer;
+    int exitStatus;
+    const char* errors;
+  };
+  const Stop stops[] = {
+      {"2", 0, ""},
+      {"x", 1, "forrtl: severe (64): input conversion error, unit -4, file CONIN$\n"},
+  };
+  for (const Stop& stop : stops) {
+    SCOPED_TRACE(stop.answer);
+    const RunOutcome run = runLittoral(kSiStorm + stop.answer + "\n", options);
+    EXPECT_EQ(run.exitStatus, stop.exitStatus);
+    EXPECT_EQ(run.errors, stop.errors);
+    EXPECT_EQ(run.results, earlier);
+    ASSERT_TRUE(run.report);
+    EXPECT_EQ(run.report->rfind(" REPORT\r\n", 0), 0u);
+  }
+}
+
+// An answers file without the empty line for the first pause: the pause runs the slope and the
+// settling velocity as commands, and the slope prompt then finds the end of the answers.
+TEST(TransportRun, AnswersWithoutThePauseLineAreRunAsCommands) {
+  const RunOutcome run = runLittoral(kSiStorm + "1\n/\n1.5\n\n");
+  const std::vector<std::string> pieces = splitAtPauses(run.console);
+  ASSERT_EQ(pieces.size(), 4u);
+  EXPECT_EQ(pieces[1], "");
+  EXPECT_EQ(pieces[2], "");
+  EXPECT_EQ(pieces[3], " slope of beach =\r\n");
+  const std::string endOfFile =
+      "forrtl: severe (24): end-of-file during read, unit -4, file CONIN$\n";
+  ASSERT_GE(run.errors.size(), endOfFile.size());
+  EXPECT_EQ(run.errors.substr(run.errors.size() - endOfFile.size()), endOfFile);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.results, "");
 }
 
 }  // namespace
