@@ -93,7 +93,7 @@ char* writeScaledReal(char* at, float value) {
   }
   // Seven digits, and their exponent once rounded (9999999.6 is 1.000000E+07).
   std::uint32_t digits = 0;
-  if (!roundScaled(eightDigits / 10, digits)) return nullptr;
+  if (!roundScaled(eightDigits * 0.1, digits)) return nullptr;
   int sevenExponent = exponent;
   if (digits == 10000000) {
     digits = 1000000;

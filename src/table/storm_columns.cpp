@@ -294,7 +294,7 @@ void appendResults(std::string& out, const StormValues& values) {
     }
     if (i == kLimitBefore) writeField(limitText(values));
     *at++ = ',';
-    if (values.present.test(i)) at = writeRealText(at, values.values[i]);
+    if (values.present[i]) at = writeRealText(at, values.values[i]);
   }
   out.append(text, std::size_t(at - text));
   out += ',';
