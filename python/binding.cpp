@@ -99,30 +99,6 @@ void runRows(const ColumnPositions& positions, const std::vector<std::vector<std
   for (std::thread& worker : workers) worker.join();
 }
 
-const char* unitsName(UnitSystem units) {
-  switch (units) {
-    case UnitSystem::us:
-      return "US";
-    case UnitSystem::si:
-      return "SI";
-    case UnitSystem::none:
-      break;
-  }
-  return "none";
-}
-
-const char* limitName(GrowthLimit limit) {
-  switch (limit) {
-    case GrowthLimit::fetch:
-      return "fetch";
-    case GrowthLimit::duration:
-      return "duration";
-    case GrowthLimit::none:
-      break;
-  }
-  return "";
-}
-
 // The result columns of the rows: the reals as float64 (NaN where a value was not computed),
 // passes (-1 where no storm ran), and units, limited_by and error as lists of text.
 py::dict resultColumns(const Rows& rows) {
