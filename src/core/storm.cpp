@@ -73,6 +73,30 @@ const std::array<const char*, kStormValueCount> kStormValueNames = {"density",
                                                                     "storm_transport",
                                                                     "storm_transport_m3"};
 
+const char* unitsName(UnitSystem units) {
+  switch (units) {
+    case UnitSystem::us:
+      return "US";
+    case UnitSystem::si:
+      return "SI";
+    case UnitSystem::none:
+      break;
+  }
+  return "none";
+}
+
+const char* limitName(GrowthLimit limit) {
+  switch (limit) {
+    case GrowthLimit::fetch:
+      return "fetch";
+    case GrowthLimit::duration:
+      return "duration";
+    case GrowthLimit::none:
+      break;
+  }
+  return "";
+}
+
 namespace {
 
 // The value of class i (1 to 4) in the run of four that starts with class 1's.

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "number_text.hpp"
 #include "run_errors.hpp"
 
 namespace {
@@ -86,46 +87,13 @@ void skipRestOfLine(RunIo& io, const ListValue& value) {
   }
 }
 
-std::size_t skipDigits(const std::string& text, std::size_t at) {
-  while (at < text.size() && isDigit(text[at])) ++at;
-  return at;
-}
-
-// A signed decimal number with an optional exponent introduced by E, e, D or d, rewritten with
-// an E exponent for the C library; error 64 when the characters do not form one.
-std::string normalizeNumber(std::string text) {
-  std::size_t at = 0;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  const std::size_t integerEnd = skipDigits(text, at);
-  std::size_t mantissaEnd = integerEnd;
-  std::size_t fractionDigits = 0;
-  if (mantissaEnd < text.size() && text[mantissaEnd] == '.') {
-    mantissaEnd = skipDigits(text, mantissaEnd + 1);
-    fractionDigits = mantissaEnd - integerEnd - 1;
-  }
-  if (integerEnd == at && fractionDigits == 0) raiseConversionError();
-  at = mantissaEnd;
-  if (at < text.size()) {
-    if (std::string_view("EeDd").find(text[at]) == std::string_view::npos) {
-      raiseConversionError();
-    }
-    text[at] = 'E';
-    ++at;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-    const std::size_t exponentEnd = skipDigits(text, at);
-    if (exponentEnd == at || exponentEnd != text.size()) raiseConversionError();
-  }
-  return text;
-}
-
 }  // namespace
 
 void readValue(RunIo& io, float& variable) {
   const ListValue value = readListValue(io);
   if (value.text) {
-    const std::string number = normalizeNumber(*value.text);
-    const float converted = std::strtof(number.c_str(), nullptr);  // correctly rounded to single
-    if (std::isinf(converted)) raiseConversionError();
+    float converted = 0;
+    if (readRealText(*value.text, converted) != NumberReading::number) raiseConversionError();
     variable = converted;
   }
   skipRestOfLine(io, value);
@@ -134,10 +102,9 @@ void readValue(RunIo& io, float& variable) {
 void readValue(RunIo& io, std::int32_t& variable) {
   const ListValue value = readListValue(io);
   if (value.text) {
-    const std::string number = normalizeNumber(*value.text);
-    const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
-    if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) raiseConversionError();
-    variable = static_cast<std::int32_t>(truncated);
+    const std::optional<std::int32_t> converted = readIntegerText(*value.text);
+    if (!converted) raiseConversionError();
+    variable = *converted;
   }
   skipRestOfLine(io, value);
 }

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <ostream>
 
-#include "decimal_rounding.hpp"
 #include "held_console.hpp"
+#include "real_text.hpp"
 #include "run_errors.hpp"
 
 namespace {
@@ -20,90 +20,16 @@ void appendRightJustified(std::string& out, std::string_view text, std::size_t w
   out += text;
 }
 
-// Decimal exponent of the value once rounded to seven significant digits.
-int roundedExponent(double magnitude) {
-  char buffer[32];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 6);
-  int exponent = 0;
-  const char* exponentStart = std::find(buffer, result.ptr, 'e') + 1;
-  if (*exponentStart == '+') ++exponentStart;  // from_chars takes no plus sign
-  std::from_chars(exponentStart, result.ptr, exponent);
-  return exponent;
-}
-
-// The text of the digits with a point after the first pointAfter of them (none after all).
-std::string_view placePoint(char* buffer, bool negative, std::uint64_t digits, int count,
-                            int pointAfter) {
-  char* at = buffer;
-  if (negative) *at++ = '-';
-  if (pointAfter == 0) *at++ = '0';
-  char text[24];
-  for (int i = count - 1; i >= 0; --i) {
-    text[i] = char('0' + digits % 10);
-    digits /= 10;
-  }
-  for (int i = 0; i < count; ++i) {
-    if (i == pointAfter) *at++ = '.';
-    *at++ = text[i];
-  }
-  if (pointAfter == count) *at++ = '.';
-  return std::string_view(buffer, std::size_t(at - buffer));
-}
-
-// The fast path of a finite, non-zero value: exact integer rounding of the digits. False for a
-// magnitude outside its range.
-bool appendRoundedReal(std::string& out, float value) {
-  const float magnitude = std::fabs(value);
-  const std::optional<RoundedDecimal> seven = roundToDigits(magnitude, 7);
-  if (!seven) return false;
-  char buffer[32];
-  if (seven->exponent >= -1 && seven->exponent <= 6) {
-    appendRightJustified(out, placePoint(buffer, value < 0, seven->digits, 7, seven->exponent + 1),
-                         kRealWidth - 4);
-    out += "    ";
-    return true;
-  }
-  const std::optional<RoundedDecimal> eight = roundToDigits(magnitude, 8);
-  std::string_view mantissa = placePoint(buffer, value < 0, eight->digits, 8, 1);
-  char field[32];
-  char* at = std::copy(mantissa.begin(), mantissa.end(), field);
-  *at++ = 'E';
-  *at++ = eight->exponent < 0 ? '-' : '+';
-  const int exponentSize = std::abs(eight->exponent);
-  *at++ = char('0' + exponentSize / 10);
-  *at++ = char('0' + exponentSize % 10);
-  appendRightJustified(out, std::string_view(field, std::size_t(at - field)), kRealWidth);
-  return true;
-}
-
+// A real in 15 positions: the fixed form right-justified in 11 and four blanks after it, any
+// other text right-justified in all 15.
 void appendReal(std::string& out, float value) {
-  if (std::isnan(value)) return appendRightJustified(out, "NaN", kRealWidth);
-  if (std::isinf(value)) {
-    return appendRightJustified(out, value < 0 ? "-Infinity" : "Infinity", kRealWidth);
-  }
-  if (value == 0) return appendRightJustified(out, "0.0000000E+00", kRealWidth);  // no sign
-
-  if (appendRoundedReal(out, value)) return;
-  // Both forms round the exact binary value to nearest, as printf does.
-  const double exact = double(value);
-  const int exponent = roundedExponent(std::fabs(exact));
-  char buffer[64];
-  if (exponent >= -1 && exponent <= 6) {
-    // Fixed point with seven significant digits; "1234567." keeps its point.
-    const int decimals = 6 - exponent;
-    char* end =
-        std::to_chars(buffer, buffer + sizeof buffer - 1, exact, std::chars_format::fixed, decimals)
-            .ptr;
-    if (decimals == 0) *end++ = '.';
-    appendRightJustified(out, std::string_view(buffer, std::size_t(end - buffer)), kRealWidth - 4);
-    out += "    ";
-    return;
-  }
-  char* end =
-      std::to_chars(buffer, buffer + sizeof buffer, exact, std::chars_format::scientific, 7).ptr;
-  std::replace(buffer, end, 'e', 'E');
-  appendRightJustified(out, std::string_view(buffer, std::size_t(end - buffer)), kRealWidth);
+  char text[kRealTextSize];
+  const char* end = writeRealText(text, value);
+  const std::string_view written(text, std::size_t(end - text));
+  const bool fixedForm = std::isfinite(value) && written.find('E') == std::string_view::npos;
+  if (!fixedForm) return appendRightJustified(out, written, kRealWidth);
+  appendRightJustified(out, written, kRealWidth - 4);
+  out += "    ";
 }
 
 void appendInteger(std::string& out, std::int32_t value) {

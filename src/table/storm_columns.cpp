@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "csv.hpp"
+#include "number_text.hpp"
 #include "real_text.hpp"
 
 const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
@@ -29,61 +30,13 @@ std::string_view trimBlanks(std::string_view text) {
   return text;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::size_t skipDigits(std::string_view text, std::size_t at) {
-  while (at < text.size() && isDigit(text[at])) ++at;
-  return at;
+// A number of a field, read as the console reads an answer after the field's blanks.
+NumberReading readRealAnswer(std::string_view text, float& value) {
+  return readRealText(trimBlanks(text), value);
 }
 
-// The number in the form the C library reads (no leading plus, an E exponent), when the text is
-// a signed decimal number with an optional exponent after E, e, D or d.
-bool normalizeNumber(std::string_view text, std::string& number) {
-  std::size_t at = 0;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-  const std::size_t integerEnd = skipDigits(text, at);
-  std::size_t mantissaEnd = integerEnd;
-  if (mantissaEnd < text.size() && text[mantissaEnd] == '.') {
-    mantissaEnd = skipDigits(text, mantissaEnd + 1);
-    if (integerEnd == at && mantissaEnd == integerEnd + 1) return false;  // a point alone
-  } else if (integerEnd == at) {
-    return false;
-  }
-  std::size_t end = mantissaEnd;
-  if (end < text.size()) {
-    if (std::string_view("EeDd").find(text[end]) == std::string_view::npos) return false;
-    ++end;
-    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
-    const std::size_t exponentEnd = skipDigits(text, end);
-    if (exponentEnd == end || exponentEnd != text.size()) return false;
-  }
-  number.assign(text.substr(text[0] == '+' ? 1 : 0));
-  if (mantissaEnd < text.size()) number[mantissaEnd - (text[0] == '+' ? 1 : 0)] = 'e';
-  return true;
-}
-
-enum class Reading { number, notNumber, outOfRange };
-
-Reading readRealAnswer(std::string_view text, float& value) {
-  thread_local std::string number;
-  if (!normalizeNumber(trimBlanks(text), number)) return Reading::notNumber;
-  const char* end = number.data() + number.size();
-  const auto [last, status] = std::from_chars(number.data(), end, value);
-  if (status == std::errc() && last == end) return Reading::number;
-  // Beyond the single range: the console takes a result that underflows and refuses infinity.
-  const float converted = std::strtof(number.c_str(), nullptr);
-  if (std::isinf(converted)) return Reading::outOfRange;
-  value = converted;
-  return Reading::number;
-}
-
-// An integer answer is read as a double and truncated toward zero.
 std::optional<std::int32_t> readIntegerAnswer(std::string_view text) {
-  thread_local std::string number;
-  if (!normalizeNumber(trimBlanks(text), number)) return std::nullopt;
-  const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
-  if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return std::nullopt;
-  return static_cast<std::int32_t>(truncated);
+  return readIntegerText(trimBlanks(text));
 }
 
 std::optional<std::int32_t> readUnit(std::string_view text,
@@ -131,11 +84,11 @@ std::string unitError(InputColumn column, std::string_view value,
 // Reads a real column into the answer; an error text when it cannot.
 std::string readRealColumn(InputColumn column, std::string_view value, float& answer) {
   switch (readRealAnswer(value, answer)) {
-    case Reading::number:
+    case NumberReading::number:
       return {};
-    case Reading::outOfRange:
+    case NumberReading::outOfRange:
       return columnError(column, value, "is beyond the single-precision range");
-    case Reading::notNumber:
+    case NumberReading::notNumber:
       break;
   }
   return columnError(column, value, "is not a number");
@@ -150,30 +103,6 @@ std::string readOptionalColumn(const ColumnPositions& positions, InputColumn col
   std::string error = readRealColumn(column, fields[*position], value);
   if (error.empty()) answer = value;
   return error;
-}
-
-const char* unitsText(UnitSystem units) {
-  switch (units) {
-    case UnitSystem::us:
-      return "US";
-    case UnitSystem::si:
-      return "SI";
-    case UnitSystem::none:
-      break;
-  }
-  return "none";
-}
-
-const char* limitText(const StormValues& values) {
-  switch (values.limitedBy) {
-    case GrowthLimit::fetch:
-      return "fetch";
-    case GrowthLimit::duration:
-      return "duration";
-    case GrowthLimit::none:
-      break;
-  }
-  return "";
 }
 
 // The result columns that are not reals come before these values.
@@ -228,7 +157,7 @@ HeaderReading readHeader(const std::vector<std::string_view>& names) {
 
 std::optional<float> readReal(std::string_view text) {
   float value = 0;
-  if (readRealAnswer(text, value) != Reading::number) return std::nullopt;
+  if (readRealAnswer(text, value) != NumberReading::number) return std::nullopt;
   return value;
 }
 
@@ -286,15 +215,15 @@ void appendResults(std::string& out, const StormValues& values) {
     *at++ = ',';
     at = std::copy(field.begin(), field.end(), at);
   };
-  writeField(unitsText(values.units));
+  writeField(unitsName(values.units));
   for (std::size_t i = 0; i < kStormValueCount; ++i) {
     if (i == kPassesBefore) {
       *at++ = ',';
       if (values.passes > 0) at = std::to_chars(at, at + 16, values.passes).ptr;
     }
-    if (i == kLimitBefore) writeField(limitText(values));
+    if (i == kLimitBefore) writeField(limitName(values.limitedBy));
     *at++ = ',';
-    if (values.present.test(i)) at = writeRealText(at, values.values[i]);
+    if (values.present[i]) at = writeRealText(at, values.values[i]);
   }
   out.append(text, std::size_t(at - text));
   out += ',';

@@ -185,7 +185,10 @@ class TableRun final : public CsvRecordHandler {
     if (!computer_ && !halted_ && !stopRequested()) {
       fail(TableOutcome::End::unreadable, "no header row");
     }
-    if (!halted_ && current_ && current_->rows() > 0) dispatch();
+    // The rows read whole are written, unless writing is what failed.
+    if (current_ && current_->rows() > 0 && outcome_.end != TableOutcome::End::writeFailed) {
+      dispatch();
+    }
     drain();
     workers_.reset();
     if (!halted_ && stopRequested()) {

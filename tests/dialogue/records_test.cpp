@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <sstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "real_text.hpp"
 #include "run_errors.hpp"
 
 namespace {
@@ -81,6 +84,9 @@ TEST(FormatReal, ExactTiesRoundToEven) {
 // The layout rule worked by printf on the exact value, as the reference for a sweep over the
 // whole single range.
 std::string printfField(float value) {
+  if (std::isnan(value)) return "            NaN";
+  if (std::isinf(value)) return value < 0 ? "      -Infinity" : "       Infinity";
+  if (value == 0) return "  0.0000000E+00";
   char digits[32];
   std::snprintf(digits, sizeof digits, "%.6e", double(std::fabs(value)));
   const int exponent = std::atoi(std::strchr(digits, 'e') + 1);
@@ -93,14 +99,47 @@ std::string printfField(float value) {
   return text;
 }
 
+// Singles of every kind: around every power of ten and the turns between the two forms, ties,
+// random bit patterns (subnormals, infinities and NaNs among them), and more of the magnitudes
+// that storms give, 2^-30 to 2^45.
+std::vector<float> sweepOfSingles() {
+  std::vector<float> values;
+  for (int exponent = -40; exponent <= 38; ++exponent) {
+    for (const double mantissa : {1.0, 9.9999995, 9.999999, 5.0, 1.2345675}) {
+      float value = float(mantissa * std::pow(10.0, exponent));
+      for (int step = 0; step < 8; ++step) value = std::nextafter(value, 0.0f);
+      for (int step = 0; step < 16; ++step) {
+        values.push_back(value);
+        value = std::nextafter(value, std::numeric_limits<float>::infinity());
+      }
+    }
+  }
+  for (const float tie : {1234567.5f, 1234568.5f, 12345675.0f, 0.5f, 2.5f, 16777215.0f}) {
+    values.push_back(tie);
+  }
+  std::mt19937 generator(20240601);
+  for (int i = 0; i < 100000; ++i) values.push_back(fromBits(std::uint32_t(generator())));
+  for (int i = 0; i < 200000; ++i) {
+    const auto exponent = std::uint32_t(97 + generator() % 76);
+    values.push_back(fromBits((exponent << 23) | std::uint32_t(generator() & 0x7fffffu)));
+  }
+  return values;
+}
+
 TEST(FormatReal, AgreesWithPrintfAcrossTheSingleRange) {
   int differences = 0;
-  for (std::uint64_t bits = 1; bits < 0x7f800000u; bits += 19997) {
-    for (const float value : {fromBits(std::uint32_t(bits)), -fromBits(std::uint32_t(bits))}) {
-      const std::string expected = printfField(value);
-      if (formatReal(value) != expected && ++differences < 5) {
-        ADD_FAILURE() << std::hexfloat << value << ": " << formatReal(value) << " against "
-                      << expected;
+  for (const float value : sweepOfSingles()) {
+    for (const float signedValue : {value, -value}) {
+      const std::string expected = printfField(signedValue);
+      std::string blanksRemoved;
+      appendRealText(blanksRemoved, signedValue);
+      const bool same = formatReal(signedValue) == expected &&
+                        blanksRemoved == expected.substr(expected.find_first_not_of(' '),
+                                                         expected.find_last_not_of(' ') + 1 -
+                                                             expected.find_first_not_of(' '));
+      if (!same && ++differences < 5) {
+        ADD_FAILURE() << std::hexfloat << signedValue << ": " << formatReal(signedValue) << " / "
+                      << blanksRemoved << " against " << expected;
       }
     }
   }

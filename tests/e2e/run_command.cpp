@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,9 +10,23 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <stdexcept>
+#include <string>
 
 namespace {
+
+// Whether the process has read all of its input and waits in a read for more: the pipe is
+// empty and the process sleeps.
+bool waitsForInput(pid_t child, int inFd) {
+  int unread = 0;
+  if (ioctl(inFd, FIONREAD, &unread) != 0 || unread > 0) return false;
+  std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+  std::string field;
+  for (int i = 0; i < 3 && stat >> field; ++i) {
+  }
+  return field == "S";
+}
 
 [[noreturn]] void execInChild(const std::vector<std::string>& arguments,
                               const CommandOptions& options, const int (&in)[2],
@@ -67,7 +82,7 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
       inFd = -1;
     }
     if (options.signal != 0 && !signalled && written == options.input.size() &&
-        elapsed > std::chrono::milliseconds(300)) {
+        elapsed > std::chrono::milliseconds(100) && waitsForInput(child, inFd)) {
       kill(child, options.signal);
       signalled = true;
     }

@@ -14,7 +14,7 @@ struct CommandOptions {
   std::string directory = ".";  // the working directory
   std::string input;            // standard input
   // When set, standard input stays open after the input, and this signal is sent once the
-  // program has had a moment to read it.
+  // program has read it all and waits for more.
   int signal = 0;
   // When set, files the program writes may grow to this many bytes and no further.
   long fileSizeLimit = 0;

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-
-#include "records.hpp"
 
 // The fixed form is put together as one word whose lowest byte is its first character.
 static_assert(std::endian::native == std::endian::little, "the text words need a little-endian");
@@ -67,11 +66,36 @@ void writeEightDigits(char* at, std::uint32_t digits) {
   writePair(at + 6, low % 100);
 }
 
-// The text of formatReal itself, for what the quick way cannot settle.
-char* writeFormattedReal(char* at, float value) {
-  for (const char c : formatReal(value)) {
-    if (c != ' ') *at++ = c;
+// Decimal exponent of the value once rounded to seven significant digits.
+int roundedExponent(double magnitude) {
+  char buffer[32];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 6);
+  int exponent = 0;
+  const char* exponentStart = std::find(buffer, result.ptr, 'e') + 1;
+  if (*exponentStart == '+') ++exponentStart;  // from_chars takes no plus sign
+  std::from_chars(exponentStart, result.ptr, exponent);
+  return exponent;
+}
+
+// The slow way, for what the quick way cannot settle: the exact binary value rounded by
+// to_chars, as printf rounds it (to nearest, ties to even).
+char* writeExactReal(char* at, float value) {
+  if (std::isnan(value)) return std::copy_n("NaN", 3, at);
+  if (std::isinf(value))
+    return value < 0 ? std::copy_n("-Infinity", 9, at) : std::copy_n("Infinity", 8, at);
+  const double exact = double(value);
+  const int exponent = roundedExponent(std::fabs(exact));
+  if (exponent >= -1 && exponent <= 6) {
+    // Fixed point with seven significant digits; "1234567." keeps its point.
+    const int decimals = 6 - exponent;
+    at = std::to_chars(at, at + kRealTextSize, exact, std::chars_format::fixed, decimals).ptr;
+    if (decimals == 0) *at++ = '.';
+    return at;
   }
+  char* start = at;
+  at = std::to_chars(at, at + kRealTextSize, exact, std::chars_format::scientific, 7).ptr;
+  std::replace(start, at, 'e', 'E');
   return at;
 }
 
@@ -93,7 +117,7 @@ char* writeScaledReal(char* at, float value) {
   }
   // Seven digits, and their exponent once rounded (9999999.6 is 1.000000E+07).
   std::uint32_t digits = 0;
-  if (!roundScaled(eightDigits / 10, digits)) return nullptr;
+  if (!roundScaled(eightDigits * 0.1, digits)) return nullptr;
   int sevenExponent = exponent;
   if (digits == 10000000) {
     digits = 1000000;
@@ -138,7 +162,7 @@ char* writeScaledReal(char* at, float value) {
 char* writeRealText(char* at, float value) {
   if (value == 0) return std::copy_n("0.0000000E+00", 13, at);  // no sign
   char* end = writeScaledReal(at, value);
-  return end != nullptr ? end : writeFormattedReal(at, value);
+  return end != nullptr ? end : writeExactReal(at, value);
 }
 
 void appendRealText(std::string& out, float value) {

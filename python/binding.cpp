@@ -1,0 +1,170 @@
+// The Python module littoral._littoral: runs the storms of a table's columns on threads, with
+// the interpreter lock released, and hands back typed columns. The Python side only converts
+// frames to columns and back.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "storm.hpp"
+#include "storm_columns.hpp"
+
+namespace py = pybind11;
+
+namespace {
+
+// An input column as text: numbers become their shortest decimal, which reads back as the
+// table reads the same number written to a CSV file; NaN and None become empty fields.
+std::vector<std::string> columnText(const py::handle& column) {
+  std::vector<std::string> text;
+  if (py::isinstance<py::array_t<double>>(column)) {
+    const auto numbers =
+        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(column);
+    const double* data = numbers.data();
+    text.reserve(std::size_t(numbers.size()));
+    for (py::ssize_t i = 0; i < numbers.size(); ++i) {
+      char buffer[32];
+      const double value = data[i];
+      if (std::isnan(value)) {
+        text.emplace_back();
+        continue;
+      }
+      const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+      text.emplace_back(buffer, std::size_t(end - buffer));
+    }
+    return text;
+  }
+  for (const py::handle item : column) {
+    if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
+      text.emplace_back();
+    } else if (py::isinstance<py::str>(item)) {
+      text.emplace_back(item.cast<std::string>());
+    } else {
+      text.emplace_back(py::str(item).cast<std::string>());
+    }
+  }
+  return text;
+}
+
+// The storms of the rows, and the error of a row that could not be read.
+struct Rows {
+  std::vector<StormValues> values;
+  std::vector<std::string> readErrors;
+};
+
+void runRange(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
+              std::size_t columnCount, std::size_t first, std::size_t last, Rows& rows) {
+  std::vector<std::string_view> fields(columnCount);
+  StormAnswers answers;
+  for (std::size_t row = first; row < last; ++row) {
+    for (std::size_t column = 0; column < columnCount; ++column) {
+      fields[column] = text[column].empty() ? std::string_view() : text[column][row];
+    }
+    answers = StormAnswers{};
+    std::string error = readAnswers(positions, fields, answers);
+    if (error.empty()) {
+      rows.values[row] = runStorm(answers);
+    } else {
+      rows.readErrors[row] = std::move(error);
+    }
+  }
+}
+
+// Runs the rows on jobs threads, a chunk at a time.
+void runRows(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
+             std::size_t columnCount, std::size_t rowCount, unsigned jobs, Rows& rows) {
+  constexpr std::size_t kChunk = 1024;
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (;;) {
+      const std::size_t first = next.fetch_add(kChunk);
+      if (first >= rowCount) return;
+      runRange(positions, text, columnCount, first, std::min(rowCount, first + kChunk), rows);
+    }
+  };
+  const unsigned threads =
+      unsigned(std::min<std::size_t>(std::max(1u, jobs), (rowCount + kChunk - 1) / kChunk));
+  std::vector<std::thread> workers;
+  for (unsigned i = 1; i < threads; ++i) workers.emplace_back(work);
+  work();
+  for (std::thread& worker : workers) worker.join();
+}
+
+// The result columns of the rows: the reals as float64 (NaN where a value was not computed),
+// passes (-1 where no storm ran), and units, limited_by and error as lists of text.
+py::dict resultColumns(const Rows& rows) {
+  const auto rowCount = py::ssize_t(rows.values.size());
+  py::array_t<double> reals({rowCount, py::ssize_t(kStormValueCount)});
+  py::array_t<std::int64_t> passes(rowCount);
+  py::list units(rowCount);
+  py::list limits(rowCount);
+  py::list errors(rowCount);
+  auto realsOut = reals.mutable_unchecked<2>();
+  auto passesOut = passes.mutable_unchecked<1>();
+  for (py::ssize_t row = 0; row < rowCount; ++row) {
+    const StormValues& values = rows.values[std::size_t(row)];
+    const std::string& readError = rows.readErrors[std::size_t(row)];
+    const bool ran = readError.empty();
+    for (std::size_t i = 0; i < kStormValueCount; ++i) {
+      realsOut(row, py::ssize_t(i)) = ran && values.present.test(i)
+                                          ? double(values.values[i])
+                                          : std::numeric_limits<double>::quiet_NaN();
+    }
+    passesOut(row) = ran ? values.passes : -1;
+    units[std::size_t(row)] = ran ? unitsName(values.units) : "";
+    limits[std::size_t(row)] = ran ? limitName(values.limitedBy) : "";
+    errors[std::size_t(row)] = ran ? values.error : readError;
+  }
+  py::dict columns;
+  columns["reals"] = reals;
+  columns["passes"] = passes;
+  columns["units"] = units;
+  columns["limited_by"] = limits;
+  columns["error"] = errors;
+  return columns;
+}
+
+// Runs the storms of the named columns (each a float64 array or a sequence), rowCount rows.
+// A header error (a required column missing) raises ValueError with the table's message.
+py::dict runColumns(const std::vector<std::string>& names, const py::list& columns,
+                    std::size_t rowCount, unsigned jobs) {
+  const std::vector<std::string_view> headerNames(names.begin(), names.end());
+  const HeaderReading header = readHeader(headerNames);
+  if (!header.error.empty()) throw py::value_error(header.error);
+  std::vector<std::vector<std::string>> text(names.size());
+  for (const auto& position : header.positions.at) {
+    if (position) text[*position] = columnText(columns[*position]);
+  }
+  Rows rows;
+  rows.values.resize(rowCount);
+  rows.readErrors.resize(rowCount);
+  {
+    py::gil_scoped_release released;
+    runRows(header.positions, text, names.size(), rowCount, jobs, rows);
+  }
+  return resultColumns(rows);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_littoral, module) {
+  module.doc() = "The storm computations of littoral, over columns of storms.";
+  module.def("run_columns", &runColumns, py::arg("names"), py::arg("columns"), py::arg("row_count"),
+             py::arg("jobs"));
+  module.def("result_columns", &resultColumnNames);
+  module.def("real_columns", [] {
+    return std::vector<std::string>(kStormValueNames.begin(), kStormValueNames.end());
+  });
+  module.def("input_columns", [] {
+    return std::vector<std::string>(kInputColumnNames.begin(), kInputColumnNames.end());
+  });
+}

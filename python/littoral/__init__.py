@@ -1,0 +1,115 @@
+"""littoral: storm waves and longshore transport, the calculator's exact values for pandas.
+
+``run_table`` computes a table of storms, one per row, with the same columns and values as
+``littoral table``; ``run_storm`` computes one storm; ``littoral.dask`` runs tables larger than
+one machine, partition by partition.
+"""
+import os
+
+import numpy as np
+import pandas as pd
+
+from . import _littoral
+
+__all__ = ["run_table", "run_storm", "INPUT_COLUMNS", "RESULT_COLUMNS"]
+
+#: The input columns, found by name; ``beach_slope`` and ``settling_velocity`` are optional.
+INPUT_COLUMNS = tuple(_littoral.input_columns())
+#: The result columns, in the order ``littoral table`` writes them.
+RESULT_COLUMNS = tuple(_littoral.result_columns())
+
+_TEXT_COLUMNS = ("units", "limited_by", "error")
+_REAL_COLUMNS = tuple(_littoral.real_columns())
+
+
+def _as_frame(table):
+    if isinstance(table, pd.DataFrame):
+        return table
+    if isinstance(table, (str, os.PathLike)):
+        # Every field as its text, so that numbers are read exactly as the command reads them.
+        return pd.read_csv(table, dtype=str, keep_default_na=False, encoding="utf-8-sig")
+    return pd.DataFrame(table)
+
+
+def _input_column(series):
+    if pd.api.types.is_bool_dtype(series.dtype):
+        raise ValueError(f"{series.name}: a column of booleans is not a number")
+    if pd.api.types.is_numeric_dtype(series.dtype):
+        return series.to_numpy(dtype=np.float64, na_value=np.nan)
+    return series.astype(object).to_numpy()
+
+
+def result_meta(columns=()):
+    """An empty frame with the input ``columns`` and the result columns, typed as run_table
+    returns them: the ``meta`` of a Dask frame of results."""
+    frame = pd.DataFrame({name: pd.Series(dtype=object) for name in columns})
+    return _with_results(frame, _empty_results())
+
+
+def _empty_results():
+    return {
+        "reals": np.empty((0, len(_REAL_COLUMNS))),
+        "passes": np.empty(0, dtype=np.int64),
+        "units": [],
+        "limited_by": [],
+        "error": [],
+    }
+
+
+def _with_results(frame, results):
+    clashing = [name for name in RESULT_COLUMNS if name in frame.columns]
+    if clashing:
+        raise ValueError(f"input column {clashing[0]!r} has the name of a result column")
+    columns = {}
+    reals = results["reals"]
+    real_at = {name: i for i, name in enumerate(_REAL_COLUMNS)}
+    for name in RESULT_COLUMNS:
+        if name in real_at:
+            columns[name] = reals[:, real_at[name]]
+        elif name == "passes":
+            passes = pd.array(results["passes"], dtype="Int64")
+            passes[results["passes"] < 0] = pd.NA
+            columns[name] = passes
+        else:
+            columns[name] = pd.array(results[name], dtype=object)
+    results_frame = pd.DataFrame(columns, index=frame.index)
+    return pd.concat([frame, results_frame], axis=1)
+
+
+def run_table(table, jobs=None):
+    """Computes every storm of ``table`` and returns the input columns followed by the result
+    columns of ``littoral table``.
+
+    ``table`` is a DataFrame, a mapping of column name to sequence, or the path of a CSV file.
+    A column may hold numbers or numeric text; an empty cell or NaN in ``beach_slope`` or
+    ``settling_velocity`` means not given. Rows run on ``jobs`` threads (default: every core).
+    Results are float64 holding the exact single-precision values, ``passes`` as integers, and
+    ``units``, ``limited_by`` and ``error`` as text; what was not computed is NaN or empty. A
+    row that cannot be computed has its ``error``; a required column that is missing raises
+    ValueError naming it.
+    """
+    frame = _as_frame(table)
+    names = [str(name) for name in frame.columns]
+    if len(set(names)) != len(names):
+        raise ValueError("the table names a column twice")
+    jobs = (os.cpu_count() or 1) if jobs is None else int(jobs)
+    if jobs < 1:
+        raise ValueError("jobs must be at least 1")
+    inputs = set(INPUT_COLUMNS)
+    columns = [
+        _input_column(frame.iloc[:, i]) if name in inputs else None
+        for i, name in enumerate(names)
+    ]
+    results = _littoral.run_columns(names, columns, len(frame), jobs)
+    return _with_results(frame, results)
+
+
+def run_storm(**answers):
+    """Computes one storm from keyword answers named as the input columns (``gravity=9.81,
+    depth=10, fetch=50, fetch_unit="km", ...``) and returns its result columns as a dict."""
+    unknown = sorted(set(answers) - set(INPUT_COLUMNS))
+    if unknown:
+        raise TypeError(f"run_storm() got an unexpected answer {unknown[0]!r}")
+    frame = pd.DataFrame({name: [value] for name, value in answers.items()})
+    row = run_table(frame, jobs=1).iloc[0]
+    return {name: row[name] for name in RESULT_COLUMNS}

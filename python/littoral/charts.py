@@ -1,0 +1,606 @@
+"""littoral.charts: charts of the calculator's own values, drawn with matplotlib.
+
+    import littoral.charts
+    figure = littoral.charts.growth_chart(depth=10, units="si")
+    figure.savefig("growth.png")
+
+Every value a chart plots is one that ``littoral.run_table`` computed, or that ``littoral table``
+printed. Each chart returns a matplotlib Figure on the Agg canvas (no display needed); one with a
+single panel draws into the ``ax`` it is given instead, so that it can take its place in a figure
+of the caller's. From the shell, ``python3 -m littoral.charts KIND ... -o FILE`` writes the chart
+as PNG, SVG, PDF or any other format matplotlib writes, by the file's extension.
+"""
+import argparse
+import math
+import os
+import sys
+
+import numpy as np
+import pandas as pd
+from matplotlib.artist import Artist
+from matplotlib.backends.backend_agg import FigureCanvasAgg
+from matplotlib.figure import Figure
+from matplotlib.lines import Line2D
+from matplotlib.patches import Patch
+from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator
+
+import littoral
+
+__all__ = ["read_results", "growth_axes", "growth_chart", "class_bounds", "plot_exceedance",
+           "plot_class_rates", "storm_chart", "plot_hs_ts", "plot_hs_histogram",
+           "plot_cumulative_transport", "table_chart", "main"]
+
+#: A4 landscape, in inches: the size of every chart's own figure.
+PAGE = (11.69, 8.27)
+
+# The two unit systems of the growth chart: the answers it gives the calculator, the grid of
+# fetches (logarithmic) and wind speeds, and the units of its values.
+_GROWTH_UNITS = {
+    "si": dict(gravity=9.81, fetch_unit="km", speed_unit="m/s", fetch=(1.0, 1000.0),
+               wind=(5.0, 40.0), length="m", fetch_name="km", metres_or_feet_per_fetch=1000.0),
+    "us": dict(gravity=32.2, fetch_unit="miles", speed_unit="ft/s", fetch=(0.5, 500.0),
+               wind=(15.0, 130.0), length="ft", fetch_name="miles",
+               metres_or_feet_per_fetch=5280.0),
+}
+# So long a storm that every storm of the grid is fetch-limited: the isolines of Hs and Ts.
+_LONG_DURATION_H = 1000.0
+# The ratio of the transport expression in SI units to the same in US units, as the calculator
+# prints it: an SI class rate over this ratio is in cubic yards.
+_SI_RATE_RATIO = 4.448703
+_CUBIC_YARD = 0.764554857984  # m3
+_LENGTH = {"SI": "m", "US": "ft"}
+_CLASS_COLOURS = ("tab:blue", "tab:green", "tab:orange", "tab:red")
+_FETCH_POINTS = 91
+_WIND_POINTS = 71
+
+
+def _new_figure(size=PAGE):
+    figure = Figure(figsize=size, layout="constrained")
+    FigureCanvasAgg(figure)
+    return figure
+
+
+def _tag(artists, gid):
+    """Names the artists of a plotted set of values, so that SVG readers and tests find them:
+    one artist ``gid``, several ``gid-0``, ``gid-1``, ... (SVG ids are unique). A contour set of
+    an older matplotlib is a list of collections rather than one artist."""
+    if isinstance(artists, Artist):
+        artists.set_gid(gid)
+        return
+    parts = getattr(artists, "collections", artists)
+    for i, part in enumerate(parts):
+        part.set_gid(f"{gid}-{i}")
+
+
+def growth_axes(units="si"):
+    """The grid of the growth chart: the fetches (logarithmic, in km or miles) and the wind
+    speeds (m/s or ft/s) of its storms."""
+    system = _growth_units(units)
+    fetch = np.geomspace(*system["fetch"], _FETCH_POINTS)
+    wind = np.linspace(*system["wind"], _WIND_POINTS)
+    return fetch, wind
+
+
+def _growth_units(units):
+    try:
+        return _GROWTH_UNITS[str(units).lower()]
+    except KeyError:
+        raise ValueError(f"units must be si or us, not {units!r}") from None
+
+
+def _growth_storms(system, depth, fetch, wind, duration_h):
+    """The table of storms at one depth: every fetch with every wind speed (fetch varying
+    fastest), on the open coast (no angle) and without the transport stage."""
+    fetch_grid, wind_grid = np.meshgrid(fetch, wind)
+    return littoral.run_table({
+        "gravity": system["gravity"], "depth": depth, "fetch": fetch_grid.ravel(),
+        "fetch_unit": system["fetch_unit"], "wind_speed": wind_grid.ravel(),
+        "speed_unit": system["speed_unit"], "duration_h": duration_h, "rt": 1, "rl": 1,
+        "local_depth": depth, "angle_deg": 0,
+    })
+
+
+def _nice_levels(values, bins):
+    values = values[np.isfinite(values)]
+    if values.size == 0:
+        return []
+    low, high = values.min(), values.max()
+    levels = MaxNLocator(nbins=bins, steps=[1, 2, 2.5, 5, 10]).tick_values(low, high)
+    return [level for level in levels if low < level < high]
+
+
+def _label(ax, isolines, unit):
+    # On a white ground rather than cut into the line: the isoline stays whole.
+    for text in ax.clabel(isolines, fmt=lambda value: f"{value:g} {unit}", inline=False,
+                          fontsize=9):
+        text.set_bbox(dict(facecolor="white", edgecolor="none", pad=0.6))
+
+
+def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_levels=None,
+                 ts_levels=None, ax=None):
+    """The shallow-water forecasting chart at ``depth`` (m for ``units="si"``, ft for "us").
+
+    Fetch on a logarithmic x axis (1 to 1000 km, or 0.5 to 500 miles), the wind speed at 10 m on
+    y (5 to 40 m/s, or 15 to 130 ft/s), with g = 9.81 m/s² or 32.2 ft/s² and both wind factors
+    Rt and RL 1. The isolines are those of the significant height Hs and the period Ts that
+    ``littoral.run_table`` gives over a grid of 91 fetches by 71 wind speeds, for storms of
+    1000 h: so long that every one is fetch-limited. ``hs_levels`` and ``ts_levels`` choose the
+    isolines (default: some eight round values over the chart).
+
+    Each duration line (``durations`` in hours) is the effective fetch that the calculator gives
+    a storm of that duration over the chart's longest fetch, at each wind speed of the grid: a storm
+    of that duration left of the line is fetch-limited, one right of it is duration-limited (to
+    within the calculator's 2 % steps of the fetch) and takes the Hs and Ts of the isolines where
+    its wind crosses the line. Where the line leaves the chart on the right, the storm is
+    fetch-limited over every fetch of the chart. A storm the calculator cannot compute (a light
+    wind over very deep water ends in a math error) is hatched.
+    """
+    system = _growth_units(units)
+    depth = float(depth)
+    if not (math.isfinite(depth) and depth > 0):
+        raise ValueError(f"the depth must be a positive number, not {depth:g}")
+    durations = [float(hours) for hours in durations]
+    if any(not (math.isfinite(hours) and hours > 0) for hours in durations):
+        raise ValueError("every duration must be a positive number of hours")
+    length, fetch_name = system["length"], system["fetch_name"]
+    speed = system["speed_unit"]
+
+    fetch, wind = growth_axes(units)
+    storms = _growth_storms(system, depth, fetch, wind, _LONG_DURATION_H)
+    fetch_limited = (storms["limited_by"] == "fetch").to_numpy()
+    if not fetch_limited.any():
+        raise ValueError(f"no storm of the chart can be computed at a depth of {depth:g} "
+                         f"{length}: {storms['error'].iloc[0]}")
+    shape = (len(wind), len(fetch))
+    hs = np.where(fetch_limited, storms["hs"], np.nan).reshape(shape)
+    ts = np.where(fetch_limited, storms["ts"], np.nan).reshape(shape)
+
+    figure = _new_figure() if ax is None else ax.figure
+    ax = figure.add_subplot() if ax is None else ax
+    ax.set_xscale("log")
+
+    hs_lines = ax.contour(fetch, wind, np.ma.masked_invalid(hs), colors="tab:blue",
+                          linewidths=1.4,
+                          levels=_nice_levels(hs, 9) if hs_levels is None else hs_levels)
+    _tag(hs_lines, "hs-isolines")
+    _label(ax, hs_lines, length)
+    ts_lines = ax.contour(fetch, wind, np.ma.masked_invalid(ts), colors="tab:red",
+                          linewidths=1.1, linestyles="dashed",
+                          levels=_nice_levels(ts, 8) if ts_levels is None else ts_levels)
+    _tag(ts_lines, "ts-isolines")
+    _label(ax, ts_lines, "s")
+
+    failed = ~fetch_limited
+    if failed.any():
+        gaps = ax.contourf(fetch, wind, failed.reshape(shape).astype(float), levels=[0.5, 1.5],
+                           colors="none", hatches=["///"])
+        _tag(gaps, "no-wave")
+
+    everywhere_fetch_limited = []
+    for hours in durations:
+        limits = _growth_storms(system, depth, fetch[-1:], wind, hours)
+        limited = (limits["limited_by"] == "duration").to_numpy()
+        if not limited.any():
+            everywhere_fetch_limited.append(f"{hours:g}")
+        line_fetch = np.where(limited, limits["effective_fetch"], np.nan)
+        line_fetch /= system["metres_or_feet_per_fetch"]
+        ax.plot(line_fetch, wind, color="black", linewidth=1.3, linestyle="dashdot",
+                gid=f"duration-{hours:g}h")
+        if limited.any():
+            # The name at the line's upper end, left of it, inside the chart.
+            top = np.flatnonzero(limited)[-1]
+            ax.annotate(f"{hours:g} h", (line_fetch[top], wind[top]), ha="right",
+                        xytext=(-4, -13 if top == len(wind) - 1 else 4),
+                        textcoords="offset points", fontsize=9, fontweight="bold")
+
+    ax.xaxis.set_major_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
+    ax.xaxis.set_minor_locator(LogLocator(subs=(2, 5)))
+    ax.xaxis.set_minor_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
+    ax.set_xlim(fetch[0], fetch[-1])
+    ax.set_ylim(wind[0], wind[-1])
+    ax.set_xlabel(f"fetch ({fetch_name})")
+    ax.set_ylabel(f"wind speed at 10 m ({speed})")
+    ax.grid(True, which="both", color="0.88", linewidth=0.6)
+    ax.set_title(f"Wave growth at a depth of {depth:g} {length}  "
+                 f"(g = {system['gravity']:g}, Rt = RL = 1)")
+    handles = [
+        Line2D([], [], color="tab:blue", linewidth=1.4,
+               label=f"significant height Hs ({length}), fetch-limited"),
+        Line2D([], [], color="tab:red", linewidth=1.1, linestyle="dashed",
+               label="period Ts (s), fetch-limited"),
+        Line2D([], [], color="black", linewidth=1.3, linestyle="dashdot",
+               label="storm duration (h): duration-limited right of its line"),
+    ]
+    if failed.any():
+        handles.append(Patch(facecolor="none", edgecolor="0.3", hatch="///",
+                             label="no wave: the storm ends in a math error"))
+    if everywhere_fetch_limited:
+        handles.append(Line2D([], [], linestyle="none",
+                              label=f"{', '.join(everywhere_fetch_limited)} h: fetch-limited "
+                                    "over the whole chart"))
+    ax.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, -0.08), ncol=2,
+              frameon=False)
+    return figure
+
+
+def read_results(path):
+    """A result table written by ``littoral table``: numbers as float64, and the text columns
+    ``units``, ``limited_by`` and ``error`` as text, empty where the field is."""
+    try:
+        frame = pd.read_csv(path, encoding="utf-8-sig")
+    except ValueError as error:  # not a CSV table: empty, ragged, or not text
+        raise ValueError(f"{os.path.basename(str(path))}: {error}") from None
+    for name in ("units", "limited_by", "error"):
+        if name in frame.columns:
+            frame[name] = frame[name].fillna("").astype(str)
+    return frame
+
+
+def _results(results, numbers, texts=()):
+    """The result frame (read when it is a path) with the columns a chart needs, its numbers as
+    float64; and the name to show for it."""
+    source = "the table"
+    if not isinstance(results, pd.DataFrame):
+        source = os.path.basename(str(results))
+        results = read_results(results)
+    missing = [name for name in (*texts, *numbers) if name not in results.columns]
+    if missing:
+        raise ValueError(f"{source}: no column {', '.join(missing)}: a table written by "
+                         "littoral table has them")
+    frame = results.copy()
+    for name in numbers:
+        frame[name] = pd.to_numeric(frame[name], errors="coerce").astype(np.float64)
+    for name in texts:
+        frame[name] = frame[name].fillna("").astype(str)
+    return frame, source
+
+
+def _classes(name):
+    return [f"{name}_{i}" for i in range(1, 5)]
+
+
+_STORM_NUMBERS = ("hs", "ts", "deep_angle", "breaking_height", "ks", "kr", "offshore_hrms",
+                  "offshore_hs", "offshore_h10", "offshore_h1", "hnso",
+                  *_classes("class_share"), *_classes("class_rate"), *_classes("class_height"),
+                  "storm_transport", "storm_transport_m3")
+
+
+def class_bounds(storm):
+    """The five bounds of the four height classes of one storm (a row of results), as
+    deep-water heights: the offshore Hrms/2, Hrms, Hs, H1/10 and H1/100 over Ks Kr, from the
+    values as the table gives them. None when they do not give back the class heights, each the
+    geometric mean of its two bounds, to within the rounding of printed values."""
+    offshore = np.array([0.5 * storm["offshore_hrms"], storm["offshore_hrms"],
+                         storm["offshore_hs"], storm["offshore_h10"], storm["offshore_h1"]])
+    bounds = offshore / (storm["ks"] * storm["kr"])
+    heights = np.array([storm[name] for name in _classes("class_height")])
+    if np.allclose(np.sqrt(bounds[:-1] * bounds[1:]), heights, rtol=1e-5, atol=0):
+        return bounds
+    return None
+
+
+def plot_exceedance(ax, storm, length="m"):
+    """The Rayleigh exceedance P(H > h) = exp(-(h/Hnso)^2) of the deep-water heights of one
+    storm, its four height classes shaded, and each class's share of the waves (the drop of the
+    curve across the class) marked at its upper bound. Where the class bounds cannot be derived
+    (see ``class_bounds``), each class is shaded around its height, halfway (geometrically) to
+    its neighbours', and the chart says so."""
+    hnso = storm["hnso"]
+    heights = np.array([storm[name] for name in _classes("class_height")])
+    shares = np.array([storm[name] for name in _classes("class_share")])
+    bounds = class_bounds(storm)
+    derived = bounds is not None
+    if not derived:
+        inner = np.sqrt(heights[:-1] * heights[1:])
+        bounds = np.concatenate([[heights[0] ** 2 / inner[0]], inner,
+                                 [heights[-1] ** 2 / inner[-1]]])
+    top = 1.1 * max(bounds[-1], 2.5 * hnso)
+
+    def exceedance(h):
+        return np.exp(-(np.asarray(h) / hnso) ** 2)
+
+    for i in range(4):
+        low, high = bounds[i], bounds[i + 1]
+        label = f"class {i + 1}: {low:.3g} to {high:.3g} {length}, {shares[i]:.1%} of the waves"
+        ax.axvspan(low, high, color=_CLASS_COLOURS[i], alpha=0.2, linewidth=0,
+                   gid=f"class-{i + 1}", label=label)
+        if shares[i] > 0:
+            # The share as the calculator gives it, standing on the curve at the upper bound.
+            foot = exceedance(high)
+            ax.annotate("", xy=(high, foot), xytext=(high, foot + shares[i]),
+                        arrowprops=dict(arrowstyle="<->", color=_CLASS_COLOURS[i], linewidth=1.6,
+                                        shrinkA=0, shrinkB=0), gid=f"share-{i + 1}")
+            ax.annotate(f"{shares[i]:.1%}", (high, foot + shares[i] / 2),
+                        xytext=(4, 0), textcoords="offset points", va="center", fontsize=9,
+                        color=_CLASS_COLOURS[i])
+    h = np.linspace(0, top, 400)
+    ax.plot(h, exceedance(h), color="black", linewidth=1.6, gid="exceedance",
+            label=f"P(H > h) = exp(-(h / Hnso)²), Hnso = {hnso:.4g} {length}")
+    ax.plot(heights, exceedance(heights), "o", color="black", markersize=5,
+            label="class heights (of the transport)")
+    ax.set_xlim(0, top)
+    ax.set_ylim(0, 1.02)
+    ax.set_xlabel(f"deep-water wave height h ({length})")
+    ax.set_ylabel("probability of exceedance P(H > h)")
+    ax.set_title("Heights of the storm's waves in deep water")
+    ax.grid(True, color="0.88", linewidth=0.6)
+    ax.legend(loc="upper right", fontsize=9, framealpha=0.95,
+              title=None if derived else "classes shaded around their heights: their bounds "
+                                         "do not follow from the table's values",
+              title_fontsize=8)
+    return ax
+
+
+def plot_class_rates(ax, storm, units="SI"):
+    """The transport of each height class of one storm in bars: yd³ in US units; in SI units the
+    SI expression (no standard unit), with its value in yd³ on the right."""
+    length = _LENGTH.get(units, "")
+    rates = [storm[name] for name in _classes("class_rate")]
+    heights = [storm[name] for name in _classes("class_height")]
+    bars = ax.bar(range(1, 5), rates, color=_CLASS_COLOURS, width=0.65)
+    _tag(bars, "class-rates")
+    ax.bar_label(bars, labels=[_number(rate) for rate in rates], fontsize=9, padding=2)
+    ax.axhline(0, color="black", linewidth=0.8)
+    ax.set_xticks(range(1, 5), [f"{i}\n{h:.3g} {length}" for i, h in enumerate(heights, 1)])
+    ax.set_xlabel("height class and its height H")
+    ax.use_sticky_edges = False  # room for the labels of bars of either sign
+    ax.margins(y=0.12)
+    if units == "SI":
+        ax.set_ylabel("class transport (SI expression)")
+        right = ax.secondary_yaxis("right", functions=(lambda rate: rate / _SI_RATE_RATIO,
+                                                       lambda yd3: yd3 * _SI_RATE_RATIO))
+        right.set_ylabel(f"yd³ (SI expression / {_SI_RATE_RATIO})")
+    else:
+        ax.set_ylabel("class transport (yd³)")
+    ax.set_title("Transport by height class")
+    return ax
+
+
+def _number(value):
+    """Four significant digits, without an exponent for a transport of thousands."""
+    return f"{value:.0f}" if abs(value) >= 1000 else f"{value:.4g}"
+
+
+def _storm_facts(storm, units):
+    length = _LENGTH.get(units, "")
+    rows = [
+        ("growth", f"{storm['limited_by']}-limited"),
+        ("Hs (hindcast)", f"{storm['hs']:.4g} {length}"),
+        ("Ts", f"{storm['ts']:.4g} s"),
+        ("deep-water angle", f"{storm['deep_angle']:.4g}°"),
+        ("breaking height", f"{storm['breaking_height']:.4g} {length}"),
+        ("Hnso", f"{storm['hnso']:.4g} {length}"),
+        ("storm transport", f"{_number(storm['storm_transport'])} yd³"),
+        ("", f"{_number(storm['storm_transport_m3'])} m³"),
+    ]
+    return "\n".join(f"{name:<17} {value}" for name, value in rows)
+
+
+def storm_chart(results, row):
+    """One storm of a result table (a frame from ``littoral.run_table``, or the path of a CSV
+    file written by ``littoral table``), ``row`` counted from 0: the exceedance of its
+    deep-water heights with the height classes (``plot_exceedance``), the transport of each
+    class (``plot_class_rates``), and its Hs, Ts, deep-water angle, breaking height and
+    transport."""
+    frame, source = _results(results, _STORM_NUMBERS, ("units", "limited_by", "error"))
+    if not 0 <= row < len(frame):
+        rows = f"rows 0 to {len(frame) - 1}" if len(frame) else "no rows"
+        raise ValueError(f"{source}: no row {row}: the table has {rows}")
+    storm = frame.iloc[row]
+    absent = [name for name in _STORM_NUMBERS if not np.isfinite(storm[name])]
+    if absent:
+        why = storm["error"] or "no transport stage: its settling_velocity is not given"
+        raise ValueError(f"{source}: row {row} has no {absent[0]} ({why})")
+    units = storm["units"]
+
+    figure = _new_figure()
+    grid = figure.add_gridspec(2, 2, width_ratios=(1.9, 1), height_ratios=(1.5, 1))
+    plot_exceedance(figure.add_subplot(grid[:, 0]), storm, _LENGTH.get(units, ""))
+    plot_class_rates(figure.add_subplot(grid[0, 1]), storm, units)
+    facts = figure.add_subplot(grid[1, 1])
+    facts.axis("off")
+    facts.text(0.02, 0.95, _storm_facts(storm, units), va="top", family="monospace",
+               fontsize=10.5, transform=facts.transAxes,
+               bbox=dict(boxstyle="round,pad=0.6", facecolor="0.96", edgecolor="0.6"))
+    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13)
+    return figure
+
+
+def _with_waves(results):
+    return results[np.isfinite(results["hs"]) & np.isfinite(results["ts"])]
+
+
+def plot_hs_ts(ax, results, length="m"):
+    """Hs against Ts of each storm of a result frame that has them, marked by what limited its
+    growth: the fetch or the duration."""
+    waves = _with_waves(results)
+    for kind, marker, colour in (("fetch", "o", "tab:blue"), ("duration", "^", "tab:orange")):
+        storms = waves[waves["limited_by"] == kind]
+        ax.scatter(storms["ts"], storms["hs"], marker=marker, s=26, color=colour, alpha=0.7,
+                   linewidths=0, gid=f"hs-ts-{kind}", label=f"{kind}-limited ({len(storms)})")
+    ax.set_xlabel("significant period Ts (s)")
+    ax.set_ylabel(f"significant height Hs ({length})")
+    ax.grid(True, color="0.88", linewidth=0.6)
+    ax.legend(loc="upper left", title="growth", fontsize=9)
+    return ax
+
+
+def plot_hs_histogram(ax, results, length="m"):
+    """The histogram of Hs of the storms of a result frame that have it."""
+    hs = _with_waves(results)["hs"]
+    _, _, bars = ax.hist(hs, bins="auto", color="tab:blue", edgecolor="white", linewidth=0.5)
+    _tag(bars, "hs-histogram")
+    ax.set_xlabel(f"significant height Hs ({length})")
+    ax.set_ylabel("storms")
+    ax.grid(True, axis="y", color="0.88", linewidth=0.6)
+    return ax
+
+
+def plot_cumulative_transport(ax, results):
+    """The net longshore transport summed over the rows of a result frame in their order: after
+    row i, the sum of ``storm_transport`` (yd³, in both unit systems) of rows 0 to i. A row
+    without a transport adds nothing. Transports of opposite signs run in opposite directions
+    along the shore."""
+    transport = results["storm_transport"].to_numpy(dtype=np.float64)
+    counted = np.isfinite(transport)
+    total = np.cumsum(np.where(counted, transport, 0.0))
+    label = "net transport after each row"
+    if len(total):
+        label += f": {_number(total[-1])} yd³ after the last"
+    if not counted.all():
+        label += f"\n({(~counted).sum()} rows without a transport add nothing)"
+    # Row i holds its total from i to i + 1.
+    ax.stairs(total, np.arange(len(total) + 1), baseline=None, color="tab:purple",
+              linewidth=1.6, gid="cumulative-transport", label=label)
+    ax.axhline(0, color="black", linewidth=0.8)
+    ax.set_xlabel("row of the table (from 0)")
+    ax.set_ylabel("cumulative net transport (yd³)")
+    right = ax.secondary_yaxis("right", functions=(lambda yd3: yd3 * _CUBIC_YARD,
+                                                   lambda m3: m3 / _CUBIC_YARD))
+    right.set_ylabel("m³")
+    ax.grid(True, color="0.88", linewidth=0.6)
+    ax.legend(loc="best", fontsize=9)
+    return ax
+
+
+def table_chart(results, units=None):
+    """Many storms of a result table (a frame from ``littoral.run_table``, or the path of a CSV
+    file written by ``littoral table``): Hs against Ts marked by what limited the growth
+    (``plot_hs_ts``), the histogram of Hs (``plot_hs_histogram``), and the cumulative net
+    transport over the rows in table order (``plot_cumulative_transport``). Heights are those
+    of the storms of one unit system, ``units`` "si" or "us" (default: the table's own when it
+    has one); the transport is that of every row."""
+    frame, source = _results(results, ("hs", "ts", "storm_transport"),
+                             ("units", "limited_by", "error"))
+    systems = sorted(set(frame["units"]) & set(_LENGTH))
+    if units is None:
+        if len(systems) > 1:
+            raise ValueError(f"{source}: the table holds SI and US storms: choose one "
+                             "(--units si or us)")
+        if not systems:
+            errors = [error for error in frame["error"] if error]
+            raise ValueError(f"{source}: no storm of the table has a wave"
+                             + (f" ({errors[0]})" if errors else ""))
+        units = systems[0]
+    units = str(units).upper()
+    if units not in _LENGTH:
+        raise ValueError(f"units must be si or us, not {units.lower()!r}")
+    length = _LENGTH[units]
+    chosen = frame[frame["units"] == units]
+
+    figure = _new_figure()
+    grid = figure.add_gridspec(2, 2, width_ratios=(1.4, 1))
+    scatter = figure.add_subplot(grid[0, 0])
+    plot_hs_ts(scatter, chosen, length)
+    scatter.set_title(f"Height and period of the {units} storms")
+    histogram = figure.add_subplot(grid[0, 1])
+    plot_hs_histogram(histogram, chosen, length)
+    histogram.set_title(f"Significant heights of the {units} storms")
+    transport = figure.add_subplot(grid[1, :])
+    plot_cumulative_transport(transport, frame)
+    transport.set_title("Cumulative net longshore transport, in table order")
+    failed = int((frame["error"] != "").sum())
+    figure.suptitle(f"{len(frame)} storms of {source}"
+                    + (f", {failed} of them with an error" if failed else ""), fontsize=13)
+    return figure
+
+
+class _Parser(argparse.ArgumentParser):
+    """Bad arguments are one line on the error stream and exit status 2, as every bad input."""
+
+    def error(self, message):
+        self.exit(2, f"{self.prog}: {message}\n")
+
+
+def _draw_growth(args):
+    return growth_chart(args.depth, args.units, durations=args.durations)
+
+
+def _draw_storm(args):
+    return storm_chart(args.results, args.row)
+
+
+def _draw_table(args):
+    return table_chart(args.results, args.units)
+
+
+def _positive(text):
+    try:
+        value = float(text)
+    except ValueError:
+        value = math.nan
+    if not (math.isfinite(value) and value > 0):
+        raise argparse.ArgumentTypeError(f"{text!r} is not a positive number")
+    return value
+
+
+def _parser():
+    parser = _Parser(prog="littoral.charts",
+                     description="Draw a chart of the calculator's values into FILE "
+                                 "(PNG, SVG, PDF, ... by its extension).")
+    kinds = parser.add_subparsers(dest="kind", required=True, metavar="KIND",
+                                  parser_class=_Parser)
+
+    def add(name, helptext, draw):
+        kind = kinds.add_parser(name, help=helptext, description=helptext)
+        kind.set_defaults(draw=draw)
+        kind.add_argument("-o", "--output", required=True, metavar="FILE",
+                          help="the picture to write; its extension chooses the format")
+        kind.add_argument("--dpi", type=_positive, default=100,
+                          help="dots per inch of a raster picture (default 100)")
+        return kind
+
+    growth = add("growth", "the wave-growth chart at one depth", _draw_growth)
+    growth.add_argument("--depth", type=float, required=True, metavar="D",
+                        help="the depth of the water, m (si) or ft (us)")
+    growth.add_argument("--units", choices=("si", "us"), default="si",
+                        help="unit system (default si)")
+    growth.add_argument("--durations", type=float, nargs="+", metavar="H",
+                        default=[1, 2, 3, 6, 12, 24, 48],
+                        help="storm durations of the duration lines, hours")
+
+    storm = add("storm", "one storm of a result table: its height classes and transport",
+                _draw_storm)
+    storm.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
+    storm.add_argument("--row", type=int, default=0, metavar="N",
+                       help="the storm's row, counted from 0 (default 0)")
+
+    table = add("table", "many storms of a result table: Hs and Ts, and the net transport",
+                _draw_table)
+    table.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
+    table.add_argument("--units", choices=("si", "us"),
+                       help="the storms whose heights are shown (default: the table's units)")
+    return parser
+
+
+def _picture_format(path):
+    # pgf is left out: it needs LaTeX to measure its text.
+    formats = sorted(set(FigureCanvasAgg.get_supported_filetypes()) - {"pgf"})
+    extension = os.path.splitext(path)[1][1:].lower()
+    if extension not in formats:
+        why = f"cannot write .{extension} pictures" if extension else "no extension"
+        raise ValueError(f"{path}: {why}; give one of {', '.join(formats)}")
+    return extension
+
+
+def _one_line(error):
+    if isinstance(error, OSError) and error.filename is not None:
+        return f"{error.filename}: {error.strerror}"
+    return " ".join(str(error).split())
+
+
+def main(argv=None):
+    """The command ``python3 -m littoral.charts``; returns its exit status."""
+    args = _parser().parse_args(argv)
+    try:
+        picture_format = _picture_format(args.output)
+        figure = args.draw(args)
+        figure.savefig(args.output, format=picture_format, dpi=args.dpi)
+    except (OSError, ValueError) as error:
+        print(f"littoral.charts: {_one_line(error)}", file=sys.stderr)
+        return 2
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

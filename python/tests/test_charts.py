@@ -1,0 +1,267 @@
+import io
+import subprocess
+import sys
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import littoral
+
+charts = pytest.importorskip("littoral.charts")
+from matplotlib.figure import Figure  # noqa: E402 (matplotlib is there when the charts are)
+
+
+def tagged(ax, gid):
+    """The artists of the set of values named ``gid``, in their order: one artist named so, or
+    several named ``gid-0``, ``gid-1``, ..."""
+    named = {artist.get_gid(): artist for artist in ax.get_children() if artist.get_gid()}
+    if gid in named:
+        return [named[gid]]
+    return [named[f"{gid}-{i}"] for i in range(len(named)) if f"{gid}-{i}" in named]
+
+
+def vertices(ax, gid):
+    """The points of every path drawn by the artists named ``gid``."""
+    paths = [path.vertices for artist in tagged(ax, gid) for path in artist.get_paths()]
+    return np.concatenate(paths) if paths else np.empty((0, 2))
+
+
+def grid_storms(units, depth, fetch, wind, hours):
+    """Storms over every fetch with every wind, fetch varying fastest, written out here."""
+    gravity, fetch_unit, speed_unit = {"si": (9.81, "km", "m/s"),
+                                       "us": (32.2, "miles", "ft/s")}[units]
+    rows = [dict(gravity=gravity, depth=depth, fetch=f, fetch_unit=fetch_unit,
+                 wind_speed=u, speed_unit=speed_unit, duration_h=hours, rt=1, rl=1,
+                 local_depth=depth, angle_deg=0) for u in wind for f in fetch]
+    return littoral.run_table(rows)
+
+
+@pytest.mark.parametrize("units, depth, hs_levels, ts_levels", [
+    ("si", 10, [0.5, 1, 2, 3], [3, 5, 7, 9]),
+    ("us", 60, [2, 5, 10, 20], [2, 4, 6, 8, 10]),
+])
+def test_growth_isolines_are_the_hs_and_ts_of_run_table(units, depth, hs_levels, ts_levels):
+    figure = charts.growth_chart(depth, units, durations=[], hs_levels=hs_levels,
+                                 ts_levels=ts_levels)
+    chart = figure.axes[0]
+    fetch, wind = charts.growth_axes(units)
+    storms = grid_storms(units, depth, fetch, wind, hours=5000)
+    assert (storms["limited_by"] == "fetch").all()
+
+    reference = Figure().add_subplot()
+    for name, levels in (("hs", hs_levels), ("ts", ts_levels)):
+        values = storms[name].to_numpy().reshape(len(wind), len(fetch))
+        drawn = reference.contour(fetch, wind, values, levels=levels)
+        charts._tag(drawn, f"{name}-isolines")
+        expected = vertices(reference, f"{name}-isolines")
+        assert len(expected) > 0
+        np.testing.assert_array_equal(vertices(chart, f"{name}-isolines"), expected)
+
+
+def test_duration_lines_part_fetch_from_duration_limited_storms():
+    depth = 10
+    figure = charts.growth_chart(depth, "si", durations=[1, 3, 24])
+    chart = figure.axes[0]
+    fetch, wind = charts.growth_axes("si")
+    for hours in (1, 3, 24):
+        line = next(line for line in chart.get_lines() if line.get_gid() == f"duration-{hours}h")
+        np.testing.assert_array_equal(line.get_ydata(), wind)
+        at = np.isfinite(line.get_xdata())
+        # Beyond the line's right end the whole fetch of the chart is fetch-limited.
+        if not at.all():
+            longest = grid_storms("si", depth, fetch[-1:], wind[~at], hours)
+            assert (longest["limited_by"] == "fetch").all()
+        if hours == 24:
+            assert not at.any()
+            continue
+        assert at.sum() > 10
+        # On the line a storm is fetch-limited; one fetch step (2 %) beyond it, duration-limited.
+        metres = np.float32(line.get_xdata()[at] * 1000).astype(float)
+        for fetches, limit in ((metres, "fetch"), (metres / 0.98 * 1.0001, "duration")):
+            storms = littoral.run_table(dict(
+                gravity=9.81, depth=depth, fetch=fetches, fetch_unit="m", wind_speed=wind[at],
+                speed_unit="m/s", duration_h=hours, rt=1, rl=1, local_depth=depth, angle_deg=0))
+            assert (storms["limited_by"] == limit).all(), (hours, limit)
+
+
+def test_growth_chart_draws_into_the_callers_axes():
+    figure = Figure()
+    left, right = figure.subplots(1, 2)
+    assert charts.growth_chart(5, "si", durations=[2], ax=right) is figure
+    assert len(vertices(right, "hs-isolines")) > 0 and not left.has_data()
+
+
+# Storms of both unit systems and both signs, one limited by breaking offshore (its classes 3
+# and 4 are empty), one duration-limited without the transport stage, and one that cannot be
+# computed.
+STORMS = """\
+station,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg,settling_velocity
+SI,9.81,10,50,km,20,m/s,5,1,1,3,30,1.5
+US,32.2,20,10,miles,50,ft/s,5,1.1,1,8,-20,1.5
+breaking,9.81,0.3,50,km,40,m/s,10,1,1,0.25,-10,1.5
+no transport,9.81,10,50,km,20,m/s,1,1,1,3,30,
+bad unit,9.81,10,50,kmh,20,m/s,5,1,1,3,30,1.5
+"""
+
+
+@pytest.fixture(scope="module")
+def storms():
+    return littoral.run_table(pd.read_csv(io.StringIO(STORMS)))
+
+
+@pytest.fixture()
+def results_csv(tmp_path, run_command):
+    """The storms' result table as ``littoral table`` writes it."""
+    table = tmp_path / "storms.csv"
+    table.write_text(STORMS)
+    path = tmp_path / "results.csv"
+    path.write_text(run_command(table))
+    return path
+
+
+def class_bands(ax):
+    """The lower and upper ends of the four shaded classes."""
+    ends = [tagged(ax, f"class-{i}")[0].get_xy()[:, 0] for i in range(1, 5)]
+    return np.array([(x.min(), x.max()) for x in ends]).T
+
+
+@pytest.mark.parametrize("row", [0, 1, 2])
+def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
+    storm = storms.iloc[row]
+    exceedance, rates = charts.storm_chart(storms, row).axes[:2]
+    shares = [storm[f"class_share_{i}"] for i in range(1, 5)]
+    assert [bar.get_height() for bar in tagged(rates, "class-rates")] == \
+        [storm[f"class_rate_{i}"] for i in range(1, 5)]
+
+    # The bounds drawn are the calculator's: across each, the Rayleigh curve of Hnso falls by
+    # the class's share, and each class height is the geometric mean of its bounds.
+    low, high = class_bands(exceedance)
+    np.testing.assert_array_equal(low[1:], high[:-1])
+    rayleigh = np.exp(-(low / storm["hnso"]) ** 2) - np.exp(-(high / storm["hnso"]) ** 2)
+    np.testing.assert_allclose(rayleigh, shares, rtol=2e-5, atol=1e-7)
+    np.testing.assert_allclose(np.sqrt(low * high),
+                               [storm[f"class_height_{i}"] for i in range(1, 5)], rtol=1e-5)
+    # Each share stands on the curve at the class's upper bound.
+    for i, share in enumerate(shares, 1):
+        marks = tagged(exceedance, f"share-{i}")
+        assert len(marks) == (share > 0)
+        for mark in marks:
+            assert mark.xy[0] == mark.xyann[0] == high[i - 1]
+            assert mark.xyann[1] - mark.xy[1] == pytest.approx(share, rel=1e-12)
+    if row == 2:
+        assert shares[2:] == [0, 0] and high[1] == high[3]
+
+
+def test_classes_whose_bounds_do_not_follow_are_shaded_around_their_heights(storms):
+    storm = storms.iloc[0].copy()
+    assert charts.class_bounds(storm) is not None
+    storm["ks"] *= 1.001
+    assert charts.class_bounds(storm) is None
+
+    ax = Figure().add_subplot()
+    charts.plot_exceedance(ax, storm)
+    assert "around their heights" in ax.get_legend().get_title().get_text()
+    heights = np.array([storm[f"class_height_{i}"] for i in range(1, 5)])
+    low, high = class_bands(ax)
+    assert (low < heights).all() and (heights < high).all()
+    np.testing.assert_allclose(high[:-1], np.sqrt(heights[:-1] * heights[1:]), rtol=1e-12)
+    np.testing.assert_array_equal(low[1:], high[:-1])
+
+
+def test_table_chart_plots_the_storms_of_run_table(storms):
+    with pytest.raises(ValueError, match="SI and US"):
+        charts.table_chart(storms)
+    for units in ("si", "us"):
+        scatter, histogram, transport = charts.table_chart(storms, units).axes[:3]
+        chosen = storms[storms["units"] == units.upper()]
+        for kind in ("fetch", "duration"):
+            (points,) = tagged(scatter, f"hs-ts-{kind}")
+            storm = chosen[chosen["limited_by"] == kind]
+            assert len(storm) > 0 or units == "us"
+            np.testing.assert_array_equal(points.get_offsets(),
+                                          np.column_stack([storm["ts"], storm["hs"]]))
+        bars = tagged(histogram, "hs-histogram")
+        edges = [bar.get_x() for bar in bars] + [bars[-1].get_x() + bars[-1].get_width()]
+        counts, _ = np.histogram(chosen["hs"].dropna(), bins=edges)
+        assert [bar.get_height() for bar in bars] == list(counts)
+        assert counts.sum() == chosen["hs"].notna().sum()
+
+        # Every row of the table, both units: a row without a transport adds nothing.
+        (steps,) = tagged(transport, "cumulative-transport")
+        values, edges, _ = steps.get_data()
+        np.testing.assert_array_equal(edges, np.arange(len(storms) + 1))
+        expected = np.cumsum(storms["storm_transport"].fillna(0))
+        np.testing.assert_allclose(values, expected, rtol=1e-15)
+        assert "2 rows without a transport" in steps.get_label()
+
+
+def test_charts_of_the_command_table_have_its_printed_values(storms, results_csv):
+    rates = charts.storm_chart(results_csv, 1).axes[1]
+    np.testing.assert_allclose([bar.get_height() for bar in tagged(rates, "class-rates")],
+                               [storms.loc[1, f"class_rate_{i}"] for i in range(1, 5)], rtol=6e-7)
+    (steps,) = tagged(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
+    np.testing.assert_allclose(steps.get_data().values,
+                               np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
+
+
+def command(*args):
+    return subprocess.run([sys.executable, "-m", "littoral.charts", *map(str, args)],
+                          capture_output=True, text=True, check=False)
+
+
+MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
+
+
+@pytest.mark.parametrize("kind, picture", [
+    (["growth", "--depth", 12, "--units", "us", "--durations", 1, 6], "png"),
+    (["storm", "{results}", "--row", 2], "svg"),
+    (["table", "{results}", "--units", "us"], "pdf"),
+])
+def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind, picture):
+    output = tmp_path / f"chart.{picture}"
+    done = command(*[str(arg).format(results=results_csv) for arg in kind], "-o", output)
+    assert done.returncode == 0, done.stderr
+    assert done.stderr == ""
+    assert output.read_bytes().startswith(MAGIC[picture])
+
+
+@pytest.mark.parametrize("args, message", [
+    (["growth", "--depth", 0], "depth must be a positive number"),
+    (["growth", "--depth", -4], "depth must be a positive number"),
+    (["growth", "--depth", 10, "--durations", 0], "positive number of hours"),
+    (["growth", "--depth", 10, "-o", "{tmp}/chart.xyz"], "chart.xyz: cannot write .xyz"),
+    (["growth", "--depth", 10, "-o", "{tmp}/chart"], "chart: no extension"),
+    (["growth", "--depth", 10, "-o", "{tmp}/no/such/dir/chart.png"], "No such file"),
+    (["contour"], "invalid choice: 'contour'"),
+    (["storm", "{results}", "--dpi", 0], "--dpi: '0' is not a positive number"),
+    (["storm", "{results}", "--row", 5], "results.csv: no row 5: the table has rows 0 to 4"),
+    (["storm", "{results}", "--row", -1], "no row -1"),
+    (["storm", "{results}", "--row", 3], "row 3 has no class_share_1 (no transport stage"),
+    (["storm", "{results}", "--row", 4], 'row 4 has no hs (fetch_unit: "kmh" is not'),
+    (["storm", "{tmp}/inputs.csv"], "inputs.csv: no column units, limited_by, error, hs, ts"),
+    (["storm", "{tmp}/missing.csv"], "missing.csv: No such file"),
+    (["storm", "{tmp}/empty.csv"], "empty.csv: No columns to parse"),
+    (["table", "{results}"], "results.csv: the table holds SI and US storms"),
+    (["table", "{tmp}/inputs.csv", "--units", "si"], "inputs.csv: no column units, limited_by"),
+])
+def test_bad_input_is_one_line_and_status_2(tmp_path, results_csv, capsys, args, message):
+    (tmp_path / "inputs.csv").write_text(STORMS)
+    (tmp_path / "empty.csv").write_text("")
+    args = [str(arg).format(tmp=tmp_path, results=results_csv) for arg in args]
+    if "-o" not in args and args[0] != "contour":
+        args += ["-o", str(tmp_path / "chart.png")]
+    try:
+        status = charts.main(args)
+    except SystemExit as exit:
+        status = exit.code
+    stderr = capsys.readouterr().err
+    assert status == 2
+    assert stderr.count("\n") == 1 and message in stderr, stderr
+    assert not (tmp_path / "chart.png").exists()
+
+
+def test_the_command_tells_bad_input_without_a_traceback(tmp_path):
+    done = command("storm", tmp_path / "missing.csv", "-o", tmp_path / "chart.png")
+    assert (done.returncode, done.stderr) == (
+        2, f"littoral.charts: {tmp_path / 'missing.csv'}: No such file or directory\n")

@@ -1,0 +1,114 @@
+import io
+import math
+
+import numpy as np
+import pandas as pd
+import pytest
+
+import littoral
+
+# Varied storms: US and SI, fetch- and duration-limited, with and without the transport stage,
+# a storm that ends in a math error, a unit that is not on the menu, and columns of the user's.
+STORMS = """\
+station,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg,beach_slope,settling_velocity,note
+A,9.81,10,50,km,20,m/s,5,1,1,3,30,,1.5,"SI, fetch limited"
+B,9.81,10,50,4,20,2,1,1,1,3,30,0.02,2.5,SI duration limited
+C,32.2,20,10,miles,50,ft/s,5,1.1,1,8,-20,,1.5,US
+D,32.2,20,10,3,50,1,1,1.1,1,8,15,,,US duration limited without transport
+E,9.81,10,50,km,20,m/s,0,1,1,3,30,,1.5,ends in a math error
+F,9.81,10,50,kmh,20,m/s,5,1,1,3,30,,1.5,unknown unit
+G,9.81,8,120,kml,35,knots,12,1.2,1.1,2.5,45,0.01,0.8,strong wind
+"""
+
+
+def printed(value):
+    """The text the calculator prints for a real, without its blanks: seven significant digits
+    in fixed point from 0.1 to ten million, otherwise eight in exponent form."""
+    if math.isnan(value):
+        return "NaN"
+    if math.isinf(value):
+        return "-Infinity" if value < 0 else "Infinity"
+    if value == 0:
+        return "0.0000000E+00"
+    exponent = int(f"{abs(value):.6e}".split("e")[1])
+    if -1 <= exponent <= 6:
+        return f"{value:#.{6 - exponent}f}"
+    mantissa, power = f"{value:.7E}".split("E")
+    return f"{mantissa}E{power[0]}{abs(int(power)):02d}"
+
+
+def as_command_text(frame):
+    """The result columns of run_table as the command writes them."""
+    text = pd.DataFrame(index=frame.index)
+    for name in littoral.RESULT_COLUMNS:
+        column = frame[name]
+        if name in ("units", "limited_by", "error"):
+            text[name] = column.astype(str)
+        elif name == "passes":
+            text[name] = [("" if pd.isna(v) else str(int(v))) for v in column]
+        else:
+            text[name] = [("" if np.isnan(v) else printed(v)) for v in column]
+    return text
+
+
+@pytest.fixture()
+def storms_csv(tmp_path):
+    path = tmp_path / "storms.csv"
+    path.write_text(STORMS)
+    return path
+
+
+def test_run_table_gives_the_command_values(storms_csv, run_command):
+    command = pd.read_csv(io.StringIO(run_command(storms_csv)), dtype=str, keep_default_na=False)
+    from_path = littoral.run_table(storms_csv)
+    numeric = pd.read_csv(storms_csv)  # numbers as float64, units as text
+    from_frame = littoral.run_table(numeric, jobs=2)
+
+    # A frame holds a printed NaN and a value not computed alike, as NaN.
+    expected = command[list(littoral.RESULT_COLUMNS)].replace("NaN", "")
+    pd.testing.assert_frame_equal(as_command_text(from_path), expected)
+    pd.testing.assert_frame_equal(as_command_text(from_frame), expected)
+    # The user's columns come back unchanged, in their place.
+    assert list(from_path.columns[:15]) == list(command.columns[:15])
+    assert list(from_path["note"]) == list(command["note"])
+    assert from_path.loc[4, "error"] == "math error 6201: sqrt: DOMAIN error"
+    assert from_path.loc[5, "error"].startswith('fetch_unit: "kmh"')
+    assert np.isnan(from_path.loc[3, "storm_transport"])
+    assert from_path["passes"].dtype == "Int64"
+
+
+def test_values_are_the_exact_singles(storms_csv):
+    result = littoral.run_table(storms_csv)
+    hs = result["hs"].dropna().to_numpy()
+    assert np.array_equal(hs, hs.astype(np.float32).astype(np.float64))
+    assert f"{result.loc[0, 'hs']:.7g}" == "2.161426"
+
+
+def test_errors_a_user_meets():
+    frame = pd.read_csv(io.StringIO(STORMS))
+    with pytest.raises(ValueError, match="local_depth"):
+        littoral.run_table(frame.drop(columns="local_depth"))
+
+    empty = littoral.run_table(frame.iloc[0:0])
+    assert len(empty) == 0 and "storm_transport" in empty.columns
+
+    holes = frame.iloc[0:2].copy()
+    holes.loc[1, "depth"] = np.nan
+    result = littoral.run_table(holes)
+    assert result.loc[0, "error"] == ""
+    assert result.loc[1, "error"].startswith("depth:")
+    assert np.isnan(result.loc[1, "hs"]) and pd.isna(result.loc[1, "passes"])
+
+    clash = frame.iloc[0:1].assign(hs=1.0)
+    with pytest.raises(ValueError, match="hs"):
+        littoral.run_table(clash)
+
+
+def test_run_storm_is_one_row_of_the_table():
+    storm = littoral.run_storm(gravity=9.81, depth=10, fetch=50, fetch_unit="km", wind_speed=20,
+                               speed_unit="m/s", duration_h=5, rt=1, rl=1, local_depth=3,
+                               angle_deg=30, settling_velocity=1.5)
+    assert storm["units"] == "SI" and storm["limited_by"] == "fetch"
+    assert f"{storm['ts']:.7g}" == "5.596187"
+    with pytest.raises(TypeError, match="wind"):
+        littoral.run_storm(wind=20)

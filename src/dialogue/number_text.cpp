@@ -1,0 +1,64 @@
+#include "number_text.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t skipDigits(std::string_view text, std::size_t at) {
+  while (at < text.size() && isDigit(text[at])) ++at;
+  return at;
+}
+
+// The number in the form the C library reads (no leading plus, an E exponent), when the text is
+// a signed decimal number with an optional exponent after E, e, D or d.
+bool normalizeNumber(std::string_view text, std::string& number) {
+  std::size_t at = 0;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+  const std::size_t integerEnd = skipDigits(text, at);
+  std::size_t mantissaEnd = integerEnd;
+  if (mantissaEnd < text.size() && text[mantissaEnd] == '.') {
+    mantissaEnd = skipDigits(text, mantissaEnd + 1);
+    if (integerEnd == at && mantissaEnd == integerEnd + 1) return false;  // a point alone
+  } else if (integerEnd == at) {
+    return false;
+  }
+  std::size_t end = mantissaEnd;
+  if (end < text.size()) {
+    if (std::string_view("EeDd").find(text[end]) == std::string_view::npos) return false;
+    ++end;
+    if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+    const std::size_t exponentEnd = skipDigits(text, end);
+    if (exponentEnd == end || exponentEnd != text.size()) return false;
+  }
+  number.assign(text.substr(text[0] == '+' ? 1 : 0));
+  if (mantissaEnd < text.size()) number[mantissaEnd - (text[0] == '+' ? 1 : 0)] = 'e';
+  return true;
+}
+
+}  // namespace
+
+NumberReading readRealText(std::string_view text, float& value) {
+  thread_local std::string number;
+  if (!normalizeNumber(text, number)) return NumberReading::notNumber;
+  const char* end = number.data() + number.size();
+  const auto [last, status] = std::from_chars(number.data(), end, value);
+  if (status == std::errc() && last == end) return NumberReading::number;
+  // Beyond the single range: the console takes a result that underflows and refuses infinity.
+  const float converted = std::strtof(number.c_str(), nullptr);
+  if (std::isinf(converted)) return NumberReading::outOfRange;
+  value = converted;
+  return NumberReading::number;
+}
+
+std::optional<std::int32_t> readIntegerText(std::string_view text) {
+  thread_local std::string number;
+  if (!normalizeNumber(text, number)) return std::nullopt;
+  const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
+  if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return std::nullopt;
+  return static_cast<std::int32_t>(truncated);
+}

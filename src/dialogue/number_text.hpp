@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// A number answered at a prompt: a sign, digits with an optional point (12, 12.5, .5), and an
+// optional exponent after E, e, D or d (1.25D1). The console reads its answers by these rules,
+// and the storm table its fields.
+
+enum class NumberReading { number, notNumber, outOfRange };
+
+// The nearest single to the number. Beyond the single range it is outOfRange; a result that
+// underflows is taken as it comes.
+NumberReading readRealText(std::string_view text, float& value);
+
+// The number read as a double and truncated toward zero: 1.5 gives 1, -2.7 gives -2. Nothing for
+// text that is not a number or a number beyond the integer range.
+std::optional<std::int32_t> readIntegerText(std::string_view text);
