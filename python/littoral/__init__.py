@@ -60,20 +60,15 @@ def _with_results(frame, results):
     clashing = [name for name in RESULT_COLUMNS if name in frame.columns]
     if clashing:
         raise ValueError(f"input column {clashing[0]!r} has the name of a result column")
-    columns = {}
-    reals = results["reals"]
-    real_at = {name: i for i, name in enumerate(_REAL_COLUMNS)}
+    # The reals as one block, the other result columns inserted at their places.
+    columns = pd.DataFrame(results["reals"], columns=_REAL_COLUMNS, index=frame.index, copy=False)
+    passes = pd.array(results["passes"], dtype="Int64")
+    passes[results["passes"] < 0] = pd.NA
     for name in RESULT_COLUMNS:
-        if name in real_at:
-            columns[name] = reals[:, real_at[name]]
-        elif name == "passes":
-            passes = pd.array(results["passes"], dtype="Int64")
-            passes[results["passes"] < 0] = pd.NA
-            columns[name] = passes
-        else:
-            columns[name] = pd.array(results[name], dtype=object)
-    results_frame = pd.DataFrame(columns, index=frame.index)
-    return pd.concat([frame, results_frame], axis=1)
+        if name not in _REAL_COLUMNS:
+            value = passes if name == "passes" else np.asarray(results[name], dtype=object)
+            columns.insert(RESULT_COLUMNS.index(name), name, value)
+    return pd.concat([frame, columns], axis=1)
 
 
 def run_table(table, jobs=None):
