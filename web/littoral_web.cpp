@@ -18,7 +18,7 @@
 
 #include "csv.hpp"
 #include "driver.hpp"
-#include "records.hpp"
+#include "real_text.hpp"
 #include "run_io.hpp"
 #include "storm.hpp"
 #include "storm_columns.hpp"
@@ -117,37 +117,6 @@ std::string consoleAnswers(const StormReading& reading) {
   return text;
 }
 
-std::string trimmed(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(' ');
-  if (start == std::string_view::npos) return "";
-  const std::size_t end = text.find_last_not_of(' ');
-  return std::string(text.substr(start, end - start + 1));
-}
-
-const char* unitsText(UnitSystem units) {
-  switch (units) {
-    case UnitSystem::us:
-      return "US";
-    case UnitSystem::si:
-      return "SI";
-    case UnitSystem::none:
-      break;
-  }
-  return "none";
-}
-
-const char* limitText(GrowthLimit limit) {
-  switch (limit) {
-    case GrowthLimit::fetch:
-      return "fetch";
-    case GrowthLimit::duration:
-      return "duration";
-    case GrowthLimit::none:
-      break;
-  }
-  return "";
-}
-
 // Runs the whole console dialogue on the answers text and returns what it wrote.
 val runConsole(const std::string& answers) {
   std::istringstream input(answers);
@@ -179,12 +148,14 @@ val computeStorm(val given) {
   for (std::size_t i = 0; i < kStormValueCount; ++i) {
     if (!storm.present.test(i)) continue;
     values.set(kStormValueNames[i], double(storm.values[i]));
-    texts.set(kStormValueNames[i], trimmed(formatReal(storm.values[i])));
+    std::string text;
+    appendRealText(text, storm.values[i]);
+    texts.set(kStormValueNames[i], text);
   }
   result.set("values", values);
   result.set("texts", texts);
-  result.set("units", std::string(unitsText(storm.units)));
-  result.set("limited_by", std::string(limitText(storm.limitedBy)));
+  result.set("units", std::string(unitsName(storm.units)));
+  result.set("limited_by", std::string(limitName(storm.limitedBy)));
   result.set("passes", storm.passes);
   result.set("error", storm.error);
   result.set("transport", reading.answers.settlingVelocity.has_value());
