@@ -103,7 +103,8 @@ void runRows(const ColumnPositions& positions, const std::vector<std::vector<std
 // passes (-1 where no storm ran), and units, limited_by and error as lists of text.
 py::dict resultColumns(const Rows& rows) {
   const auto rowCount = py::ssize_t(rows.values.size());
-  py::array_t<double> reals({rowCount, py::ssize_t(kStormValueCount)});
+  // Column by column in memory, so that each result column of the frame is contiguous.
+  py::array_t<double, py::array::f_style> reals({rowCount, py::ssize_t(kStormValueCount)});
   py::array_t<std::int64_t> passes(rowCount);
   py::list units(rowCount);
   py::list limits(rowCount);

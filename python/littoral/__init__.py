@@ -48,7 +48,7 @@ def result_meta(columns=()):
 
 def _empty_results():
     return {
-        "reals": np.empty((0, len(_REAL_COLUMNS))),
+        "reals": np.empty((0, len(_REAL_COLUMNS)), order="F"),
         "passes": np.empty(0, dtype=np.int64),
         "units": [],
         "limited_by": [],
@@ -60,15 +60,22 @@ def _with_results(frame, results):
     clashing = [name for name in RESULT_COLUMNS if name in frame.columns]
     if clashing:
         raise ValueError(f"input column {clashing[0]!r} has the name of a result column")
-    # The reals as one block, the other result columns inserted at their places.
-    columns = pd.DataFrame(results["reals"], columns=_REAL_COLUMNS, index=frame.index, copy=False)
-    passes = pd.array(results["passes"], dtype="Int64")
-    passes[results["passes"] < 0] = pd.NA
+    # The frame is put together from its columns without copying the results (a copy of every
+    # column costs more than the storms); the input columns are copied, so that the result
+    # shares no memory with the caller's frame.
+    columns = {name: frame[name].array.copy() for name in frame.columns}
+    reals = results["reals"]
+    real_at = {name: i for i, name in enumerate(_REAL_COLUMNS)}
     for name in RESULT_COLUMNS:
-        if name not in _REAL_COLUMNS:
-            value = passes if name == "passes" else np.asarray(results[name], dtype=object)
-            columns.insert(RESULT_COLUMNS.index(name), name, value)
-    return pd.concat([frame, columns], axis=1)
+        if name in real_at:
+            columns[name] = reals[:, real_at[name]]
+        elif name == "passes":
+            passes = pd.array(results["passes"], dtype="Int64")
+            passes[results["passes"] < 0] = pd.NA
+            columns[name] = passes
+        else:
+            columns[name] = np.asarray(results[name], dtype=object)
+    return pd.DataFrame(columns, index=frame.index, copy=False)
 
 
 def run_table(table, jobs=None):
