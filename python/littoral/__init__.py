@@ -36,7 +36,8 @@ def _input_column(series):
         raise ValueError(f"{series.name}: a column of booleans is not a number")
     if pd.api.types.is_numeric_dtype(series.dtype):
         return series.to_numpy(dtype=np.float64, na_value=np.nan)
-    return series.astype(object).to_numpy()
+    # None, NaN, pd.NA and NaT are all an empty field.
+    return series.astype(object).where(series.notna(), None).to_numpy()
 
 
 def result_meta(columns=()):

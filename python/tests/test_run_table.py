@@ -99,6 +99,11 @@ def test_errors_a_user_meets():
     assert result.loc[1, "error"].startswith("depth:")
     assert np.isnan(result.loc[1, "hs"]) and pd.isna(result.loc[1, "passes"])
 
+    # A missing value of pandas' own in a text column is an empty field too.
+    optional = frame.iloc[0:2].astype({"beach_slope": "string"})
+    optional.loc[0, "beach_slope"] = pd.NA
+    assert list(littoral.run_table(optional)["error"]) == ["", ""]
+
     clash = frame.iloc[0:1].assign(hs=1.0)
     with pytest.raises(ValueError, match="hs"):
         littoral.run_table(clash)
