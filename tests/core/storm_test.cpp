@@ -76,11 +76,4 @@ TEST(RunStorm, MathErrorKeepsTheValuesPrintedBeforeIt) {
   EXPECT_FALSE(values.has(StormValue::hnso));
 }
 
-TEST(RunStorm, NamesFollowTheValues) {
-  EXPECT_STREQ(kStormValueNames[std::size_t(StormValue::density)], "density");
-  EXPECT_STREQ(kStormValueNames[std::size_t(StormValue::classShare1)], "class_share_1");
-  EXPECT_STREQ(kStormValueNames[std::size_t(StormValue::kpls)], "kpls");
-  EXPECT_STREQ(kStormValueNames[std::size_t(StormValue::stormTransportM3)], "storm_transport_m3");
-}
-
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "csv.hpp"
+#include "csv_records.hpp"
 #include "storm_columns.hpp"
 
 namespace {
@@ -51,25 +51,6 @@ class TextSink final : public ByteSink {
   std::size_t writes_ = 0;
 };
 
-using Records = std::vector<std::vector<std::string>>;
-
-class Collector final : public CsvRecordHandler {
- public:
-  void onRecord(const CsvRecord& record) override {
-    std::vector<std::string> fields;
-    for (std::size_t i = 0; i < record.size(); ++i) fields.emplace_back(record.field(i));
-    records.push_back(fields);
-  }
-  Records records;
-};
-
-Records readBack(const std::string& text) {
-  Collector collector;
-  CsvReader reader(collector);
-  EXPECT_TRUE(reader.read(text) && reader.finish());
-  return collector.records;
-}
-
 const std::string kHeader =
     "id,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,"
     "angle_deg,settling_velocity\n";
@@ -102,7 +83,7 @@ TEST(TableRun, RowsComeOutInInputOrderOnAnyNumberOfThreads) {
   EXPECT_EQ(one.end, TableOutcome::End::complete);
   EXPECT_EQ(one.rows, 300u);
   EXPECT_EQ(one.rowsWithError, 0u);
-  const Records records = readBack(alone.text);
+  const Records records = readInPieces(alone.text);
   ASSERT_EQ(records.size(), 301u);
   for (std::size_t row = 1; row < records.size(); ++row) {
     EXPECT_EQ(records[row][0], std::to_string(row - 1));
@@ -124,7 +105,7 @@ TEST(TableRun, OtherColumnsAreCarriedThroughInTheirPlace) {
       "\"storm, \"\"big\"\"\r\none\",30,3,1,1,5,2,20,4,50,10,9.81, N1 \r\n";
   TextSink sink;
   EXPECT_EQ(runOn(table, sink, 1, 1024, 5).end, TableOutcome::End::complete);
-  const Records records = readBack(sink.text);
+  const Records records = readInPieces(sink.text);
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[1][0], "storm, \"big\"\r\none");
   EXPECT_EQ(records[1][12], " N1 ");
@@ -147,7 +128,7 @@ TEST(TableRun, RowErrorsDoNotStopTheTable) {
   EXPECT_EQ(outcome.end, TableOutcome::End::complete);
   EXPECT_EQ(outcome.rows, 6u);
   EXPECT_EQ(outcome.rowsWithError, 4u);
-  const Records records = readBack(sink.text);
+  const Records records = readInPieces(sink.text);
   ASSERT_EQ(records.size(), 7u);
   for (const auto& record : records) EXPECT_EQ(record.size(), records[0].size());
   const std::size_t units =
@@ -196,7 +177,7 @@ TEST(TableRun, FailuresKeepOnlyWholeRows) {
     const auto wholeRows = std::size_t(std::count(
         table.begin() + long(kHeader.size()), table.begin() + long(kHeader.size()) + 1000, '\n'));
     EXPECT_EQ(outcome.rows, wholeRows);
-    EXPECT_EQ(readBack(sink.text).size(), outcome.rows + 1);
+    EXPECT_EQ(readInPieces(sink.text).size(), outcome.rows + 1);
   }
   {
     TextSource source(table, 64, 10);  // before the header is whole
@@ -210,7 +191,7 @@ TEST(TableRun, FailuresKeepOnlyWholeRows) {
     EXPECT_EQ(outcome.end, TableOutcome::End::writeFailed);
     EXPECT_EQ(outcome.message, "No space left on device");
     EXPECT_EQ(outcome.rows, 10u);
-    EXPECT_EQ(readBack(sink.text).size(), 11u);
+    EXPECT_EQ(readInPieces(sink.text).size(), 11u);
   }
 }
 
@@ -233,7 +214,7 @@ TEST(TableRun, StopEndsAfterTheRowsThatAreReady) {
     EXPECT_EQ(outcome.end, TableOutcome::End::stopped);
     EXPECT_EQ(outcome.rows, progressed);
     EXPECT_LT(outcome.rows, 100u);
-    const Records records = readBack(sink.text);
+    const Records records = readInPieces(sink.text);
     EXPECT_EQ(records.size(), outcome.rows + 1);
     for (const auto& record : records) EXPECT_EQ(record.size(), records[0].size());
   }

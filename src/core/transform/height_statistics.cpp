@@ -18,6 +18,15 @@ void prepareHeightClasses(CaseState& state, const HeightRow& offshore) {
   state.classHeight[4] = toSingle(double(offshore.h1) / divisor);
 }
 
+// Limits the row's Hrms, H10 and H1, and the local height, to a breaking limit; the row's Hs is
+// the height it was formed from.
+void limitRow(HeightRow& row, float& localHeight, float breakLimit) {
+  limitTo(row.hrms, breakLimit);
+  limitTo(localHeight, breakLimit);
+  limitTo(row.h10, breakLimit);
+  limitTo(row.h1, breakLimit);
+}
+
 }  // namespace
 
 HeightStatistics computeHeightStatistics(CaseState& state) {
@@ -25,19 +34,13 @@ HeightStatistics computeHeightStatistics(CaseState& state) {
   HeightStatistics statistics{};
   HeightRow& offshore = statistics.offshore;
   offshore = heightRatios(state.hs, sqrtTwo);
-  limitTo(offshore.hrms, state.offshoreBreakLimit);
-  limitTo(state.localHeight, state.offshoreBreakLimit);
-  limitTo(offshore.h10, state.offshoreBreakLimit);
-  limitTo(offshore.h1, state.offshoreBreakLimit);
+  limitRow(offshore, state.localHeight, state.offshoreBreakLimit);
   prepareHeightClasses(state, offshore);
 
   // The local ratios come from the height before its own breaking limit.
   HeightRow& local = statistics.local;
   local = heightRatios(state.localHeight, sqrtTwo);
-  limitTo(local.hrms, state.breakLimitHeight);
-  limitTo(state.localHeight, state.breakLimitHeight);
-  limitTo(local.h10, state.breakLimitHeight);
-  limitTo(local.h1, state.breakLimitHeight);
+  limitRow(local, state.localHeight, state.breakLimitHeight);
   local.hs = state.localHeight;
   state.hnso = toSingle(double(state.deepHeight) / double(sqrtTwo));
   return statistics;
