@@ -18,6 +18,7 @@
 
 #include "run_binary.hpp"
 #include "run_command.hpp"
+#include "scratch_directory.hpp"
 
 namespace {
 
@@ -56,38 +57,6 @@ std::vector<Row> readCsv(const std::string& text) {
   }
   return rows;
 }
-
-// A fresh working directory, removed afterwards.
-class Directory {
- public:
-  Directory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "littoral-table-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~Directory() { std::filesystem::remove_all(path_); }
-  Directory(const Directory&) = delete;
-  Directory& operator=(const Directory&) = delete;
-
-  std::string path(const std::string& name = "") const { return (path_ / name).string(); }
-  void write(const std::string& name, const std::string& text) const {
-    std::ofstream(path_ / name, std::ios::binary) << text;
-  }
-  std::string read(const std::string& name) const {
-    std::ifstream file(path_ / name, std::ios::binary);
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
-  }
-  bool holds(const std::string& name) const { return std::filesystem::exists(path_ / name); }
-  std::size_t entries() const {
-    return std::size_t(std::distance(std::filesystem::directory_iterator(path_),
-                                     std::filesystem::directory_iterator()));
-  }
-
- private:
-  std::filesystem::path path_;
-};
 
 // One storm as a table row, in the dialogue's order of answers.
 struct Storm {
@@ -372,7 +341,7 @@ TEST(StormTable, BadOptionsAreTrouble) {
 }
 
 TEST(StormTable, StandardInputOrAFile) {
-  const Directory directory;
+  const ScratchDirectory directory;
   directory.write("storms.csv", kTwoStorms);
   CommandOptions options;
   options.input = kTwoStorms;
@@ -388,12 +357,12 @@ TEST(StormTable, StandardInputOrAFile) {
       runCommand({"table", directory.path("storms.csv"), "-o", directory.path("out.csv")});
   EXPECT_EQ(toFile.exitStatus, 0);
   EXPECT_EQ(toFile.out, "");
-  EXPECT_EQ(directory.read("out.csv"), fromStdin.out);
+  EXPECT_EQ(directory.contentsOf("out.csv"), fromStdin.out);
   EXPECT_EQ(directory.entries(), 2u);  // no temporary file left
 }
 
 TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
-  const Directory directory;
+  const ScratchDirectory directory;
   directory.write("old.csv", "an earlier result\n");
   directory.write("no-rt.csv",
                   "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,"
@@ -412,14 +381,14 @@ TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
       EXPECT_EQ(run.exitStatus, 2) << input;
       EXPECT_EQ(run.errors, "littoral table: " + directory.path(input) + message);
       EXPECT_FALSE(directory.holds("new.csv")) << input;
-      EXPECT_EQ(directory.read("old.csv"), "an earlier result\n") << input;
+      EXPECT_EQ(directory.contentsOf("old.csv"), "an earlier result\n") << input;
     }
   }
   EXPECT_EQ(directory.entries(), 3u);
 }
 
 TEST(StormTable, FullOutputKeepsOnlyWholeRowsAndSaysSo) {
-  const Directory directory;
+  const ScratchDirectory directory;
   std::string table = std::string(kInputHeader) + "\n";
   for (int i = 0; i < 3000; ++i) table += tableRow(kStorms[i % 2]);
   directory.write("storms.csv", table);
@@ -431,7 +400,7 @@ TEST(StormTable, FullOutputKeepsOnlyWholeRowsAndSaysSo) {
   EXPECT_NE(full.errors.find("littoral table: " + directory.path("out.csv") + ": File too large; "),
             std::string::npos)
       << full.errors;
-  const std::string written = directory.read("out.csv");
+  const std::string written = directory.contentsOf("out.csv");
   ASSERT_FALSE(written.empty());
   EXPECT_EQ(written.back(), '\n');
   const std::vector<Row> rows = readCsv(written);

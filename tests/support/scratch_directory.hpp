@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -23,6 +24,20 @@ class ScratchDirectory {
   }
   ScratchDirectory(const ScratchDirectory&) = delete;
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  // A file of the directory by its absolute name; the directory itself for no name.
+  std::string path(const std::string& name = "") const { return (path_ / name).string(); }
+
+  void write(const std::string& name, const std::string& text) const {
+    std::ofstream(path_ / name, std::ios::binary) << text;
+  }
+
+  bool holds(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+  std::size_t entries() const {
+    return std::size_t(std::distance(std::filesystem::directory_iterator(path_),
+                                     std::filesystem::directory_iterator()));
+  }
 
   // The contents of a file in the directory, or "<missing>".
   std::string contentsOf(const std::string& name) const {
