@@ -107,11 +107,6 @@ extern const std::array<const char*, kStormValueCount> kStormValueNames;
 enum class UnitSystem { none, us, si };
 enum class GrowthLimit { none, fetch, duration };  // none: a NaN fetch is neither
 
-// The texts of the units and limited_by columns: "US", "SI" or "none"; "fetch", "duration" or
-// nothing.
-const char* unitsName(UnitSystem units);
-const char* limitName(GrowthLimit limit);
-
 // What one storm gave. A value is present when the dialogue would have printed it before the
 // run ended; a math error ends the storm where it ends the dialogue.
 struct StormValues {

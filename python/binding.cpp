@@ -17,6 +17,7 @@
 
 #include "storm.hpp"
 #include "storm_columns.hpp"
+#include "unit_names.hpp"
 
 namespace py = pybind11;
 

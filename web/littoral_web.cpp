@@ -22,6 +22,7 @@
 #include "run_io.hpp"
 #include "storm.hpp"
 #include "storm_columns.hpp"
+#include "unit_names.hpp"
 #include "table_run.hpp"
 
 namespace {

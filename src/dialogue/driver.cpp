@@ -3,30 +3,13 @@
 #include <ostream>
 
 #include "case_state.hpp"
+#include "console_dialogue.hpp"
 #include "held_console.hpp"
 #include "math_error.hpp"
-#include "numerics.hpp"
 #include "run_errors.hpp"
-#include "stage_dialogues.hpp"
-#include "transform.hpp"
+#include "storm_sequence.hpp"
 
 namespace {
-
-void runStages(CaseState& state, RunIo& io) {
-  setNumericEnvironment();
-  state.pi = computePi();
-  openReportFile(io);
-  readSiteAndWindInputs(state, io);
-  reportWindSetup(state, io);
-  reportWaveGrowth(state, io);
-  computeOffshoreWaveLength(state);
-  reportOffshoreWave(state, io);
-  computeLocalWaveLength(state);
-  reportLocalWave(state, io);
-  if (!reportHeightStatistics(state, io)) return;
-  reportClassExposure(state, io);
-  reportTransport(state, io);
-}
 
 // Writes the message of the error that ended the run after what the console held; a failure
 // to write the held text is moot by then.
@@ -41,9 +24,12 @@ int reportRunError(RunIo& io, const std::string& message, int exitStatus) {
 
 int runCase(RunIo& io) {
   CaseState state;
+  ShownValues shown;
+  ConsoleDialogue dialogue(io);
   int exitStatus = kExitNormal;
   try {
-    runStages(state, io);
+    openReportFile(io);
+    runStages(state, shown, dialogue);
     releaseConsole(io);
   } catch (const RunError& error) {
     exitStatus = reportRunError(io, error.message, error.exitStatus);

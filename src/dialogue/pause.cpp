@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "records.hpp"
+#include "transcript.hpp"
 
 namespace {
 
@@ -40,7 +40,7 @@ std::optional<PauseLine> readPauseLine(std::istream& input) {
 
 void pause(RunIo& io) {
   for (;;) {
-    writeText(io.console, "Fortran Pause - Enter command<CR> or <CR> to continue.\n");
+    writeText(io.console, kPausePrompt);
     releaseConsole(io);
     const std::optional<PauseLine> line = readPauseLine(*io.input);
     if (!line) return;  // the end of the input continues the run

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <iostream>
+#include <ostream>
 
 #include "held_console.hpp"
 #include "run_errors.hpp"
@@ -136,4 +137,25 @@ void runSystemCommand(const std::string& command) {
   if (WIFSIGNALED(status) && (WTERMSIG(status) == SIGINT || WTERMSIG(status) == SIGQUIT)) {
     raise(WTERMSIG(status));
   }
+}
+
+void writeText(Destination& destination, std::string_view text) {
+  if (destination.held) {
+    if (!holdConsoleText(destination.fd, text)) {
+      raiseWriteFailure(destination.unit, destination.fileName);
+    }
+    return;
+  }
+  if (destination.fd < 0) {
+    std::ostream& stream = *destination.stream;
+    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
+    stream.flush();
+    if (!stream) raiseWriteFailure(destination.unit, destination.fileName);
+    return;
+  }
+  if (!appendToFile(destination, text)) raiseWriteFailure(destination.unit, destination.fileName);
+}
+
+void writeRecord(Destination& destination, std::initializer_list<Item> items) {
+  writeText(destination, layoutRecords(items));
 }

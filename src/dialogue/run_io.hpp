@@ -1,8 +1,11 @@
 #pragma once
 
+#include <initializer_list>
 #include <iosfwd>
 #include <string>
 #include <string_view>
+
+#include "records.hpp"
 
 // Where the records of one destination go, and how a failed write names it. A file is written
 // straight to its descriptor, one write per statement, so that a record is in the file the
@@ -62,3 +65,11 @@ void releaseConsole(RunIo& io);
 // A console event while it runs ends the run as usual, and so does a command that ends by an
 // interrupt or a break.
 void runSystemCommand(const std::string& command);
+
+// Writes the records of one output statement, so that every completed record is in its file at
+// once (the process console holds them until the next read); a failed write ends the run with
+// the severe write error.
+void writeRecord(Destination& destination, std::initializer_list<Item> items);
+
+// Writes characters that are not a record (the pause prompt) like a record.
+void writeText(Destination& destination, std::string_view text);

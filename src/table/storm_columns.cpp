@@ -9,6 +9,7 @@
 #include "csv.hpp"
 #include "number_text.hpp"
 #include "real_text.hpp"
+#include "unit_names.hpp"
 
 const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
     "gravity",          "depth", "fetch", "fetch_unit",  "wind_speed", "speed_unit",
@@ -16,9 +17,6 @@ const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
     "settling_velocity"};
 
 namespace {
-
-constexpr std::array<std::string_view, 5> kFetchUnitNames = {"ft", "m", "miles", "km", "kml"};
-constexpr std::array<std::string_view, 5> kSpeedUnitNames = {"ft/s", "m/s", "mph", "km/h", "knots"};
 
 bool isOptional(InputColumn column) {
   return column == InputColumn::beachSlope || column == InputColumn::settlingVelocity;

@@ -1,4 +1,5 @@
 #include "records.hpp"
+#include "run_io.hpp"
 
 #include <bit>
 #include <cmath>

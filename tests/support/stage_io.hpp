@@ -3,10 +3,13 @@
 #include <sstream>
 #include <string>
 
+#include "console_dialogue.hpp"
 #include "run_io.hpp"
+#include "storm_sequence.hpp"
 
-// The console and the report of a stage in memory, with the answers as console input. The
-// results file is the real RESULTS.out, opened by the stage that writes it.
+// The console and the report of a stage in memory, with the answers as console input, and the
+// console dialogue to run stages on. The results file is the real RESULTS.out, opened by the
+// stage that writes it.
 struct StageIo {
   explicit StageIo(const std::string& answers = "") : input(answers) {
     bindConsole(io, input, console, errors);
@@ -18,4 +21,6 @@ struct StageIo {
   std::ostringstream errors;
   std::ostringstream report;
   RunIo io;
+  ConsoleDialogue dialogue{io};
+  ShownValues shown;
 };

@@ -1,4 +1,4 @@
-#include "stage_dialogues.hpp"
+#include "storm_sequence.hpp"
 
 #include <cmath>
 
@@ -17,7 +17,7 @@ void expectNear(float actual, double figure, double halfUnit) {
 TEST(SiteAndWindInputs, SiConversionsForTheSetupFormula) {
   StageIo stage("9.81\n10\n4\n50\n2\n20\n5\n1\n1\n");
   CaseState state;
-  readSiteAndWindInputs(state, stage.io);
+  readSiteAndWindInputs(state, stage.shown, stage.dialogue);
   EXPECT_TRUE(state.siUnits);
   EXPECT_FALSE(state.usUnits);
   EXPECT_EQ(state.fetch, 50000.0f);
@@ -30,7 +30,7 @@ TEST(SiteAndWindInputs, SiConversionsForTheSetupFormula) {
 TEST(SiteAndWindInputs, MenuAnswerIsTruncatedAndFactorsAreTheTabulatedSingles) {
   StageIo stage("9.81\n10\n2.7\n1000\n4\n36\n5\n1\n1\n");
   CaseState state;
-  readSiteAndWindInputs(state, stage.io);
+  readSiteAndWindInputs(state, stage.shown, stage.dialogue);
   EXPECT_EQ(state.fetchFactor, 1.0f);  // 2.7 selects metres
   EXPECT_EQ(state.speedFactor, 0.2777778f);
   EXPECT_EQ(state.windSpeed, static_cast<float>(36.0 * double(0.2777778f)));
@@ -39,7 +39,7 @@ TEST(SiteAndWindInputs, MenuAnswerIsTruncatedAndFactorsAreTheTabulatedSingles) {
 TEST(SiteAndWindInputs, NoUnitSystemLeavesTheFactorsAtZero) {
   StageIo stage("30\n10\n4\n50\n2\n20\n5\n1\n1\n");
   CaseState state;
-  readSiteAndWindInputs(state, stage.io);
+  readSiteAndWindInputs(state, stage.shown, stage.dialogue);
   EXPECT_EQ(state.fetch, 0.0f);
   EXPECT_EQ(state.windSpeed, 0.0f);
   EXPECT_EQ(state.windMph, 0.0f);
@@ -64,7 +64,7 @@ CaseState usSetupCase() {
 TEST(WindSetup, UsStormSetupAndAdjustedSpeed) {
   StageIo stage;
   CaseState state = usSetupCase();
-  reportWindSetup(state, stage.io);
+  setUpWind(state, stage.shown, stage.dialogue);
   expectNear(state.ua, 74.560, 0.0005);
   EXPECT_EQ(state.duration, 18000.0f);
   const std::string report = stage.report.str();
@@ -79,7 +79,7 @@ TEST(WindSetup, NoUnitSystemGivesZeroSetupAndZeroSpeed) {
   state.depthFeet = 10;
   state.windSpeed = 20;
   state.rt = state.rl = 1;
-  reportWindSetup(state, stage.io);
+  setUpWind(state, stage.shown, stage.dialogue);
   EXPECT_EQ(state.ua, 0.0f);
   EXPECT_EQ(stage.console.str(),
             " Setup in feet =   0.0000000E+00\r\n Setup in m =   0.0000000E+00\r\n"
@@ -90,13 +90,13 @@ TEST(WindSetup, ZeroDepthMakesTheSetupInfiniteOrNaN) {
   StageIo stage;
   CaseState state = usSetupCase();
   state.depthFeet = 0;
-  reportWindSetup(state, stage.io);
+  setUpWind(state, stage.shown, stage.dialogue);
   EXPECT_EQ(stage.report.str().rfind(
                 " Setup in feet =        Infinity\r\n Setup in m =        Infinity\r\n", 0),
             0u);
   StageIo still;
   CaseState calm;
-  reportWindSetup(calm, still.io);
+  setUpWind(calm, still.shown, still.dialogue);
   EXPECT_EQ(still.report.str().rfind(" Setup in feet =             NaN\r\n", 0), 0u);
 }
 
@@ -104,14 +104,14 @@ TEST(WindSetup, NegativeWindGivesNaNWithoutAnError) {
   StageIo stage;
   CaseState state = usSetupCase();
   state.windSpeed = -50;
-  reportWindSetup(state, stage.io);
+  setUpWind(state, stage.shown, stage.dialogue);
   EXPECT_TRUE(std::isnan(state.ua));
   StageIo si;
   CaseState siState;
   siState.siUnits = true;
   siState.windSpeed = -20;
   siState.rt = siState.rl = 1;
-  reportWindSetup(siState, si.io);
+  setUpWind(siState, si.shown, si.dialogue);
   EXPECT_TRUE(std::isnan(siState.ua));
 }
 
@@ -129,7 +129,7 @@ CaseState siGrowthCase(float fetch, float durationSeconds) {
 TEST(WaveGrowth, ZeroFetchGivesZeroWavesInOneFetchLimitedPass) {
   StageIo stage;
   CaseState state = siGrowthCase(0, 18000);
-  reportWaveGrowth(state, stage.io);
+  growWaves(state, stage.shown, stage.dialogue);
   EXPECT_EQ(state.hs, 0.0f);
   EXPECT_EQ(state.ts, 0.0f);
   EXPECT_NE(stage.report.str().find(" Non-dimensional fetch FF  0.0000000E+00\r\n"),
@@ -140,7 +140,7 @@ TEST(WaveGrowth, ZeroFetchGivesZeroWavesInOneFetchLimitedPass) {
 TEST(WaveGrowth, NegativeDurationEndsAfterOnePassAsFetchLimited) {
   StageIo stage;
   CaseState state = siGrowthCase(50000, -3600);
-  reportWaveGrowth(state, stage.io);
+  growWaves(state, stage.shown, stage.dialogue);
   expectNear(state.hs, 2.1614, 0.00005);
   expectNear(state.ts, 5.5962, 0.00005);
   EXPECT_EQ(state.fetch, 50000.0f);
@@ -150,7 +150,7 @@ TEST(WaveGrowth, NegativeDurationEndsAfterOnePassAsFetchLimited) {
 TEST(WaveGrowth, ShortStormShortensTheFetchByTwoPercentAPassInSingles) {
   StageIo stage;
   CaseState state = siGrowthCase(50000, 3600);
-  reportWaveGrowth(state, stage.io);
+  growWaves(state, stage.shown, stage.dialogue);
   float expected = 50000;
   for (int pass = 2; pass <= 64; ++pass)
     expected = static_cast<float>(double(0.98f) * double(expected));

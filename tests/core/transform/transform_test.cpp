@@ -7,8 +7,8 @@
 #include "math_error.hpp"
 #include "numerics.hpp"
 #include "records.hpp"
-#include "stage_dialogues.hpp"
 #include "stage_io.hpp"
+#include "storm_sequence.hpp"
 
 namespace {
 
@@ -34,10 +34,8 @@ CaseState hindcastWave(float g, float ts, float offshoreDepth, float hs) {
 // Runs the transformation from the offshore iteration through the local wave, answering the
 // local depth and angle prompts.
 void transformWave(CaseState& state, StageIo& stage) {
-  computeOffshoreWaveLength(state);
-  reportOffshoreWave(state, stage.io);
-  computeLocalWaveLength(state);
-  reportLocalWave(state, stage.io);
+  refractToDeepWater(state, stage.shown, stage.dialogue);
+  shoalToLocalDepth(state, stage.shown, stage.dialogue);
 }
 
 TEST(WaveLength, SiOffshoreAndLocalDepths) {
@@ -88,8 +86,7 @@ TEST(WaveLength, ZeroDepthEndsAtTheShoalingSquareRoot) {
 TEST(OffshoreWave, SiRefractionToDeepWater) {
   StageIo stage("3\n30\n");
   CaseState state = hindcastWave(9.81f, 8, 10, 2);
-  computeOffshoreWaveLength(state);
-  reportOffshoreWave(state, stage.io);
+  refractToDeepWater(state, stage.shown, stage.dialogue);
   EXPECT_EQ(state.hs, 2.0f);
   EXPECT_EQ(shown(state.so), "0.7046979");
   EXPECT_EQ(shown(state.aor), "0.7819973");
@@ -107,8 +104,7 @@ TEST(OffshoreWave, SiRefractionToDeepWater) {
 TEST(OffshoreWave, UsRefractionToDeepWater) {
   StageIo stage("8\n20\n");
   CaseState state = hindcastWave(32.2f, 10, 30, 6);
-  computeOffshoreWaveLength(state);
-  reportOffshoreWave(state, stage.io);
+  refractToDeepWater(state, stage.shown, stage.dialogue);
   EXPECT_EQ(shown(state.co), "51.24789");
   EXPECT_EQ(shown(state.c1), "29.16739");
   EXPECT_EQ(shown(state.so), "0.6009387");
@@ -121,8 +117,7 @@ TEST(OffshoreWave, UsRefractionToDeepWater) {
 TEST(OffshoreWave, ShallowOffshoreDepthCapsHsAndClampsTheSine) {
   StageIo stage("3\n30\n");
   CaseState state = hindcastWave(9.81f, 8, 1, 2);
-  computeOffshoreWaveLength(state);
-  reportOffshoreWave(state, stage.io);
+  refractToDeepWater(state, stage.shown, stage.dialogue);
   EXPECT_EQ(shown(state.hs), "0.7800000");
   EXPECT_EQ(state.offshoreBreakLimit, state.hs);
   EXPECT_EQ(state.so, 0.99f);
@@ -149,8 +144,7 @@ TEST(OffshoreWave, AnglesZeroAndNegative) {
   for (const AngleCase& c : cases) {
     StageIo stage(c.answers);
     CaseState state = hindcastWave(9.81f, 8, 10, 2);
-    computeOffshoreWaveLength(state);
-    reportOffshoreWave(state, stage.io);
+    refractToDeepWater(state, stage.shown, stage.dialogue);
     EXPECT_EQ(shown(state.so), c.so) << c.answers;
     EXPECT_EQ(shown(toSingle(double(state.aor) * 180 / double(state.pi))), c.aorDegrees);
     EXPECT_EQ(shown(state.kr), c.kr) << c.answers;
@@ -160,8 +154,7 @@ TEST(OffshoreWave, AnglesZeroAndNegative) {
 TEST(OffshoreWave, AngleOfNinetyDegreesEndsAfterTheDeepWaterAngle) {
   StageIo stage("3\n90\n");
   CaseState state = hindcastWave(9.81f, 8, 10, 2);
-  computeOffshoreWaveLength(state);
-  EXPECT_THROW(reportOffshoreWave(state, stage.io), MathError);
+  EXPECT_THROW(refractToDeepWater(state, stage.shown, stage.dialogue), MathError);
   const std::string report = stage.report.str();
   EXPECT_NE(report.find(" EFFECTIVE DEEP WATER WAVE ANGLE =  "), std::string::npos);
   EXPECT_EQ(report.find("DEEP WATER WAVE HEIGHT"), std::string::npos);
@@ -220,7 +213,7 @@ struct StatisticsRun {
 
 StatisticsRun runStatistics(CaseState& state, const std::string& answer) {
   StageIo stage(answer);
-  const bool goOn = reportHeightStatistics(state, stage.io);
+  const bool goOn = describeWaveHeights(state, stage.shown, stage.dialogue);
   return {goOn, stage.console.str(), stage.report.str()};
 }
 
@@ -310,10 +303,8 @@ TEST(HeightStatistics, UsRunLimitsTheLocalRow) {
 TEST(HeightStatistics, ShallowOffshoreDepthLimitsBothRows) {
   StageIo stage("2.5\n0\n");
   CaseState state = hindcastWave(9.81f, 8, 3, 3);
-  computeOffshoreWaveLength(state);
-  reportOffshoreWave(state, stage.io);
-  computeLocalWaveLength(state);
-  reportLocalWave(state, stage.io);
+  refractToDeepWater(state, stage.shown, stage.dialogue);
+  shoalToLocalDepth(state, stage.shown, stage.dialogue);
   EXPECT_EQ(shown(state.localHeight), "2.429627");
   EXPECT_EQ(shown(state.ks), "1.125266");
   EXPECT_EQ(state.kr, 1.0f);

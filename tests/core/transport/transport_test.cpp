@@ -12,8 +12,8 @@
 #include "record_match.hpp"
 #include "records.hpp"
 #include "scratch_directory.hpp"
-#include "stage_dialogues.hpp"
 #include "stage_io.hpp"
+#include "storm_sequence.hpp"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::vector<Rec> exposureRecords(const std::vector<std::string>& exposures,
 TEST(ClassExposure, TenHourStorm) {
   StageIo stage;
   CaseState state = stormClasses(36000);
-  reportClassExposure(state, stage.io);
+  exposeHeightClasses(state, stage.shown, stage.dialogue);
   expectRecords(stage.console.str(),
                 exposureRecords({"~0.046909", "~0.026546", "~0.010915", "~0.0041031"}, "36000.00",
                                 {"~0.41092", "~0.23254", "~0.095611", "~0.035943"}));
@@ -54,7 +54,7 @@ TEST(ClassExposure, EqualUpperBoundsGiveExactlyZeroExposure) {
   StageIo stage;
   CaseState state = stormClasses(36000);
   state.classHeight = {1, 2, 2.5f, 2.5f, 2.5f};
-  reportClassExposure(state, stage.io);
+  exposeHeightClasses(state, stage.shown, stage.dialogue);
   EXPECT_GT(state.classExposure[0], 0.0f);
   EXPECT_GT(state.classExposure[1], 0.0f);
   EXPECT_EQ(state.classExposure[2], 0.0f);
@@ -64,7 +64,7 @@ TEST(ClassExposure, EqualUpperBoundsGiveExactlyZeroExposure) {
 TEST(ClassExposure, OneYearStormExposureIsTheShareInPercent) {
   StageIo stage;
   CaseState state = stormClasses(31536000);
-  reportClassExposure(state, stage.io);
+  exposeHeightClasses(state, stage.shown, stage.dialogue);
   const double shares[] = {0.41092, 0.23254, 0.095611, 0.035943};
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_NEAR(state.classExposure[i], shares[i] * 100, 0.0005) << i;
@@ -76,7 +76,7 @@ TEST(ClassExposure, NaNRatioEndsTheRunBeforeTheClassRecords) {
   CaseState state = stormClasses(36000);
   state.hnso = 0;
   state.classHeight = {0, 0, 0, 0, 0};
-  EXPECT_THROW(reportClassExposure(state, stage.io), MathError);
+  EXPECT_THROW(exposeHeightClasses(state, stage.shown, stage.dialogue), MathError);
   EXPECT_EQ(stage.console.str(), " ---LONG SHORE TRANSPORT RATE---\r\n");
 }
 
@@ -85,7 +85,7 @@ TEST(ClassExposure, NaNRatioEndsTheRunBeforeTheClassRecords) {
 CaseState transportExample(float aorRadians, float localAngleDegrees) {
   CaseState state = stormClasses(36000);
   StageIo exposure;
-  reportClassExposure(state, exposure.io);
+  exposeHeightClasses(state, exposure.shown, exposure.dialogue);
   state.g = 32.2f;
   state.usUnits = true;
   state.rho = 1.94f;
@@ -113,7 +113,7 @@ TEST(Transport, UsExampleRatesTotalAndSurfCurrent) {
   ScratchDirectory directory;
   StageIo stage(kTransportAnswers);
   CaseState state = transportExample(0.17453293f, 6);
-  reportTransport(state, stage.io);
+  computeLongshoreTransport(state, stage.shown, stage.dialogue);
   const std::string console = stage.console.str();
   const std::string pause = kPausePrompt;
   const std::size_t firstPause = console.find(pause);
@@ -147,7 +147,7 @@ TEST(Transport, SiUnitsDivideOnlyTheStormTotal) {
   CaseState state = transportExample(0.17453293f, 6);
   state.usUnits = false;
   state.siUnits = true;
-  reportTransport(state, stage.io);
+  computeLongshoreTransport(state, stage.shown, stage.dialogue);
   EXPECT_NE(stage.console.str().find("   52.55"), std::string::npos);  // class 1 as summed
   expectRecords(results(stage), {{"MAXIMUM SURF CURRENT ft/sec or m/s = ", {"~0.19984"}},
                                  {" LONG SHORE RATE FOR THIS STORM yd3 or m3 = ", {"~72.255"}}});
@@ -158,7 +158,7 @@ TEST(Transport, AngleZeroGivesNoTransportAndNoCurrent) {
   ScratchDirectory directory;
   StageIo stage(kTransportAnswers);
   CaseState state = transportExample(0, 0);
-  reportTransport(state, stage.io);
+  computeLongshoreTransport(state, stage.shown, stage.dialogue);
   // kpls reduces to 0.05 + 0.0014 sqrt(161) / 0.0492126.
   EXPECT_NE(stage.console.str().find(" Kpls, rho =  0.4109"), std::string::npos)
       << stage.console.str();
@@ -173,9 +173,9 @@ TEST(Transport, OppositeAnglesGiveOppositeSigns) {
   StageIo minus(kTransportAnswers);
   CaseState left = transportExample(0.17453293f, 6);
   CaseState right = transportExample(-0.17453293f, -6);
-  reportTransport(left, plus.io);
+  computeLongshoreTransport(left, plus.shown, plus.dialogue);
   const std::vector<std::string> leftRecords = splitRecords(results(plus));
-  reportTransport(right, minus.io);
+  computeLongshoreTransport(right, minus.shown, minus.dialogue);
   const std::vector<std::string> rightRecords = splitRecords(results(minus));
   ASSERT_EQ(leftRecords.size(), 2u);
   ASSERT_EQ(rightRecords.size(), 2u);
@@ -198,7 +198,7 @@ TEST(Transport, NoUnitSystemKeepsCentimetresAndTheUndividedTotal) {
   StageIo stage(kTransportAnswers);
   CaseState state = transportExample(0.17453293f, 6);
   state.usUnits = false;
-  reportTransport(state, stage.io);
+  computeLongshoreTransport(state, stage.shown, stage.dialogue);
   EXPECT_EQ(state.settlingVelocity, 1.5f);
   EXPECT_NE(results(stage).find(" LONG SHORE RATE FOR THIS STORM yd3 or m3 =    321.4"),
             std::string::npos);
@@ -208,7 +208,7 @@ TEST(Transport, ZeroSettlingVelocityMakesKplsInfinite) {
   ScratchDirectory directory;
   StageIo stage("\n/\n0\n\n");
   CaseState state = transportExample(0.17453293f, 6);
-  reportTransport(state, stage.io);
+  computeLongshoreTransport(state, stage.shown, stage.dialogue);
   EXPECT_NE(stage.console.str().find(" Kpls, rho =       Infinity"), std::string::npos);
 }
 

@@ -78,9 +78,9 @@ int roundedExponent(double magnitude) {
   return exponent;
 }
 
-// The slow way, for what the quick way cannot settle: the exact binary value rounded by
-// to_chars, as printf rounds it (to nearest, ties to even).
-char* writeExactReal(char* at, float value) {
+}  // namespace
+
+char* writeRealTextExactly(char* at, float value) {
   if (std::isnan(value)) return std::copy_n("NaN", 3, at);
   if (std::isinf(value))
     return value < 0 ? std::copy_n("-Infinity", 9, at) : std::copy_n("Infinity", 8, at);
@@ -99,10 +99,9 @@ char* writeExactReal(char* at, float value) {
   return at;
 }
 
-// The quick way: the magnitude scaled to eight digits in double precision, and from it the
-// seven-digit rounding that chooses between the fixed and the exponent form. Null when the
-// scale goes beyond the exact powers of ten or a rounding is too near a half.
-char* writeScaledReal(char* at, float value) {
+// The magnitude scaled to eight digits in double precision, and from it the seven-digit rounding
+// that chooses between the fixed and the exponent form.
+char* writeRealTextQuickly(char* at, float value) {
   const float magnitude = std::fabs(value);
   const auto biased = std::bit_cast<std::uint32_t>(magnitude) >> 23;
   if (biased == 0 || biased == 255) return nullptr;  // subnormal, infinite or NaN
@@ -157,12 +156,10 @@ char* writeScaledReal(char* at, float value) {
   return at + 2;
 }
 
-}  // namespace
-
 char* writeRealText(char* at, float value) {
   if (value == 0) return std::copy_n("0.0000000E+00", 13, at);  // no sign
-  char* end = writeScaledReal(at, value);
-  return end != nullptr ? end : writeExactReal(at, value);
+  char* end = writeRealTextQuickly(at, value);
+  return end != nullptr ? end : writeRealTextExactly(at, value);
 }
 
 void appendRealText(std::string& out, float value) {

@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "run_io.hpp"
-
 // One item of an output statement: a text written as it stands, an integer in 12 positions or
 // a real in the 15 positions of formatReal.
 struct Item {
@@ -40,11 +38,3 @@ std::string formatInteger(std::int32_t value);
 // The records of one output statement, each with its leading blank and ended by CR LF. An item
 // that does not fit in the 80 positions of a record starts the next one.
 std::string layoutRecords(std::initializer_list<Item> items);
-
-// Writes the records of one output statement, so that every completed record is in its file at
-// once (the process console holds them until the next read); a failed write ends the run with
-// the severe write error.
-void writeRecord(Destination& destination, std::initializer_list<Item> items);
-
-// Writes characters that are not a record (the pause prompt) like a record.
-void writeText(Destination& destination, std::string_view text);

@@ -5,9 +5,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "held_console.hpp"
 #include "real_text.hpp"
-#include "run_errors.hpp"
 
 namespace {
 
@@ -120,25 +118,4 @@ std::string layoutRecords(std::initializer_list<Item> items) {
     }
   }
   return builder.finish();
-}
-
-void writeText(Destination& destination, std::string_view text) {
-  if (destination.held) {
-    if (!holdConsoleText(destination.fd, text)) {
-      raiseWriteFailure(destination.unit, destination.fileName);
-    }
-    return;
-  }
-  if (destination.fd < 0) {
-    std::ostream& stream = *destination.stream;
-    stream.write(text.data(), static_cast<std::streamsize>(text.size()));
-    stream.flush();
-    if (!stream) raiseWriteFailure(destination.unit, destination.fileName);
-    return;
-  }
-  if (!appendToFile(destination, text)) raiseWriteFailure(destination.unit, destination.fileName);
-}
-
-void writeRecord(Destination& destination, std::initializer_list<Item> items) {
-  writeText(destination, layoutRecords(items));
 }

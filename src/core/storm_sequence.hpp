@@ -1,0 +1,308 @@
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+
+#include "case_state.hpp"
+#include "hindcast.hpp"
+#include "numerics.hpp"
+#include "storm.hpp"
+#include "transform.hpp"
+#include "transport.hpp"
+
+// The stages of one storm, in the order of the run, written once for every front end. The
+// stages ask their front end for each answer where the dialogue asks for it, and tell it each
+// step they reach with the values computed so far; the console dialogue prompts, reads and
+// writes its records there, a storm table row only answers and keeps the values. A math error
+// of a stage (MathError) unwinds through the front end, which has shown every step before it.
+
+// The questions of the run, in the order they are asked.
+enum class Question {
+  gravity,
+  offshoreDepth,
+  fetchUnit,  // integer menu answer
+  fetch,
+  speedUnit,  // integer menu answer
+  windSpeed,
+  durationHours,
+  stabilityFactor,
+  seaLandFactor,
+  localDepth,
+  angleDegrees,
+  continueAnswer,  // integer: 1 goes on to the transport
+  beachSlope,      // no answer keeps 0.005
+  settlingVelocity,
+};
+
+// The steps a front end is told of, in the order they are reached. Each follows the
+// computation whose values it shows.
+enum class Step {
+  inputsBegin,       // the run's inputs are about to be asked for
+  unitSystem,        // gravity chose the unit system and the density
+  fetchConverted,    // the fetch in the run's length unit
+  speedConverted,    // the wind speed in the run's speed unit, and speedMph
+  windSetup,         // setupFeet, setupMeters
+  adjustedSpeed,     // ua
+  growthPass,        // Fd, FF, Ftd of one growth pass (front ends that show every pass)
+  grown,             // the growth limit, effective fetch, FHs, FTs, hs, ts
+  offshoreShoaling,  // ks
+  offshoreWave,      // lo, co, l1, c1, surfDepth
+  offshoreSine,      // s1, so
+  deepAngle,         // aor, deepAngle
+  deepHeight,        // kr, deepHeight
+  localAngle,        // localAngle
+  localWave,         // localLength to breakingHeight
+  heightStatistics,  // the offshore and local rows, hnso
+  transportBegins,   // the answer was 1
+  classExposure,     // classShare and classExposure of one height class
+  transportFactor,   // siRateFactor
+  kpls,              // kpls
+  classTransport,    // classRate, classHeight, classFlux of one height class
+  stormTotals,       // surfCurrent, stormTransport, stormTransportM3
+};
+
+// What the stages have shown so far: the storm's values, and the two that only the console
+// shows.
+struct ShownValues {
+  StormValues storm;
+  float speedMph = 0;  // the wind speed in mph with 0.3048 m to the foot
+  float siRateFactor = 0;
+};
+
+// A front end of the stages. ask() keeps the variable as it is when the front end gives no
+// answer; reached() gets the height class (1 to 4) of a class's step, else 0. A front end
+// that shows no growth pass lets the growth run without stopping at each pass.
+template <class FrontEnd>
+concept StageFrontEnd = requires(FrontEnd frontEnd, float& real, std::int32_t& integer,
+                                 const CaseState& state, const ShownValues& shown) {
+  { FrontEnd::kShowsEveryGrowthPass } -> std::convertible_to<bool>;
+  frontEnd.ask(Question::gravity, real);
+  frontEnd.ask(Question::fetchUnit, integer);
+  frontEnd.reached(Step::inputsBegin, state, shown, std::int32_t{0});
+};
+
+// The answer that a storm's answers give to a question; the settling velocity's presence
+// answers the continue question. An answer not given keeps the variable as it is.
+void answerFrom(const StormAnswers& answers, Question question, float& answer);
+void answerFrom(const StormAnswers& answers, Question question, std::int32_t& answer);
+
+namespace stage_detail {
+
+// The value of class i (1 to 4) in the run of four that starts with class 1's.
+inline StormValue ofClass(StormValue classOne, std::int32_t i) {
+  return static_cast<StormValue>(static_cast<std::size_t>(classOne) + std::size_t(i - 1));
+}
+
+// Keeps the values of the latest growth pass, so that they stand even when the pass ends the
+// storm with a math error.
+inline void keepGrowthPass(const WaveGrowth& growth, StormValues& values) {
+  values.passes = growth.passes;
+  values.set(StormValue::Fd, growth.terms.Fd);
+  values.set(StormValue::FF, growth.FF);
+  values.set(StormValue::Ftd, growth.terms.Ftd);
+}
+
+}  // namespace stage_detail
+
+// Gravity and the unit system, the offshore depth, the fetch and the wind speed in their
+// units, the duration and the two wind factors, converted for the run and for the setup.
+template <StageFrontEnd FrontEnd>
+void readSiteAndWindInputs(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  frontEnd.reached(Step::inputsBegin, state, shown, 0);
+  frontEnd.ask(Question::gravity, state.g);
+  chooseUnitSystem(state);
+  if (state.usUnits) values.units = UnitSystem::us;
+  if (state.siUnits) values.units = UnitSystem::si;
+  values.set(StormValue::density, state.rho);
+  frontEnd.reached(Step::unitSystem, state, shown, 0);
+  frontEnd.ask(Question::offshoreDepth, state.depth);
+
+  frontEnd.ask(Question::fetchUnit, state.unitChoice);
+  chooseFetchUnit(state);
+  frontEnd.ask(Question::fetch, state.fetch);
+  convertFetch(state);
+  frontEnd.reached(Step::fetchConverted, state, shown, 0);
+  frontEnd.ask(Question::speedUnit, state.unitChoice);
+  chooseSpeedUnit(state);
+  frontEnd.ask(Question::windSpeed, state.windSpeed);
+  convertWindSpeed(state);
+  shown.speedMph = windSpeedMph(state);
+  frontEnd.reached(Step::speedConverted, state, shown, 0);
+
+  frontEnd.ask(Question::durationHours, state.duration);
+  frontEnd.ask(Question::stabilityFactor, state.rt);
+  frontEnd.ask(Question::seaLandFactor, state.rl);
+  convertForSetup(state);
+}
+
+// The wind setup, the duration in seconds and the adjusted wind speed ua.
+template <StageFrontEnd FrontEnd>
+void setUpWind(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  const WindSetup setup = computeWindSetup(state);
+  values.set(StormValue::setupFeet, setup.feet);
+  values.set(StormValue::setupMeters, setup.meters);
+  frontEnd.reached(Step::windSetup, state, shown, 0);
+  convertDurationToSeconds(state);
+  adjustWindSpeed(state);
+  values.set(StormValue::ua, state.ua);
+  frontEnd.reached(Step::adjustedSpeed, state, shown, 0);
+}
+
+// The growth passes, until the fetch's period no longer exceeds the duration's, and the
+// hindcast hs and ts.
+template <StageFrontEnd FrontEnd>
+void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  WaveGrowth growth = startWaveGrowth(state);
+  bool anotherPass = true;
+  while (anotherPass) {
+    beginGrowthPass(state, growth);
+    stage_detail::keepGrowthPass(growth, values);
+    if constexpr (FrontEnd::kShowsEveryGrowthPass) {
+      frontEnd.reached(Step::growthPass, state, shown, 0);
+    }
+    anotherPass = endGrowthPass(state, growth);
+  }
+  values.limitedBy = growthLimit(state, growth);
+  values.set(StormValue::effectiveFetch, state.fetch);
+  values.set(StormValue::FHs, growth.FHs);
+  values.set(StormValue::FTs, growth.FTs);
+  values.set(StormValue::hs, state.hs);
+  values.set(StormValue::ts, state.ts);
+  frontEnd.reached(Step::grown, state, shown, 0);
+}
+
+// The wave length at the offshore depth, the wave capped at breaking, the local depth and the
+// offshore angle, and the refraction out to deep water.
+template <StageFrontEnd FrontEnd>
+void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  computeOffshoreWaveLength(state);
+  values.set(StormValue::ks, state.ks);
+  frontEnd.reached(Step::offshoreShoaling, state, shown, 0);
+  const OffshoreWave wave = capOffshoreWave(state);
+  values.set(StormValue::lo, state.lo);
+  values.set(StormValue::co, state.co);
+  values.set(StormValue::l1, state.l1);
+  values.set(StormValue::c1, state.c1);
+  values.set(StormValue::surfDepth, wave.surfDepth);
+  frontEnd.reached(Step::offshoreWave, state, shown, 0);
+
+  frontEnd.ask(Question::localDepth, state.depth);
+  setLocalDepth(state);
+  frontEnd.ask(Question::angleDegrees, state.alpha);
+  const OffshoreAngle angle = refractOffshoreAngle(state);
+  values.set(StormValue::s1, angle.s1);
+  values.set(StormValue::so, state.so);
+  frontEnd.reached(Step::offshoreSine, state, shown, 0);
+  const float deepAngle = computeDeepAngle(state);
+  values.set(StormValue::aor, state.aor);
+  values.set(StormValue::deepAngle, deepAngle);
+  frontEnd.reached(Step::deepAngle, state, shown, 0);
+  computeDeepHeight(state, angle, wave);
+  values.set(StormValue::kr, state.kr);
+  values.set(StormValue::deepHeight, state.deepHeight);
+  frontEnd.reached(Step::deepHeight, state, shown, 0);
+}
+
+// The wave length at the local depth, the local angle and the local wave.
+template <StageFrontEnd FrontEnd>
+void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  computeLocalWaveLength(state);
+  const float localAngle = computeLocalAngle(state);
+  values.set(StormValue::localAngle, state.localAngleDegrees);
+  frontEnd.reached(Step::localAngle, state, shown, 0);
+  const float krLocal = computeLocalHeight(state, localAngle);
+  values.set(StormValue::localLength, state.localLength);
+  values.set(StormValue::localHeight, state.localHeight);
+  values.set(StormValue::localCelerity, state.localCelerity);
+  values.set(StormValue::groupRatio, state.groupRatio);
+  values.set(StormValue::ksLocal, state.ksLocal);
+  values.set(StormValue::krLocal, krLocal);
+  values.set(StormValue::breakingHeight, state.breakLimitHeight);
+  frontEnd.reached(Step::localWave, state, shown, 0);
+}
+
+// The offshore and local height statistics and the height classes; asks whether to go on to
+// the transport and returns true when the answer is 1.
+template <StageFrontEnd FrontEnd>
+bool describeWaveHeights(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  const HeightStatistics statistics = computeHeightStatistics(state);
+  values.set(StormValue::offshoreHrms, statistics.offshore.hrms);
+  values.set(StormValue::offshoreHs, statistics.offshore.hs);
+  values.set(StormValue::offshoreH10, statistics.offshore.h10);
+  values.set(StormValue::offshoreH1, statistics.offshore.h1);
+  values.set(StormValue::localHrms, statistics.local.hrms);
+  values.set(StormValue::localHs, statistics.local.hs);
+  values.set(StormValue::localH10, statistics.local.h10);
+  values.set(StormValue::localH1, statistics.local.h1);
+  values.set(StormValue::hnso, state.hnso);
+  frontEnd.reached(Step::heightStatistics, state, shown, 0);
+  frontEnd.ask(Question::continueAnswer, state.continueAnswer);
+  return state.continueAnswer == 1;
+}
+
+// The storm's exposure in each height class.
+template <StageFrontEnd FrontEnd>
+void exposeHeightClasses(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  frontEnd.reached(Step::transportBegins, state, shown, 0);
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    const float share = computeClassExposure(state, i);
+    values.set(stage_detail::ofClass(StormValue::classShare1, i), share);
+    values.set(stage_detail::ofClass(StormValue::classExposure1, i),
+               state.classExposure[std::size_t(i - 1)]);
+    frontEnd.reached(Step::classExposure, state, shown, i);
+  }
+}
+
+// The beach slope and settling velocity, the transport coefficient, the transport of each
+// class and of the storm, and the surf current.
+template <StageFrontEnd FrontEnd>
+void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StormValues& values = shown.storm;
+  shown.siRateFactor = computeSiRateFactor();
+  frontEnd.reached(Step::transportFactor, state, shown, 0);
+  state.beachSlope = kDefaultBeachSlope;
+  frontEnd.ask(Question::beachSlope, state.beachSlope);
+  frontEnd.ask(Question::settlingVelocity, state.settlingVelocity);
+  convertSettlingVelocity(state);
+  const float twoLocalAngle = doubleLocalAngle(state);
+  values.set(StormValue::kpls, computeKpls(state, twoLocalAngle));
+  frontEnd.reached(Step::kpls, state, shown, 0);
+
+  StormTransport storm;
+  const FluxTerms terms = computeFluxTerms(state, twoLocalAngle);
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    const ClassTransport transport = computeClassTransport(state, terms, i, storm);
+    values.set(stage_detail::ofClass(StormValue::classRate1, i), transport.rate);
+    values.set(stage_detail::ofClass(StormValue::classHeight1, i), transport.height);
+    values.set(stage_detail::ofClass(StormValue::classFlux1, i), transport.flux);
+    frontEnd.reached(Step::classTransport, state, shown, i);
+  }
+  values.set(StormValue::surfCurrent, computeSurfCurrent(storm));
+  const float stormTotal = computeStormTotal(state, storm, shown.siRateFactor);
+  values.set(StormValue::stormTransport, stormTotal);
+  values.set(StormValue::stormTransportM3, convertToCubicMetres(stormTotal));
+  frontEnd.reached(Step::stormTotals, state, shown, 0);
+}
+
+// The whole storm, stage after stage, with the transport when the answer to the continue
+// question is 1.
+template <StageFrontEnd FrontEnd>
+void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  setNumericEnvironment();
+  state.pi = computePi();
+  readSiteAndWindInputs(state, shown, frontEnd);
+  setUpWind(state, shown, frontEnd);
+  growWaves(state, shown, frontEnd);
+  refractToDeepWater(state, shown, frontEnd);
+  shoalToLocalDepth(state, shown, frontEnd);
+  if (!describeWaveHeights(state, shown, frontEnd)) return;
+  exposeHeightClasses(state, shown, frontEnd);
+  computeLongshoreTransport(state, shown, frontEnd);
+}

@@ -1,0 +1,86 @@
+#include "storm_sequence.hpp"
+
+#include <bit>
+#include <cstdint>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "math_error.hpp"
+
+namespace {
+
+// A front end that answers as runStorm does but is told of every growth pass, as the console
+// is: the path that the console takes through the stages.
+struct EveryPassAnswering {
+  static constexpr bool kShowsEveryGrowthPass = true;
+
+  void ask(Question question, float& answer) const { answerFrom(answers, question, answer); }
+  void ask(Question question, std::int32_t& answer) const { answerFrom(answers, question, answer); }
+  void reached(Step step, const CaseState&, const ShownValues&, std::int32_t) {
+    if (step == Step::growthPass) ++passesShown;
+  }
+
+  const StormAnswers& answers;
+  std::int32_t passesShown = 0;
+};
+
+StormValues runEveryPass(const StormAnswers& answers, std::int32_t& passesShown) {
+  CaseState state;
+  ShownValues shown;
+  EveryPassAnswering frontEnd{answers};
+  try {
+    runStages(state, shown, frontEnd);
+  } catch (const MathError& error) {
+    shown.storm.error = error.message;
+  }
+  passesShown = frontEnd.passesShown;
+  return shown.storm;
+}
+
+StormAnswers randomStorm(std::mt19937& generator) {
+  std::uniform_real_distribution<float> unit(0, 1);
+  StormAnswers answers;
+  answers.g = unit(generator) < 0.5f ? 9.81f : 32.2f;
+  answers.depth = 1 + 60 * unit(generator);
+  answers.fetchUnit = 1 + std::int32_t(generator() % 5);
+  answers.fetch = 200 * unit(generator);
+  answers.speedUnit = 1 + std::int32_t(generator() % 5);
+  answers.windSpeed = 60 * unit(generator);
+  // Zero and tiny durations take thousands of passes; negative ones end a storm early.
+  const float pick = unit(generator);
+  answers.durationHours = pick < 0.05f ? 0.0f : pick < 0.1f ? -1.0f : 12 * unit(generator);
+  answers.rt = 0.8f + 0.5f * unit(generator);
+  answers.rl = 0.8f + 0.8f * unit(generator);
+  answers.localDepth = 10 * unit(generator);
+  answers.angleDegrees = 180 * unit(generator) - 90;
+  if (unit(generator) < 0.8f) answers.settlingVelocity = 10 * unit(generator);
+  return answers;
+}
+
+bool sameBits(float a, float b) {
+  return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+// The quiet path of runStorm and the console's path, which stops at every growth pass, give
+// the same bits of every value, the same values present and the same errors.
+TEST(StormSequence, QuietPathEqualsThePathThatShowsEveryGrowthPass) {
+  std::mt19937 generator(2026);
+  for (int i = 0; i < 3000; ++i) {
+    const StormAnswers answers = randomStorm(generator);
+    std::int32_t passesShown = 0;
+    const StormValues shown = runEveryPass(answers, passesShown);
+    const StormValues quiet = runStorm(answers);
+    ASSERT_EQ(quiet.error, shown.error) << i;
+    ASSERT_EQ(quiet.passes, shown.passes) << i;
+    ASSERT_EQ(passesShown, shown.passes) << i;
+    ASSERT_EQ(quiet.units, shown.units) << i;
+    ASSERT_EQ(quiet.limitedBy, shown.limitedBy) << i;
+    ASSERT_EQ(quiet.present, shown.present) << i;
+    for (std::size_t v = 0; v < kStormValueCount; ++v) {
+      ASSERT_TRUE(sameBits(quiet.values[v], shown.values[v])) << i << " " << kStormValueNames[v];
+    }
+  }
+}
+
+}  // namespace
