@@ -107,6 +107,28 @@ extern const std::array<const char*, kStormValueCount> kStormValueNames;
 enum class UnitSystem { none, us, si };
 enum class GrowthLimit { none, fetch, duration };  // none: a NaN fetch is neither
 
+// Conditions under which a storm's values are computed as the method says but an engineer must
+// know of them.
+enum class Warning : std::size_t {
+  angleClamped,             // the deep-water sine was 1 or more in size and became +0.99
+  insideSurfZone,           // the local depth is less than the approximate surf depth
+  localDeeperThanOffshore,  // the local depth exceeds the offshore depth
+  breakingCapped,           // the hindcast height was limited to the offshore breaking limit
+  manyGrowthPasses,         // more than 1,000 growth passes (a zero or tiny duration)
+  // An input outside the range the method was built for.
+  windSpeedOutOfRange,         // 1 to 50 m/s
+  fetchOutOfRange,             // 0.1 to 1000 km
+  durationOutOfRange,          // 0.1 to 100 h
+  depthOutOfRange,             // 1 to 500 m
+  rtOutOfRange,                // 0.5 to 1.5
+  rlOutOfRange,                // 0.5 to 2
+  beachSlopeOutOfRange,        // 0.001 to 0.2
+  settlingVelocityOutOfRange,  // 0.1 to 30 cm/s
+  count
+};
+
+inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::count);
+
 // What one storm gave. A value is present when the dialogue would have printed it before the
 // run ended; a math error ends the storm where it ends the dialogue.
 struct StormValues {
@@ -116,6 +138,10 @@ struct StormValues {
   std::array<float, kStormValueCount> values{};
   std::bitset<kStormValueCount> present;
   std::string error;  // the math error's message, empty when the storm ran to its end
+  std::bitset<kWarningCount> warnings;
+
+  void warn(Warning which) { warnings.set(static_cast<std::size_t>(which)); }
+  bool warned(Warning which) const { return warnings.test(static_cast<std::size_t>(which)); }
 
   void set(StormValue which, float value) {
     values[static_cast<std::size_t>(which)] = value;

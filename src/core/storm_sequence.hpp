@@ -5,6 +5,7 @@
 
 #include "case_state.hpp"
 #include "hindcast.hpp"
+#include "input_ranges.hpp"
 #include "numerics.hpp"
 #include "storm.hpp"
 #include "transform.hpp"
@@ -133,6 +134,7 @@ void readSiteAndWindInputs(CaseState& state, ShownValues& shown, FrontEnd& front
   frontEnd.ask(Question::durationHours, state.duration);
   frontEnd.ask(Question::stabilityFactor, state.rt);
   frontEnd.ask(Question::seaLandFactor, state.rl);
+  checkHindcastInputs(state, values);
   convertForSetup(state);
 }
 
@@ -165,6 +167,7 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
     }
     anotherPass = endGrowthPass(state, growth);
   }
+  if (growth.passes > 1000) values.warn(Warning::manyGrowthPasses);
   values.limitedBy = growthLimit(state, growth);
   values.set(StormValue::effectiveFetch, state.fetch);
   values.set(StormValue::FHs, growth.FHs);
@@ -183,6 +186,7 @@ void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd
   values.set(StormValue::ks, state.ks);
   frontEnd.reached(Step::offshoreShoaling, state, shown, 0);
   const OffshoreWave wave = capOffshoreWave(state);
+  if (wave.capped) values.warn(Warning::breakingCapped);
   values.set(StormValue::lo, state.lo);
   values.set(StormValue::co, state.co);
   values.set(StormValue::l1, state.l1);
@@ -190,10 +194,14 @@ void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd
   values.set(StormValue::surfDepth, wave.surfDepth);
   frontEnd.reached(Step::offshoreWave, state, shown, 0);
 
+  const float offshoreDepth = state.depth;
   frontEnd.ask(Question::localDepth, state.depth);
+  if (state.depth < wave.surfDepth) values.warn(Warning::insideSurfZone);
+  if (state.depth > offshoreDepth) values.warn(Warning::localDeeperThanOffshore);
   setLocalDepth(state);
   frontEnd.ask(Question::angleDegrees, state.alpha);
   const OffshoreAngle angle = refractOffshoreAngle(state);
+  if (angle.clamped) values.warn(Warning::angleClamped);
   values.set(StormValue::s1, angle.s1);
   values.set(StormValue::so, state.so);
   frontEnd.reached(Step::offshoreSine, state, shown, 0);
@@ -270,6 +278,7 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   state.beachSlope = kDefaultBeachSlope;
   frontEnd.ask(Question::beachSlope, state.beachSlope);
   frontEnd.ask(Question::settlingVelocity, state.settlingVelocity);
+  checkTransportInputs(state, values);
   convertSettlingVelocity(state);
   const float twoLocalAngle = doubleLocalAngle(state);
   values.set(StormValue::kpls, computeKpls(state, twoLocalAngle));

@@ -1,6 +1,8 @@
 #include "storm.hpp"
 
+#include <bitset>
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +76,71 @@ TEST(RunStorm, MathErrorKeepsTheValuesPrintedBeforeIt) {
   EXPECT_TRUE(std::isnan(values.get(StormValue::so)));
   EXPECT_FALSE(values.has(StormValue::aor));
   EXPECT_FALSE(values.has(StormValue::hnso));
+}
+
+}  // namespace
+
+namespace {
+
+using Warnings = std::vector<Warning>;
+
+// The warnings of a storm that differs from a clean SI storm (local depth 5 m, with transport)
+// in one answer.
+TEST(StormWarnings, EachConditionRaisesItsOwnWarning) {
+  struct Case {
+    const char* name;
+    void (*change)(StormAnswers&);
+    Warnings expected;  // in addition to none
+  };
+  const Case cases[] = {
+      {"clean", [](StormAnswers&) {}, {}},
+      {"local depth inside the surf zone",
+       [](StormAnswers& a) { a.localDepth = 1; },
+       {Warning::insideSurfZone}},
+      {"local deeper than offshore",
+       [](StormAnswers& a) { a.localDepth = 12; },
+       {Warning::localDeeperThanOffshore}},
+      {"sine clamped", [](StormAnswers& a) { a.angleDegrees = 89; }, {Warning::angleClamped}},
+      {"light wind", [](StormAnswers& a) { a.windSpeed = 0.9f; }, {Warning::windSpeedOutOfRange}},
+      {"short fetch", [](StormAnswers& a) { a.fetch = 0.09f; }, {Warning::fetchOutOfRange}},
+      {"long storm", [](StormAnswers& a) { a.durationHours = 101; }, {Warning::durationOutOfRange}},
+      {"deep sea", [](StormAnswers& a) { a.depth = 600; }, {Warning::depthOutOfRange}},
+      {"stability factor", [](StormAnswers& a) { a.rt = 1.6f; }, {Warning::rtOutOfRange}},
+      {"sea/land factor", [](StormAnswers& a) { a.rl = 0.4f; }, {Warning::rlOutOfRange}},
+      {"steep beach",
+       [](StormAnswers& a) { a.beachSlope = 0.3f; },
+       {Warning::beachSlopeOutOfRange}},
+      {"gravel",
+       [](StormAnswers& a) { a.settlingVelocity = 31; },
+       {Warning::settlingVelocityOutOfRange}},
+  };
+  for (const Case& c : cases) {
+    StormAnswers answers = siStorm(5);
+    answers.localDepth = 5;
+    answers.settlingVelocity = 1.5f;
+    c.change(answers);
+    const StormValues values = runStorm(answers);
+    std::bitset<kWarningCount> expected;
+    for (const Warning warning : c.expected) expected.set(std::size_t(warning));
+    EXPECT_EQ(values.warnings, expected) << c.name;
+  }
+}
+
+// A zero duration runs thousands of passes; a US wind is judged in m/s (3.28 ft to the metre).
+TEST(StormWarnings, ManyPassesAndUsUnits) {
+  StormAnswers answers = siStorm(0);
+  EXPECT_TRUE(runStorm(answers).warned(Warning::manyGrowthPasses));
+  EXPECT_TRUE(runStorm(answers).warned(Warning::durationOutOfRange));
+  StormAnswers us = siStorm(5);
+  us.g = 32.2f;
+  us.speedUnit = 1;  // ft/s
+  us.fetch = 20;     // km
+  us.depth = 30;     // ft
+  us.localDepth = 20;
+  us.windSpeed = 163;  // 49.7 m/s
+  EXPECT_FALSE(runStorm(us).warned(Warning::windSpeedOutOfRange));
+  us.windSpeed = 165;
+  EXPECT_TRUE(runStorm(us).warned(Warning::windSpeedOutOfRange));
 }
 
 }  // namespace

@@ -4,9 +4,10 @@
 #include "transform.hpp"
 
 OffshoreWave capOffshoreWave(CaseState& state) {
+  OffshoreWave wave{};
+  wave.capped = state.hs > state.breakLimitHeight;
   limitTo(state.hs, state.breakLimitHeight);
   state.offshoreBreakLimit = state.breakLimitHeight;
-  OffshoreWave wave{};
   wave.deepHeightUnrefracted = toSingle(double(state.hs) / double(state.ks));
   state.c1 = toSingle(double(state.l1) / double(state.ts));
   wave.surfDepth = toSingle(double(wave.deepHeightUnrefracted) / double(0.78f));
@@ -23,7 +24,8 @@ OffshoreAngle refractOffshoreAngle(CaseState& state) {
   angle.s1 = toSingle(checkedSin(double(state.alpha)));
   angle.cosAlpha = toSingle(checkedCos(double(state.alpha)));
   state.so = toSingle(double(angle.s1) * (double(state.co) / double(state.c1)));
-  if (std::fabs(state.so) >= 1) state.so = 0.99f;
+  angle.clamped = std::fabs(state.so) >= 1;
+  if (angle.clamped) state.so = 0.99f;
   return angle;
 }
 

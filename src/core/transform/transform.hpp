@@ -12,6 +12,7 @@ void computeOffshoreWaveLength(CaseState& state);
 struct OffshoreWave {
   float deepHeightUnrefracted;  // hs / ks
   float surfDepth;              // hs / ks / 0.78
+  bool capped;                  // hs was above the breaking limit
 };
 
 // Caps hs at the breaking limit and keeps that limit as offshoreBreakLimit; c1 = l1 / ts.
@@ -23,6 +24,7 @@ void setLocalDepth(CaseState& state);
 struct OffshoreAngle {
   float s1;  // sine of the offshore angle
   float cosAlpha;
+  bool clamped;  // the deep-water sine was 1 or more in size and is now +0.99
 };
 
 // Snell's law out to deep water, sin(aor) = sin(alpha) co / c1, with a sine of 1 or more in

@@ -99,6 +99,7 @@ TEST(OffshoreWave, SiRefractionToDeepWater) {
                          "    \r\n"),
             std::string::npos);
   EXPECT_NE(console.find("  DEEP WATER WAVE ANGLE =     44.80514    \r\n"), std::string::npos);
+  EXPECT_TRUE(stage.shown.storm.warnings.none());  // 3 m is just beyond the surf depth
 }
 
 TEST(OffshoreWave, UsRefractionToDeepWater) {
@@ -127,6 +128,11 @@ TEST(OffshoreWave, ShallowOffshoreDepthCapsHsAndClampsTheSine) {
   EXPECT_NE(console.find("  DEEP WATER WAVE ANGLE =     81.89039    \r\n"), std::string::npos);
   // hs / ks before refraction is 0.5437346.
   EXPECT_EQ(shown(toSingle(double(state.deepHeight) * double(state.kr))), "0.5437346");
+  const StormValues& values = stage.shown.storm;
+  EXPECT_TRUE(values.warned(Warning::breakingCapped));
+  EXPECT_TRUE(values.warned(Warning::angleClamped));
+  EXPECT_TRUE(values.warned(Warning::localDeeperThanOffshore));
+  EXPECT_FALSE(values.warned(Warning::insideSurfZone));
 }
 
 TEST(OffshoreWave, AnglesZeroAndNegative) {

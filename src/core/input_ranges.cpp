@@ -1,0 +1,37 @@
+#include "input_ranges.hpp"
+
+namespace {
+
+// The value in SI units of a length or speed of the run.
+double inMetres(const CaseState& state, float value) {
+  return state.usUnits ? double(value) / double(3.28f) : double(value);
+}
+
+// A NaN is out of every range.
+void check(StormValues& values, Warning warning, double value) {
+  const InputRange& range = inputRange(warning);
+  if (!(value >= range.low && value <= range.high)) values.warn(warning);
+}
+
+}  // namespace
+
+const InputRange& inputRange(Warning warning) {
+  for (const InputRange& range : kInputRanges) {
+    if (range.warning == warning) return range;
+  }
+  return kInputRanges[0];
+}
+
+void checkHindcastInputs(const CaseState& state, StormValues& values) {
+  check(values, Warning::windSpeedOutOfRange, inMetres(state, state.windSpeed));
+  check(values, Warning::fetchOutOfRange, inMetres(state, state.fetch));
+  check(values, Warning::durationOutOfRange, double(state.duration));
+  check(values, Warning::depthOutOfRange, inMetres(state, state.depth));
+  check(values, Warning::rtOutOfRange, double(state.rt));
+  check(values, Warning::rlOutOfRange, double(state.rl));
+}
+
+void checkTransportInputs(const CaseState& state, StormValues& values) {
+  check(values, Warning::beachSlopeOutOfRange, double(state.beachSlope));
+  check(values, Warning::settlingVelocityOutOfRange, double(state.settlingVelocity));
+}
