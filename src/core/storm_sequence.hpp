@@ -158,14 +158,22 @@ template <StageFrontEnd FrontEnd>
 void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   StormValues& values = shown.storm;
   WaveGrowth growth = startWaveGrowth(state);
-  bool anotherPass = true;
-  while (anotherPass) {
+  if constexpr (FrontEnd::kShowsEveryGrowthPass) {
+    bool anotherPass = true;
+    while (anotherPass) {
+      beginGrowthPass(state, growth);
+      stage_detail::keepGrowthPass(growth, values);
+      frontEnd.reached(Step::growthPass, state, shown, 0);
+      anotherPass = endGrowthPass(state, growth);
+    }
+  } else {
     beginGrowthPass(state, growth);
     stage_detail::keepGrowthPass(growth, values);
-    if constexpr (FrontEnd::kShowsEveryGrowthPass) {
-      frontEnd.reached(Step::growthPass, state, shown, 0);
+    if (endGrowthPass(state, growth)) {
+      beginLastGrowthPass(state, growth);
+      stage_detail::keepGrowthPass(growth, values);
+      endGrowthPass(state, growth);
     }
-    anotherPass = endGrowthPass(state, growth);
   }
   if (growth.passes > 1000) values.warn(Warning::manyGrowthPasses);
   values.limitedBy = growthLimit(state, growth);
