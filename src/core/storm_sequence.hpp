@@ -305,6 +305,11 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   const float stormTotal = computeStormTotal(state, storm, shown.siRateFactor);
   values.set(StormValue::stormTransport, stormTotal);
   values.set(StormValue::stormTransportM3, convertToCubicMetres(stormTotal));
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    const float classRate = values.get(stage_detail::ofClass(StormValue::classRate1, i));
+    values.set(stage_detail::ofClass(StormValue::classTransportM3_1, i),
+               classTransportInCubicMetres(state, classRate, shown.siRateFactor));
+  }
   frontEnd.reached(Step::stormTotals, state, shown, 0);
 }
 

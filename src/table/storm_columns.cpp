@@ -9,6 +9,8 @@
 #include "csv.hpp"
 #include "number_text.hpp"
 #include "real_text.hpp"
+#include "columns.hpp"
+#include "storm_text.hpp"
 #include "unit_names.hpp"
 
 const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
@@ -103,21 +105,12 @@ std::string readOptionalColumn(const ColumnPositions& positions, InputColumn col
   return error;
 }
 
-// The result columns that are not reals come before these values.
-constexpr auto kPassesBefore = static_cast<std::size_t>(StormValue::Fd);
-constexpr auto kLimitBefore = static_cast<std::size_t>(StormValue::effectiveFetch);
-
 }  // namespace
 
 const std::vector<std::string>& resultColumnNames() {
   static const std::vector<std::string> names = [] {
-    std::vector<std::string> list = {"units"};
-    for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      if (i == kPassesBefore) list.emplace_back("passes");
-      if (i == kLimitBefore) list.emplace_back("limited_by");
-      list.emplace_back(kStormValueNames[i]);
-    }
-    list.emplace_back("error");
+    std::vector<std::string> list;
+    for (const ResultColumn& column : resultColumns()) list.emplace_back(column.info.name);
     return list;
   }();
   return names;
@@ -205,30 +198,38 @@ std::string readAnswers(const ColumnPositions& positions,
   return error;
 }
 
-void appendResults(std::string& out, const StormValues& values) {
-  // The fields are laid out in one buffer and appended at once.
-  char text[kStormValueCount * (kRealTextSize + 1) + 64];
-  char* at = text;
-  const auto writeField = [&at](std::string_view field) {
-    *at++ = ',';
-    at = std::copy(field.begin(), field.end(), at);
-  };
-  writeField(unitsName(values.units));
-  for (std::size_t i = 0; i < kStormValueCount; ++i) {
-    if (i == kPassesBefore) {
-      *at++ = ',';
-      if (values.passes > 0) at = std::to_chars(at, at + 16, values.passes).ptr;
+void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {
+  for (const ResultColumn& column : resultColumns()) {
+    out += ',';
+    switch (column.source) {
+      case ColumnSource::units:
+        out += unitsName(values.units);
+        break;
+      case ColumnSource::passes:
+        if (values.passes > 0) out += std::to_string(values.passes);
+        break;
+      case ColumnSource::limitedBy:
+        out += limitName(values.limitedBy);
+        break;
+      case ColumnSource::value:
+        if (values.has(column.value)) appendRealText(out, values.get(column.value));
+        break;
+      case ColumnSource::error:
+        appendCsvField(out, values.error);
+        break;
+      case ColumnSource::warnings:
+        appendCsvField(out, warningsText(answers, values));
+        break;
+      case ColumnSource::errorCause:
+        appendCsvField(out, errorCauseText(answers, values));
+        break;
     }
-    if (i == kLimitBefore) writeField(limitName(values.limitedBy));
-    *at++ = ',';
-    if (values.present[i]) at = writeRealText(at, values.values[i]);
   }
-  out.append(text, std::size_t(at - text));
-  out += ',';
-  appendCsvField(out, values.error);
 }
 
 void appendNoResults(std::string& out, std::string_view error) {
-  out.append(resultColumnNames().size(), ',');  // one before each field
-  appendCsvField(out, error);
+  for (const ResultColumn& column : resultColumns()) {
+    out += ',';
+    if (column.source == ColumnSource::error) appendCsvField(out, error);
+  }
 }
