@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "columns.hpp"
 #include "csv.hpp"
 #include "number_text.hpp"
 #include "real_text.hpp"
-#include "columns.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
 
@@ -39,12 +39,13 @@ std::optional<std::int32_t> readIntegerAnswer(std::string_view text) {
   return readIntegerText(trimBlanks(text));
 }
 
-std::optional<std::int32_t> readUnit(std::string_view text,
-                                     const std::array<std::string_view, 5>& names) {
+using UnitOfName = std::optional<std::int32_t> (*)(std::string_view);
+
+// A menu answer: a unit's name, or 1 to 5 as the console reads an integer.
+std::optional<std::int32_t> readUnit(std::string_view text, UnitOfName unitOfName) {
   const std::string_view name = trimBlanks(text);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (name == names[i]) return static_cast<std::int32_t>(i + 1);
-  }
+  const std::optional<std::int32_t> named = unitOfName(name);
+  if (named) return named;
   const std::optional<std::int32_t> choice = readIntegerAnswer(name);
   if (choice && *choice >= 1 && *choice <= 5) return choice;
   return std::nullopt;
@@ -153,11 +154,11 @@ std::optional<float> readReal(std::string_view text) {
 }
 
 std::optional<std::int32_t> readFetchUnit(std::string_view text) {
-  return readUnit(text, kFetchUnitNames);
+  return readUnit(text, fetchUnitOfName);
 }
 
 std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
-  return readUnit(text, kSpeedUnitNames);
+  return readUnit(text, speedUnitOfName);
 }
 
 std::string readAnswers(const ColumnPositions& positions,
@@ -172,8 +173,8 @@ std::string readAnswers(const ColumnPositions& positions,
     return error.empty();
   };
   const auto unit = [&](InputColumn column, const std::array<std::string_view, 5>& names,
-                        std::int32_t& answer) {
-    const std::optional<std::int32_t> choice = readUnit(field(column), names);
+                        UnitOfName unitOfName, std::int32_t& answer) {
+    const std::optional<std::int32_t> choice = readUnit(field(column), unitOfName);
     if (choice) answer = *choice;
     if (!choice) error = unitError(column, field(column), names);
     return error.empty();
@@ -183,9 +184,9 @@ std::string readAnswers(const ColumnPositions& positions,
     return error.empty();
   };
   if (real(InputColumn::gravity, answers.g) && real(InputColumn::depth, answers.depth) &&
-      unit(InputColumn::fetchUnit, kFetchUnitNames, answers.fetchUnit) &&
+      unit(InputColumn::fetchUnit, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit) &&
       real(InputColumn::fetch, answers.fetch) &&
-      unit(InputColumn::speedUnit, kSpeedUnitNames, answers.speedUnit) &&
+      unit(InputColumn::speedUnit, kSpeedUnitNames, speedUnitOfName, answers.speedUnit) &&
       real(InputColumn::windSpeed, answers.windSpeed) &&
       real(InputColumn::durationHours, answers.durationHours) &&
       real(InputColumn::rt, answers.rt) && real(InputColumn::rl, answers.rl) &&

@@ -50,12 +50,14 @@ TEST(StormColumns, RealsAreReadAsTheConsoleReadsThem) {
 
 TEST(StormColumns, UnitsAreMenuNumbersOrNames) {
   const std::pair<const char*, std::int32_t> fetchUnits[] = {
-      {"1", 1}, {"4.9", 4}, {"5e0", 5}, {"ft", 1}, {"m", 2}, {"miles", 3}, {" km ", 4}, {"kml", 5}};
+      {"1", 1},    {"4.9", 4}, {"5e0", 5}, {"ft", 1},  {"m", 2},   {"miles", 3},
+      {" km ", 4}, {"KM", 4},  {"Km", 4},  {"kml", 5}, {"nmi", 5}, {"NMI", 5}};
   for (const auto& [text, unit] : fetchUnits) EXPECT_EQ(readFetchUnit(text), unit) << text;
-  const std::pair<const char*, std::int32_t> speedUnits[] = {{"2", 2},   {"ft/s", 1}, {"m/s", 2},
-                                                             {"mph", 3}, {"km/h", 4}, {"knots", 5}};
+  const std::pair<const char*, std::int32_t> speedUnits[] = {
+      {"2", 2},     {"ft/s", 1},  {"ft/sec", 1}, {"m/s", 2}, {"MPH", 3}, {"km/h", 4},
+      {"knots", 5}, {"Knots", 5}, {"kn", 5},     {"KT", 5},  {"kts", 5}};
   for (const auto& [text, unit] : speedUnits) EXPECT_EQ(readSpeedUnit(text), unit) << text;
-  for (const char* text : {"0", "0.9", "6", "-1", "", "kmh", "KM", "mph", "1e12"}) {
+  for (const char* text : {"0", "0.9", "6", "-1", "", "kmh", "k m", "mph", "1e12"}) {
     EXPECT_FALSE(readFetchUnit(text)) << text;
   }
   for (const char* text : {"0", "6", "m", "ft/sec", "kt"})
