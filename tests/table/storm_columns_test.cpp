@@ -60,7 +60,7 @@ TEST(StormColumns, UnitsAreMenuNumbersOrNames) {
   for (const char* text : {"0", "0.9", "6", "-1", "", "kmh", "k m", "mph", "1e12"}) {
     EXPECT_FALSE(readFetchUnit(text)) << text;
   }
-  for (const char* text : {"0", "6", "m", "ft/sec", "kt"})
+  for (const char* text : {"0", "6", "m", "ft/min", "kph"})
     EXPECT_FALSE(readSpeedUnit(text)) << text;
 }
 
