@@ -1,5 +1,9 @@
 import io
 import math
+import signal
+import subprocess
+import sys
+import time
 
 import numpy as np
 import pandas as pd
@@ -117,3 +121,33 @@ def test_run_storm_is_one_row_of_the_table():
     assert f"{storm['ts']:.7g}" == "5.596187"
     with pytest.raises(TypeError, match="wind"):
         littoral.run_storm(wind=20)
+
+
+# Half a million storms, several seconds on one thread; Python's own handler of SIGINT, as at
+# a terminal, whatever the test's parent ignores.
+INTERRUPTED = """\
+import signal
+import numpy as np, pandas as pd, littoral
+signal.signal(signal.SIGINT, signal.default_int_handler)
+storm = dict(gravity=9.81, depth=10, fetch=50, fetch_unit="km", wind_speed=20, speed_unit="m/s",
+             duration_h=5, rt=1, rl=1, local_depth=3, angle_deg=30, settling_velocity=1.5)
+frame = pd.DataFrame({name: np.repeat(value, 500_000) for name, value in storm.items()})
+print("running", flush=True)
+littoral.run_table(frame, jobs=1)
+print("finished", flush=True)
+"""
+
+
+def test_ctrl_c_stops_run_table_within_a_second():
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "running\n"
+    time.sleep(1)
+    child.send_signal(signal.SIGINT)
+    sent = time.monotonic()
+    try:
+        stdout, stderr = child.communicate(timeout=30)
+    finally:
+        child.kill()
+    assert time.monotonic() - sent < 2
+    assert stdout == "" and stderr.rstrip().endswith("KeyboardInterrupt"), stderr
