@@ -123,6 +123,21 @@ def test_run_storm_is_one_row_of_the_table():
         littoral.run_storm(wind=20)
 
 
+@pytest.mark.parametrize("depth", [
+    pd.Series([10 + 5j] * 2),
+    pd.Series(pd.arrays.SparseArray([10 + 5j] * 2)),
+    pd.Series([10 + 5j] * 2, dtype="category"),
+    pd.to_timedelta(pd.Series([10, 20]), unit="s"),
+    pd.Series(pd.to_datetime(["2020-01-01"] * 2)).dt.tz_localize("UTC"),
+    pd.Series(pd.period_range("2020", periods=2)),
+    pd.Series(pd.IntervalIndex.from_breaks([0, 10, 20])),
+], ids=lambda series: str(series.dtype))
+def test_a_column_of_no_real_numbers_is_refused(depth):
+    frame = pd.read_csv(io.StringIO(STORMS)).iloc[0:2].assign(depth=depth)
+    with pytest.raises(ValueError, match="^depth: a column of .* is not a number$"):
+        littoral.run_table(frame)
+
+
 # Half a million storms, several seconds on one thread; Python's own handler of SIGINT, as at
 # a terminal, whatever the test's parent ignores.
 INTERRUPTED = """\
