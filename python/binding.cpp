@@ -142,6 +142,10 @@ bool runRows(const ColumnPositions& positions, const std::vector<std::vector<std
   return !stopping.load();
 }
 
+// The value a frame holds for a stored single: the single itself, a zero of either sign as +0,
+// which the table prints as 0.0000000E+00.
+double frameValue(float value) { return value == 0.0f ? 0.0 : double(value); }
+
 // The result columns of the rows: the reals as float64 (NaN where a value was not computed),
 // passes (-1 where no storm ran), and units, limited_by and error as lists of text.
 py::dict resultColumns(const Rows& rows) {
@@ -161,7 +165,7 @@ py::dict resultColumns(const Rows& rows) {
     const bool ran = readError.empty();
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
       realsOut(row, py::ssize_t(i)) = ran && values.present.test(i)
-                                          ? double(values.values[i])
+                                          ? frameValue(values.values[i])
                                           : std::numeric_limits<double>::quiet_NaN();
     }
     passesOut(row) = ran ? values.passes : -1;

@@ -138,6 +138,19 @@ def test_a_column_of_no_real_numbers_is_refused(depth):
         littoral.run_table(frame)
 
 
+def test_a_zero_is_positive_as_the_table_prints_it():
+    # Offshore breaking empties classes 3 and 4; their transport, with a negative angle, is a
+    # product with a negative factor.
+    storm = dict(gravity=9.81, depth=0.3, fetch=50, fetch_unit="km", wind_speed=40,
+                 speed_unit="m/s", duration_h=10, rt=1, rl=1, local_depth=0.25, angle_deg=-10,
+                 settling_velocity=1.5)
+    frame = littoral.run_table({name: [value] for name, value in storm.items()})
+    reals = frame[list(littoral.RESULT_COLUMNS)].select_dtypes(np.float64).to_numpy()
+    assert frame.loc[0, "class_share_4"] == 0 and frame.loc[0, "storm_transport"] < 0
+    assert not np.signbit(reals[reals == 0]).any()
+    assert not np.signbit(littoral.run_storm(**storm)["class_rate_4"])
+
+
 # Half a million storms, several seconds on one thread; Python's own handler of SIGINT, as at
 # a terminal, whatever the test's parent ignores.
 INTERRUPTED = """\
