@@ -1,4 +1,5 @@
 import io
+import os
 import subprocess
 import sys
 
@@ -205,9 +206,11 @@ def test_charts_of_the_command_table_have_its_printed_values(storms, results_csv
                                np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
 
 
-def command(*args):
+def command(*args, env=None):
+    """Runs the chart command; one that has not ended in a minute is a hang."""
     return subprocess.run([sys.executable, "-m", "littoral.charts", *map(str, args)],
-                          capture_output=True, text=True, check=False)
+                          capture_output=True, text=True, check=False, timeout=60,
+                          env=None if env is None else {**os.environ, **env})
 
 
 MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
@@ -262,3 +265,51 @@ def test_the_command_tells_bad_input_without_a_traceback(tmp_path):
     done = command("storm", tmp_path / "missing.csv", "-o", tmp_path / "chart.png")
     assert (done.returncode, done.stderr) == (
         2, f"littoral.charts: {tmp_path / 'missing.csv'}: No such file or directory\n")
+
+
+def edited(results_csv, path, edit):
+    """The command's result table with ``edit`` (a function of the frame of its text) applied,
+    written to ``path``."""
+    edit(pd.read_csv(results_csv, dtype=str, keep_default_na=False)).to_csv(path, index=False)
+    return path
+
+
+def row_0(**fields):
+    return lambda frame: frame.assign(**{name: [value] + list(frame[name][1:])
+                                         for name, value in fields.items()})
+
+
+# Four close heights and one far from them: numpy's "auto" bins would be ten billion.
+SPREAD_HEIGHTS = [1, 1, 1, 1, 1.000001, 1.000001, 1.000001, 1.000001, 1e4]
+
+
+@pytest.mark.parametrize("args, edit, message", [
+    (["storm"], row_0(class_share_1="1e200"),
+     "row 0: class_share_1 is 1e+200, beyond the single-precision range"),
+    (["storm"], row_0(class_share_2="-0.5"),
+     "row 0: class_share_2 is -0.5, not a share from 0 to 1"),
+    (["storm"], row_0(hnso="0"), "row 0: hnso is 0, not a positive number"),
+    (["storm"], row_0(hs="Infinity"), "row 0: hs is inf, not a finite number"),
+    (["table", "--units", "si"], row_0(storm_transport="1e308"),
+     "row 0: storm_transport is 1e+308, beyond the single-precision range"),
+    (["table", "--units", "si"], row_0(storm_transport="-inf"),
+     "row 0: storm_transport is -inf, not a finite number"),
+    (["table"], lambda frame: frame.iloc[[0] * 9].assign(hs=SPREAD_HEIGHTS), None),
+    (["growth", "--depth", 10, "--durations", 3, 1e300], None,
+     'no storm of 1e+300 h can be computed: duration_h: "1e+300" is beyond'),
+    (["storm", "--dpi", 0.001], None, "--dpi: '0.001' is not from 10 to 1200"),
+])
+def test_bad_values_are_one_line_and_status_2_never_a_hang(tmp_path, results_csv, args, edit,
+                                                          message):
+    if args[0] != "growth":
+        table = results_csv if edit is None else edited(results_csv, tmp_path / "bad.csv", edit)
+        args = [args[0], table, *args[1:]]
+    done = command(*args, "-o", tmp_path / "chart.png")
+    if message is None:
+        assert (done.returncode, done.stderr) == (0, "")
+        (bars,) = [ax for ax in charts.table_chart(table).axes if tagged(ax, "hs-histogram-0")]
+        assert len(tagged(bars, "hs-histogram")) == charts._MOST_BARS
+        return
+    assert done.returncode == 2 and done.stderr.count("\n") == 1, done.stderr
+    assert done.stderr.startswith("littoral.charts") and message in done.stderr, done.stderr
+    assert not (tmp_path / "chart.png").exists()
