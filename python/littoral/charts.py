@@ -11,9 +11,13 @@ of the caller's. From the shell, ``python3 -m littoral.charts KIND ... -o FILE``
 as PNG, SVG, PDF or any other format matplotlib writes, by the file's extension.
 """
 import argparse
+import contextlib
+import errno
 import math
 import os
+import stat
 import sys
+import tempfile
 
 import numpy as np
 import pandas as pd
@@ -658,13 +662,59 @@ def _one_line(error):
     return " ".join(str(error).split())
 
 
+def _new_file_mode():
+    umask = os.umask(0)
+    os.umask(umask)
+    return 0o666 & ~umask
+
+
+def _naming(error, path):
+    """The OSError ``error`` as one about ``path``, the file the user gave."""
+    return OSError(error.errno, error.strerror or str(error), path)
+
+
+def _save(figure, path, picture_format, dpi):
+    """Writes the figure to ``path`` whole or not at all: into a temporary file beside it (beside
+    the file a link names), renamed over it once complete, so that a full disk leaves an earlier
+    picture as it was and no part of a new one. What is not a regular file (a pipe, a device) is
+    written directly. An OSError names ``path``."""
+    try:
+        if os.path.exists(path) and not os.path.isfile(path):
+            figure.savefig(path, format=picture_format, dpi=dpi)
+            return
+        target = os.path.realpath(path)
+        if os.path.exists(target):
+            if not os.access(target, os.W_OK):
+                raise PermissionError(errno.EACCES, os.strerror(errno.EACCES))
+            mode = stat.S_IMODE(os.stat(target).st_mode)
+        else:
+            mode = _new_file_mode()
+        handle, temporary = tempfile.mkstemp(prefix=f".{os.path.basename(target)}.",
+                                             dir=os.path.dirname(target))
+    except OSError as error:
+        raise _naming(error, path) from None
+    try:
+        with os.fdopen(handle, "wb") as stream:
+            figure.savefig(stream, format=picture_format, dpi=dpi)
+            stream.flush()
+            os.fsync(stream.fileno())
+        os.chmod(temporary, mode)
+        os.replace(temporary, target)
+    except BaseException as error:
+        with contextlib.suppress(OSError):
+            os.unlink(temporary)
+        if isinstance(error, OSError):
+            raise _naming(error, path) from None
+        raise
+
+
 def main(argv=None):
     """The command ``python3 -m littoral.charts``; returns its exit status."""
     args = _parser().parse_args(argv)
     try:
         picture_format = _picture_format(args.output)
         figure = args.draw(args)
-        figure.savefig(args.output, format=picture_format, dpi=args.dpi)
+        _save(figure, args.output, picture_format, args.dpi)
     except (OSError, ValueError) as error:
         print(f"littoral.charts: {_one_line(error)}", file=sys.stderr)
         return 2

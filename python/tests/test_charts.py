@@ -313,3 +313,29 @@ def test_bad_values_are_one_line_and_status_2_never_a_hang(tmp_path, results_csv
     assert done.returncode == 2 and done.stderr.count("\n") == 1, done.stderr
     assert done.stderr.startswith("littoral.charts") and message in done.stderr, done.stderr
     assert not (tmp_path / "chart.png").exists()
+
+
+@pytest.fixture()
+def full_disk(tmp_path):
+    """A directory on a file system of 16 KiB, too small for a chart."""
+    disk = tmp_path / "disk"
+    disk.mkdir()
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16k", "tmpfs", str(disk)],
+                             capture_output=True, check=False)
+    if mounted.returncode != 0:
+        pytest.skip("mounting a small tmpfs needs root")
+    yield disk
+    subprocess.run(["umount", str(disk)], check=True)
+
+
+@pytest.mark.parametrize("picture, earlier", [("pdf", b"an earlier picture"), ("svg", None)])
+def test_a_picture_that_cannot_be_written_whole_is_not_written(full_disk, results_csv, picture,
+                                                              earlier):
+    output = full_disk / f"chart.{picture}"
+    if earlier is not None:
+        output.write_bytes(earlier)
+    done = command("table", results_csv, "--units", "si", "-o", output)
+    assert sorted(full_disk.iterdir()) == ([output] if earlier is not None else [])
+    assert earlier is None or output.read_bytes() == earlier
+    assert (done.returncode, done.stderr) == (
+        2, f"littoral.charts: {output}: No space left on device\n")
