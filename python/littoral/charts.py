@@ -440,10 +440,12 @@ def storm_chart(results, row):
     plot_class_rates(figure.add_subplot(grid[0, 1]), storm, units)
     facts = figure.add_subplot(grid[1, 1])
     facts.axis("off")
+    # The file's name and the table's text fields are drawn as written, without mathtext.
     facts.text(0.02, 0.95, _storm_facts(storm, units), va="top", family="monospace",
-               fontsize=10.5, transform=facts.transAxes,
+               fontsize=10.5, transform=facts.transAxes, parse_math=False,
                bbox=dict(boxstyle="round,pad=0.6", facecolor="0.96", edgecolor="0.6"))
-    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13)
+    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13,
+                    parse_math=False)
     return figure
 
 
@@ -561,7 +563,8 @@ def table_chart(results, units=None):
     transport.set_title("Cumulative net longshore transport, in table order")
     failed = int((frame["error"] != "").sum())
     figure.suptitle(f"{len(frame)} storms of {source}"
-                    + (f", {failed} of them with an error" if failed else ""), fontsize=13)
+                    + (f", {failed} of them with an error" if failed else ""), fontsize=13,
+                    parse_math=False)
     return figure
 
 

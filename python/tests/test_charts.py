@@ -3,6 +3,8 @@ import os
 import subprocess
 import sys
 
+from xml.etree import ElementTree
+
 import numpy as np
 import pandas as pd
 import pytest
@@ -339,3 +341,23 @@ def test_a_picture_that_cannot_be_written_whole_is_not_written(full_disk, result
     assert earlier is None or output.read_bytes() == earlier
     assert (done.returncode, done.stderr) == (
         2, f"littoral.charts: {output}: No space left on device\n")
+
+
+@pytest.mark.parametrize("name, args, edit, drawn", [
+    ("a$b$c.csv", ["table", "--units", "si"], None,
+     "5 storms of a$b$c.csv, 1 of them with an error"),
+    ("cost_$\\x$_.csv", ["storm"], None, "Storm of row 0 of cost_$\\x$_.csv (SI units)"),
+    ("growth.csv", ["storm"], row_0(limited_by="$\\x^2$"), "$\\x^2$-limited"),
+])
+def test_text_from_the_data_is_drawn_as_written(tmp_path, results_csv, name, args, edit, drawn):
+    table = edited(results_csv, tmp_path / name, edit or (lambda frame: frame))
+    # SVG text as text elements, so that the picture holds the text as drawn.
+    (tmp_path / "matplotlibrc").write_text("svg.fonttype: none\n")
+    output = tmp_path / "chart.svg"
+    done = command(args[0], table, *args[1:], "-o", output,
+                   env={"MATPLOTLIBRC": str(tmp_path / "matplotlibrc")})
+    assert (done.returncode, done.stderr) == (0, "")
+    svg = ElementTree.parse(output).getroot()
+    texts = ["".join(text.itertext()).strip()
+             for text in svg.iter("{http://www.w3.org/2000/svg}text")]
+    assert any(drawn in text for text in texts), [text for text in texts if "$" in text]
