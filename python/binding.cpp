@@ -8,8 +8,11 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -24,6 +27,12 @@ namespace py = pybind11;
 
 namespace {
 
+// Runs Python's signal handlers every few thousand items of work done with the interpreter lock
+// held, so that Ctrl-C stops a long call; throws the exception of a handler that raised.
+void checkSignals(std::size_t item) {
+  if (item % 4096 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
+}
+
 // An input column as text: numbers become their shortest decimal, which reads back as the
 // table reads the same number written to a CSV file; NaN and None become empty fields.
 std::vector<std::string> columnText(const py::handle& column) {
@@ -34,6 +43,7 @@ std::vector<std::string> columnText(const py::handle& column) {
     const double* data = numbers.data();
     text.reserve(std::size_t(numbers.size()));
     for (py::ssize_t i = 0; i < numbers.size(); ++i) {
+      checkSignals(std::size_t(i));
       char buffer[32];
       const double value = data[i];
       if (std::isnan(value)) {
@@ -46,6 +56,7 @@ std::vector<std::string> columnText(const py::handle& column) {
     return text;
   }
   for (const py::handle item : column) {
+    checkSignals(text.size());
     if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
       text.emplace_back();
     } else if (py::isinstance<py::str>(item)) {
@@ -85,25 +96,61 @@ void runRange(const ColumnPositions& positions, const std::vector<std::vector<st
   }
 }
 
-// Runs the rows on jobs threads, a chunk at a time.
-void runRows(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
+// Whether Python has a signal to act on: runs its handlers, with the interpreter lock held for
+// the moment, and leaves the exception of one that raised (KeyboardInterrupt) set.
+bool signalRaised() {
+  py::gil_scoped_acquire acquired;
+  return PyErr_CheckSignals() != 0;
+}
+
+// Runs the rows on jobs threads, a chunk at a time, while the calling thread (without the
+// interpreter lock) looks for signals every 100 ms. Returns false when a signal handler raised:
+// no chunk is handed out after it, the workers finish the chunks they hold, and the exception
+// is left set for the caller to throw once it holds the lock again.
+bool runRows(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
              std::size_t columnCount, std::size_t rowCount, unsigned jobs, Rows& rows) {
   constexpr std::size_t kChunk = 1024;
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (;;) {
-      const std::size_t first = next.fetch_add(kChunk);
-      if (first >= rowCount) return;
-      runRange(positions, text, columnCount, first, std::min(rowCount, first + kChunk), rows);
-    }
-  };
+  if (rowCount <= kChunk) {  // a few milliseconds: no thread and no look for signals
+    runRange(positions, text, columnCount, 0, rowCount, rows);
+    return true;
+  }
   const unsigned threads =
       unsigned(std::min<std::size_t>(std::max(1u, jobs), (rowCount + kChunk - 1) / kChunk));
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> stopping{false};
+  std::mutex finishing;
+  std::condition_variable finished;
+  unsigned running = threads;
+  const auto work = [&] {
+    while (!stopping.load()) {
+      const std::size_t first = next.fetch_add(kChunk);
+      if (first >= rowCount) break;
+      runRange(positions, text, columnCount, first, std::min(rowCount, first + kChunk), rows);
+    }
+    const std::lock_guard<std::mutex> lock(finishing);
+    if (--running == 0) finished.notify_one();
+  };
   std::vector<std::thread> workers;
-  for (unsigned i = 1; i < threads; ++i) workers.emplace_back(work);
-  work();
+  for (unsigned i = 0; i < threads; ++i) workers.emplace_back(work);
+  {
+    std::unique_lock<std::mutex> lock(finishing);
+    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
+      lock.unlock();
+      const bool raised = signalRaised();
+      lock.lock();
+      if (raised) {
+        stopping = true;
+        break;
+      }
+    }
+  }
   for (std::thread& worker : workers) worker.join();
+  return !stopping.load();
 }
+
+// The value a frame holds for a stored single: the single itself, a zero of either sign as +0,
+// which the table prints as 0.0000000E+00.
+double frameValue(float value) { return value == 0.0f ? 0.0 : double(value); }
 
 // The result columns of the rows: the reals as float64 (NaN where a value was not computed),
 // passes (-1 where no storm ran), and units, limited_by and error as lists of text.
@@ -120,12 +167,13 @@ py::dict resultColumns(const Rows& rows) {
   auto realsOut = reals.mutable_unchecked<2>();
   auto passesOut = passes.mutable_unchecked<1>();
   for (py::ssize_t row = 0; row < rowCount; ++row) {
+    checkSignals(std::size_t(row));
     const StormValues& values = rows.values[std::size_t(row)];
     const std::string& readError = rows.readErrors[std::size_t(row)];
     const bool ran = readError.empty();
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
       realsOut(row, py::ssize_t(i)) = ran && values.present.test(i)
-                                          ? double(values.values[i])
+                                          ? frameValue(values.values[i])
                                           : std::numeric_limits<double>::quiet_NaN();
     }
     passesOut(row) = ran ? values.passes : -1;
@@ -162,10 +210,12 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
   rows.readErrors.resize(rowCount);
   rows.warnings.resize(rowCount);
   rows.errorCauses.resize(rowCount);
+  bool complete = false;
   {
     py::gil_scoped_release released;
-    runRows(header.positions, text, names.size(), rowCount, jobs, rows);
+    complete = runRows(header.positions, text, names.size(), rowCount, jobs, rows);
   }
+  if (!complete) throw py::error_already_set();
   return resultColumns(rows);
 }
 

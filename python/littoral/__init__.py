@@ -31,9 +31,28 @@ def _as_frame(table):
     return pd.DataFrame(table)
 
 
+def _refused_kind(dtype):
+    """What a column of ``dtype`` holds when an input column may not hold it, or None: an input
+    column holds real numbers (integers, floats), or text read as the command reads a field."""
+    if isinstance(dtype, pd.CategoricalDtype):
+        return _refused_kind(dtype.categories.dtype)
+    if isinstance(dtype, pd.SparseDtype):
+        return _refused_kind(dtype.subtype)
+    types = pd.api.types
+    if types.is_bool_dtype(dtype):
+        return "booleans"
+    if types.is_complex_dtype(dtype):
+        return "complex numbers"
+    if types.is_numeric_dtype(dtype) or types.is_object_dtype(dtype) \
+            or types.is_string_dtype(dtype):
+        return None
+    return f"{dtype} values"  # times, periods, intervals, ...
+
+
 def _input_column(series):
-    if pd.api.types.is_bool_dtype(series.dtype):
-        raise ValueError(f"{series.name}: a column of booleans is not a number")
+    refused = _refused_kind(series.dtype)
+    if refused:
+        raise ValueError(f"{series.name}: a column of {refused} is not a number")
     if pd.api.types.is_numeric_dtype(series.dtype):
         return series.to_numpy(dtype=np.float64, na_value=np.nan)
     # None, NaN, pd.NA and NaT are all an empty field.

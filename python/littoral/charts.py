@@ -11,9 +11,13 @@ of the caller's. From the shell, ``python3 -m littoral.charts KIND ... -o FILE``
 as PNG, SVG, PDF or any other format matplotlib writes, by the file's extension.
 """
 import argparse
+import contextlib
+import errno
 import math
 import os
+import stat
 import sys
+import tempfile
 
 import numpy as np
 import pandas as pd
@@ -179,6 +183,8 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
     everywhere_fetch_limited = []
     for hours in durations:
         limits = _growth_storms(system, depth, fetch[-1:], wind, hours)
+        if (limits["error"] != "").all():
+            raise ValueError(f"no storm of {hours:g} h can be computed: {limits['error'].iloc[0]}")
         limited = (limits["limited_by"] == "duration").to_numpy()
         if not limited.any():
             everywhere_fetch_limited.append(f"{hours:g}")
@@ -255,6 +261,25 @@ def _results(results, numbers, texts=()):
     return frame, source
 
 
+# The largest single-precision value: littoral table writes no larger one.
+_LARGEST_SINGLE = float(np.finfo(np.float32).max)
+
+
+def _refuse_undrawable(frame, names, source, first_row=0):
+    """Raises ValueError naming the first row (counted from ``first_row``) and column of
+    ``frame`` whose number no chart has an axis for: an infinite one, or one beyond the single
+    precision of littoral table's values. NaN is a value not computed, which a chart leaves
+    out."""
+    for name in names:
+        values = frame[name].to_numpy()
+        beyond = np.flatnonzero(np.abs(values) > _LARGEST_SINGLE)
+        if beyond.size:
+            value = values[beyond[0]]
+            why = ("not a finite number" if np.isinf(value)
+                   else "beyond the single-precision range of a table's values")
+            raise ValueError(f"{source}: row {first_row + beyond[0]}: {name} is {value:g}, {why}")
+
+
 def _classes(name):
     return [f"{name}_{i}" for i in range(1, 5)]
 
@@ -279,12 +304,26 @@ def class_bounds(storm):
     return None
 
 
+def _refuse_impossible_storm(storm, where="the storm"):
+    """Raises ValueError, after ``where``, when a value of one storm cannot be what the
+    calculator gives: a share of the waves outside 0 to 1, or a height or coefficient that the
+    exceedance divides by that is not positive."""
+    for name in _classes("class_share"):
+        if not 0 <= storm[name] <= 1:
+            raise ValueError(f"{where}: {name} is {storm[name]:g}, not a share from 0 to 1")
+    for name in ("hnso", "ks", "kr", *_classes("class_height")):
+        if not storm[name] > 0:
+            raise ValueError(f"{where}: {name} is {storm[name]:g}, not a positive number")
+
+
 def plot_exceedance(ax, storm, length="m"):
     """The Rayleigh exceedance P(H > h) = exp(-(h/Hnso)^2) of the deep-water heights of one
     storm, its four height classes shaded, and each class's share of the waves (the drop of the
     curve across the class) marked at its upper bound. Where the class bounds cannot be derived
     (see ``class_bounds``), each class is shaded around its height, halfway (geometrically) to
-    its neighbours', and the chart says so."""
+    its neighbours', and the chart says so. A storm whose values cannot be the calculator's (a
+    share outside 0 to 1, a height that is not positive) raises ValueError."""
+    _refuse_impossible_storm(storm)
     hnso = storm["hnso"]
     heights = np.array([storm[name] for name in _classes("class_height")])
     shares = np.array([storm[name] for name in _classes("class_share")])
@@ -386,11 +425,13 @@ def storm_chart(results, row):
     if not 0 <= row < len(frame):
         rows = f"rows 0 to {len(frame) - 1}" if len(frame) else "no rows"
         raise ValueError(f"{source}: no row {row}: the table has {rows}")
+    _refuse_undrawable(frame.iloc[[row]], _STORM_NUMBERS, source, first_row=row)
     storm = frame.iloc[row]
-    absent = [name for name in _STORM_NUMBERS if not np.isfinite(storm[name])]
+    absent = [name for name in _STORM_NUMBERS if np.isnan(storm[name])]
     if absent:
         why = storm["error"] or "no transport stage: its settling_velocity is not given"
         raise ValueError(f"{source}: row {row} has no {absent[0]} ({why})")
+    _refuse_impossible_storm(storm, f"{source}: row {row}")
     units = storm["units"]
 
     figure = _new_figure()
@@ -399,10 +440,12 @@ def storm_chart(results, row):
     plot_class_rates(figure.add_subplot(grid[0, 1]), storm, units)
     facts = figure.add_subplot(grid[1, 1])
     facts.axis("off")
+    # The file's name and the table's text fields are drawn as written, without mathtext.
     facts.text(0.02, 0.95, _storm_facts(storm, units), va="top", family="monospace",
-               fontsize=10.5, transform=facts.transAxes,
+               fontsize=10.5, transform=facts.transAxes, parse_math=False,
                bbox=dict(boxstyle="round,pad=0.6", facecolor="0.96", edgecolor="0.6"))
-    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13)
+    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13,
+                    parse_math=False)
     return figure
 
 
@@ -425,10 +468,28 @@ def plot_hs_ts(ax, results, length="m"):
     return ax
 
 
+# The most bars of a histogram. numpy's "auto" bars are as narrow as the Freedman-Diaconis
+# rule makes them (twice the interquartile range over the cube root of the count), which asks
+# for billions of them when one value lies far from many close ones.
+_MOST_BARS = 1000
+
+
+def _bins(values):
+    """numpy's "auto" bins of ``values``, or _MOST_BARS equal bins where it would ask for more."""
+    if values.size < 2:
+        return "auto"
+    low, high = np.percentile(values, [25, 75])
+    width = 2 * (high - low) / values.size ** (1 / 3)
+    if width > 0 and (values.max() - values.min()) / width > _MOST_BARS:
+        return _MOST_BARS
+    return "auto"
+
+
 def plot_hs_histogram(ax, results, length="m"):
     """The histogram of Hs of the storms of a result frame that have it."""
     hs = _with_waves(results)["hs"]
-    _, _, bars = ax.hist(hs, bins="auto", color="tab:blue", edgecolor="white", linewidth=0.5)
+    _, _, bars = ax.hist(hs, bins=_bins(hs.to_numpy()), color="tab:blue", edgecolor="white",
+                         linewidth=0.5)
     _tag(bars, "hs-histogram")
     ax.set_xlabel(f"significant height Hs ({length})")
     ax.set_ylabel("storms")
@@ -472,6 +533,7 @@ def table_chart(results, units=None):
     has one); the transport is that of every row."""
     frame, source = _results(results, ("hs", "ts", "storm_transport"),
                              ("units", "limited_by", "error"))
+    _refuse_undrawable(frame, ("hs", "ts", "storm_transport"), source)
     systems = sorted(set(frame["units"]) & set(_LENGTH))
     if units is None:
         if len(systems) > 1:
@@ -501,7 +563,8 @@ def table_chart(results, units=None):
     transport.set_title("Cumulative net longshore transport, in table order")
     failed = int((frame["error"] != "").sum())
     figure.suptitle(f"{len(frame)} storms of {source}"
-                    + (f", {failed} of them with an error" if failed else ""), fontsize=13)
+                    + (f", {failed} of them with an error" if failed else ""), fontsize=13,
+                    parse_math=False)
     return figure
 
 
@@ -534,6 +597,18 @@ def _positive(text):
     return value
 
 
+# The dots per inch of a raster picture: below 10, freetype cannot size the smallest text; above
+# 1200, an A4 picture of more than 14,000 by 9,900 pixels takes gigabytes to draw.
+_DPI = (10, 1200)
+
+
+def _dpi(text):
+    value = _positive(text)
+    if not _DPI[0] <= value <= _DPI[1]:
+        raise argparse.ArgumentTypeError(f"{text!r} is not from {_DPI[0]} to {_DPI[1]}")
+    return value
+
+
 def _parser():
     parser = _Parser(prog="littoral.charts",
                      description="Draw a chart of the calculator's values into FILE "
@@ -546,8 +621,9 @@ def _parser():
         kind.set_defaults(draw=draw)
         kind.add_argument("-o", "--output", required=True, metavar="FILE",
                           help="the picture to write; its extension chooses the format")
-        kind.add_argument("--dpi", type=_positive, default=100,
-                          help="dots per inch of a raster picture (default 100)")
+        kind.add_argument("--dpi", type=_dpi, default=100,
+                          help=f"dots per inch of a raster picture, {_DPI[0]} to {_DPI[1]} "
+                               "(default 100)")
         return kind
 
     growth = add("growth", "the wave-growth chart at one depth", _draw_growth)
@@ -589,13 +665,59 @@ def _one_line(error):
     return " ".join(str(error).split())
 
 
+def _new_file_mode():
+    umask = os.umask(0)
+    os.umask(umask)
+    return 0o666 & ~umask
+
+
+def _naming(error, path):
+    """The OSError ``error`` as one about ``path``, the file the user gave."""
+    return OSError(error.errno, error.strerror or str(error), path)
+
+
+def _save(figure, path, picture_format, dpi):
+    """Writes the figure to ``path`` whole or not at all: into a temporary file beside it (beside
+    the file a link names), renamed over it once complete, so that a full disk leaves an earlier
+    picture as it was and no part of a new one. What is not a regular file (a pipe, a device) is
+    written directly. An OSError names ``path``."""
+    try:
+        if os.path.exists(path) and not os.path.isfile(path):
+            figure.savefig(path, format=picture_format, dpi=dpi)
+            return
+        target = os.path.realpath(path)
+        if os.path.exists(target):
+            if not os.access(target, os.W_OK):
+                raise PermissionError(errno.EACCES, os.strerror(errno.EACCES))
+            mode = stat.S_IMODE(os.stat(target).st_mode)
+        else:
+            mode = _new_file_mode()
+        handle, temporary = tempfile.mkstemp(prefix=f".{os.path.basename(target)}.",
+                                             dir=os.path.dirname(target))
+    except OSError as error:
+        raise _naming(error, path) from None
+    try:
+        with os.fdopen(handle, "wb") as stream:
+            figure.savefig(stream, format=picture_format, dpi=dpi)
+            stream.flush()
+            os.fsync(stream.fileno())
+        os.chmod(temporary, mode)
+        os.replace(temporary, target)
+    except BaseException as error:
+        with contextlib.suppress(OSError):
+            os.unlink(temporary)
+        if isinstance(error, OSError):
+            raise _naming(error, path) from None
+        raise
+
+
 def main(argv=None):
     """The command ``python3 -m littoral.charts``; returns its exit status."""
     args = _parser().parse_args(argv)
     try:
         picture_format = _picture_format(args.output)
         figure = args.draw(args)
-        figure.savefig(args.output, format=picture_format, dpi=args.dpi)
+        _save(figure, args.output, picture_format, args.dpi)
     except (OSError, ValueError) as error:
         print(f"littoral.charts: {_one_line(error)}", file=sys.stderr)
         return 2

@@ -1,6 +1,9 @@
 import io
+import os
 import subprocess
 import sys
+
+from xml.etree import ElementTree
 
 import numpy as np
 import pandas as pd
@@ -205,9 +208,11 @@ def test_charts_of_the_command_table_have_its_printed_values(storms, results_csv
                                np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
 
 
-def command(*args):
+def command(*args, env=None):
+    """Runs the chart command; one that has not ended in a minute is a hang."""
     return subprocess.run([sys.executable, "-m", "littoral.charts", *map(str, args)],
-                          capture_output=True, text=True, check=False)
+                          capture_output=True, text=True, check=False, timeout=60,
+                          env=None if env is None else {**os.environ, **env})
 
 
 MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
@@ -262,3 +267,97 @@ def test_the_command_tells_bad_input_without_a_traceback(tmp_path):
     done = command("storm", tmp_path / "missing.csv", "-o", tmp_path / "chart.png")
     assert (done.returncode, done.stderr) == (
         2, f"littoral.charts: {tmp_path / 'missing.csv'}: No such file or directory\n")
+
+
+def edited(results_csv, path, edit):
+    """The command's result table with ``edit`` (a function of the frame of its text) applied,
+    written to ``path``."""
+    edit(pd.read_csv(results_csv, dtype=str, keep_default_na=False)).to_csv(path, index=False)
+    return path
+
+
+def row_0(**fields):
+    return lambda frame: frame.assign(**{name: [value] + list(frame[name][1:])
+                                         for name, value in fields.items()})
+
+
+# Four close heights and one far from them: numpy's "auto" bins would be ten billion.
+SPREAD_HEIGHTS = [1, 1, 1, 1, 1.000001, 1.000001, 1.000001, 1.000001, 1e4]
+
+
+@pytest.mark.parametrize("args, edit, message", [
+    (["storm"], row_0(class_share_1="1e200"),
+     "row 0: class_share_1 is 1e+200, beyond the single-precision range"),
+    (["storm"], row_0(class_share_2="-0.5"),
+     "row 0: class_share_2 is -0.5, not a share from 0 to 1"),
+    (["storm"], row_0(hnso="0"), "row 0: hnso is 0, not a positive number"),
+    (["storm"], row_0(hs="Infinity"), "row 0: hs is inf, not a finite number"),
+    (["table", "--units", "si"], row_0(storm_transport="1e308"),
+     "row 0: storm_transport is 1e+308, beyond the single-precision range"),
+    (["table", "--units", "si"], row_0(storm_transport="-inf"),
+     "row 0: storm_transport is -inf, not a finite number"),
+    (["table"], lambda frame: frame.iloc[[0] * 9].assign(hs=SPREAD_HEIGHTS), None),
+    (["growth", "--depth", 10, "--durations", 3, 1e300], None,
+     'no storm of 1e+300 h can be computed: duration_h: "1e+300" is beyond'),
+    (["storm", "--dpi", 0.001], None, "--dpi: '0.001' is not from 10 to 1200"),
+])
+def test_bad_values_are_one_line_and_status_2_never_a_hang(tmp_path, results_csv, args, edit,
+                                                          message):
+    if args[0] != "growth":
+        table = results_csv if edit is None else edited(results_csv, tmp_path / "bad.csv", edit)
+        args = [args[0], table, *args[1:]]
+    done = command(*args, "-o", tmp_path / "chart.png")
+    if message is None:
+        assert (done.returncode, done.stderr) == (0, "")
+        (bars,) = [ax for ax in charts.table_chart(table).axes if tagged(ax, "hs-histogram-0")]
+        assert len(tagged(bars, "hs-histogram")) == charts._MOST_BARS
+        return
+    assert done.returncode == 2 and done.stderr.count("\n") == 1, done.stderr
+    assert done.stderr.startswith("littoral.charts") and message in done.stderr, done.stderr
+    assert not (tmp_path / "chart.png").exists()
+
+
+@pytest.fixture()
+def full_disk(tmp_path):
+    """A directory on a file system of 16 KiB, too small for a chart."""
+    disk = tmp_path / "disk"
+    disk.mkdir()
+    mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16k", "tmpfs", str(disk)],
+                             capture_output=True, check=False)
+    if mounted.returncode != 0:
+        pytest.skip("mounting a small tmpfs needs root")
+    yield disk
+    subprocess.run(["umount", str(disk)], check=True)
+
+
+@pytest.mark.parametrize("picture, earlier", [("pdf", b"an earlier picture"), ("svg", None)])
+def test_a_picture_that_cannot_be_written_whole_is_not_written(full_disk, results_csv, picture,
+                                                              earlier):
+    output = full_disk / f"chart.{picture}"
+    if earlier is not None:
+        output.write_bytes(earlier)
+    done = command("table", results_csv, "--units", "si", "-o", output)
+    assert sorted(full_disk.iterdir()) == ([output] if earlier is not None else [])
+    assert earlier is None or output.read_bytes() == earlier
+    assert (done.returncode, done.stderr) == (
+        2, f"littoral.charts: {output}: No space left on device\n")
+
+
+@pytest.mark.parametrize("name, args, edit, drawn", [
+    ("a$b$c.csv", ["table", "--units", "si"], None,
+     "5 storms of a$b$c.csv, 1 of them with an error"),
+    ("cost_$\\x$_.csv", ["storm"], None, "Storm of row 0 of cost_$\\x$_.csv (SI units)"),
+    ("growth.csv", ["storm"], row_0(limited_by="$\\x^2$"), "$\\x^2$-limited"),
+])
+def test_text_from_the_data_is_drawn_as_written(tmp_path, results_csv, name, args, edit, drawn):
+    table = edited(results_csv, tmp_path / name, edit or (lambda frame: frame))
+    # SVG text as text elements, so that the picture holds the text as drawn.
+    (tmp_path / "matplotlibrc").write_text("svg.fonttype: none\n")
+    output = tmp_path / "chart.svg"
+    done = command(args[0], table, *args[1:], "-o", output,
+                   env={"MATPLOTLIBRC": str(tmp_path / "matplotlibrc")})
+    assert (done.returncode, done.stderr) == (0, "")
+    svg = ElementTree.parse(output).getroot()
+    texts = ["".join(text.itertext()).strip()
+             for text in svg.iter("{http://www.w3.org/2000/svg}text")]
+    assert any(drawn in text for text in texts), [text for text in texts if "$" in text]

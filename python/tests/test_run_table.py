@@ -1,5 +1,9 @@
 import io
 import math
+import signal
+import subprocess
+import sys
+import time
 
 import numpy as np
 import pandas as pd
@@ -117,3 +121,61 @@ def test_run_storm_is_one_row_of_the_table():
     assert f"{storm['ts']:.7g}" == "5.596187"
     with pytest.raises(TypeError, match="wind"):
         littoral.run_storm(wind=20)
+
+
+@pytest.mark.parametrize("depth", [
+    pd.Series([10 + 5j] * 2),
+    pd.Series(pd.arrays.SparseArray([10 + 5j] * 2)),
+    pd.Series([10 + 5j] * 2, dtype="category"),
+    pd.to_timedelta(pd.Series([10, 20]), unit="s"),
+    pd.Series(pd.to_datetime(["2020-01-01"] * 2)).dt.tz_localize("UTC"),
+    pd.Series(pd.period_range("2020", periods=2)),
+    pd.Series(pd.IntervalIndex.from_breaks([0, 10, 20])),
+], ids=lambda series: str(series.dtype))
+def test_a_column_of_no_real_numbers_is_refused(depth):
+    frame = pd.read_csv(io.StringIO(STORMS)).iloc[0:2].assign(depth=depth)
+    with pytest.raises(ValueError, match="^depth: a column of .* is not a number$"):
+        littoral.run_table(frame)
+
+
+def test_a_zero_is_positive_as_the_table_prints_it():
+    # Offshore breaking empties classes 3 and 4; their transport, with a negative angle, is a
+    # product with a negative factor.
+    storm = dict(gravity=9.81, depth=0.3, fetch=50, fetch_unit="km", wind_speed=40,
+                 speed_unit="m/s", duration_h=10, rt=1, rl=1, local_depth=0.25, angle_deg=-10,
+                 settling_velocity=1.5)
+    frame = littoral.run_table({name: [value] for name, value in storm.items()})
+    reals = frame[list(littoral.RESULT_COLUMNS)].select_dtypes(np.float64).to_numpy()
+    assert frame.loc[0, "class_share_4"] == 0 and frame.loc[0, "storm_transport"] < 0
+    assert not np.signbit(reals[reals == 0]).any()
+    assert not np.signbit(littoral.run_storm(**storm)["class_rate_4"])
+
+
+# Half a million storms, several seconds on one thread; Python's own handler of SIGINT, as at
+# a terminal, whatever the test's parent ignores.
+INTERRUPTED = """\
+import signal
+import numpy as np, pandas as pd, littoral
+signal.signal(signal.SIGINT, signal.default_int_handler)
+storm = dict(gravity=9.81, depth=10, fetch=50, fetch_unit="km", wind_speed=20, speed_unit="m/s",
+             duration_h=5, rt=1, rl=1, local_depth=3, angle_deg=30, settling_velocity=1.5)
+frame = pd.DataFrame({name: np.repeat(value, 500_000) for name, value in storm.items()})
+print("running", flush=True)
+littoral.run_table(frame, jobs=1)
+print("finished", flush=True)
+"""
+
+
+def test_ctrl_c_stops_run_table_within_a_second():
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "running\n"
+    time.sleep(1)
+    child.send_signal(signal.SIGINT)
+    sent = time.monotonic()
+    try:
+        stdout, stderr = child.communicate(timeout=30)
+    finally:
+        child.kill()
+    assert time.monotonic() - sent < 2
+    assert stdout == "" and stderr.rstrip().endswith("KeyboardInterrupt"), stderr
