@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "climate.hpp"
+
+// The texts of a climate run: the storm table, the summaries by year and by sector (CSV), and
+// a short account for people.
+
+// The storm table: storm, start, end, records, wind_direction, then the storm table's input
+// columns and result columns. Each input real is the shortest decimal that reads back as the
+// same single.
+std::string stormTableText(const WindRecords& records, const ClimateRun& run);
+
+// The summary by year (year, records, valid_records, active_records, then the sums) and by
+// sector (sector_deg, then the sums); each real is the shortest decimal of its double.
+std::string yearTableText(const std::vector<YearSummary>& years);
+std::string sectorTableText(const std::vector<SectorSummary>& sectors);
+
+// The lines of the account: the years covered, the share of missing values, the storms, the
+// net and gross transport a year of valid record and the bearing the net transport goes to.
+std::vector<std::string> climateAccount(const WindRecords& records, const ClimateRun& run,
+                                        const std::vector<YearSummary>& years,
+                                        const ClimateSettings& settings);
+
+// The shortest decimal that reads back as the same value.
+void appendShortest(std::string& out, float value);
+void appendShortest(std::string& out, double value);
