@@ -274,6 +274,7 @@ ClimateRun runClimate(const WindRecords& records, const FetchTable& fetch,
                     std::fabs(wrapAngle(records.directions[i] - settings.shoreNormal)) < 90 &&
                     fetch.nearest(records.directions[i]).fetch > 0;
   }
+  run.storms.reserve(std::size_t(std::count(run.active.begin(), run.active.end(), 1)));
   for (std::size_t i = 0; i < count;) {
     if (!run.active[i]) {
       ++i;

@@ -86,7 +86,9 @@ void appendShortest(std::string& out, double value) {
   out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-std::string stormTableText(const WindRecords& records, const ClimateRun& run) {
+bool writeStormTable(const WindRecords& records, const ClimateRun& run,
+                     const std::function<bool(std::string_view)>& write) {
+  constexpr std::size_t kPiece = 1 << 20;
   std::string out = "storm,start,end,records,wind_direction";
   for (const std::string_view name : kInputColumnNames) {
     out += ',';
@@ -111,8 +113,12 @@ std::string stormTableText(const WindRecords& records, const ClimateRun& run) {
     }
     appendResults(out, storm.values);
     out += '\n';
+    if (out.size() >= kPiece) {
+      if (!write(out)) return false;
+      out.clear();
+    }
   }
-  return out;
+  return write(out);
 }
 
 std::string yearTableText(const std::vector<YearSummary>& years) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "climate.hpp"
@@ -10,8 +12,9 @@
 
 // The storm table: storm, start, end, records, wind_direction, then the storm table's input
 // columns and result columns. Each input real is the shortest decimal that reads back as the
-// same single.
-std::string stormTableText(const WindRecords& records, const ClimateRun& run);
+// same single. The text is handed to `write` in pieces of whole rows; false when a write is.
+bool writeStormTable(const WindRecords& records, const ClimateRun& run,
+                     const std::function<bool(std::string_view)>& write);
 
 // The summary by year (year, records, valid_records, active_records, then the sums) and by
 // sector (sector_deg, then the sums); each real is the shortest decimal of its double.

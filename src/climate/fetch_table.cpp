@@ -92,8 +92,11 @@ const FetchRow& FetchTable::nearest(double direction) const {
   std::size_t best = 0;
   double bestDistance = 360;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    // The IEEE remainder is exact: the signed distance around the circle, in [-180, 180].
-    const double distance = std::fabs(std::remainder(direction - rows[i].direction, 360.0));
+    // The distance around the circle, computed exactly: fmod is exact, and so is 360 - d for
+    // d in (180, 360).
+    double distance = std::fabs(direction - rows[i].direction);
+    if (distance >= 360) distance = std::fmod(distance, 360.0);
+    if (distance > 180) distance = 360 - distance;
     if (distance < bestDistance) {
       best = i;
       bestDistance = distance;

@@ -38,6 +38,16 @@ bool MissingMarks::marks(std::string_view text) const {
 WindRecordBuilder::WindRecordBuilder(MissingMarks missing, std::string place, WindColumns columns)
     : missing_(std::move(missing)), place_(std::move(place)), columns_(std::move(columns)) {}
 
+void WindRecordBuilder::reserve(std::size_t count, std::size_t timeBytes) {
+  records_.instants.reserve(count);
+  records_.years.reserve(count);
+  records_.speeds.reserve(count);
+  records_.directions.reserve(count);
+  records_.places.reserve(count);
+  records_.timeEnds.reserve(count);
+  records_.times.reserve(timeBytes);
+}
+
 bool WindRecordBuilder::fail(std::size_t place, const std::string& message) {
   error_ = place_ + " " + std::to_string(place) + ": " + message;
   return false;

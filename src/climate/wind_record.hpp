@@ -54,6 +54,10 @@ class WindRecordBuilder {
   // `place` names where a record came from in an error ("line" or "row"), `columns` its fields.
   WindRecordBuilder(MissingMarks missing, std::string place, WindColumns columns = {});
 
+  // Makes room for `count` records whose times take `timeBytes` in all, so that the records
+  // are not moved as they come.
+  void reserve(std::size_t count, std::size_t timeBytes);
+
   // Adds a record from the texts of its fields; false with error() naming the place when a
   // field is neither a number nor missing, or the time cannot be read.
   bool add(std::size_t place, std::string_view time, std::string_view speed,
