@@ -89,7 +89,7 @@ def report(result):
 
 def run_command(binary, directory):
     """`littoral climate` on the record: its files, read back exactly."""
-    subprocess.run([binary, "climate", "winds.csv", "--fetch", FETCH, "--missing", "999,MM",
+    subprocess.run([os.path.abspath(binary), "climate", "winds.csv", "--fetch", FETCH, "--missing", "999,MM",
                     "-o", "storms.csv", "--summary", "years.csv", "--sector-summary",
                     "sectors.csv", *OPTIONS], cwd=directory, check=True)
     read = dict(dtype={"year": str}, float_precision="round_trip")
