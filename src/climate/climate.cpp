@@ -92,10 +92,10 @@ double siSpeedFactor(std::int32_t speedUnit) {
   return double(state.speedFactor);
 }
 
-// An angle in (-180, 180]. The IEEE remainder is exact.
+// An angle in (-180, 180], without a negative zero. The IEEE remainder is exact.
 double wrapAngle(double degrees) {
   const double wrapped = std::remainder(degrees, 360.0);
-  return wrapped == -180 ? 180 : wrapped;
+  return wrapped == -180 ? 180 : wrapped + 0.0;
 }
 
 double circularDistance(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); }

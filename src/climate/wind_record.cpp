@@ -101,9 +101,14 @@ bool WindRecordBuilder::add(std::size_t place, std::string_view time, std::strin
 
 bool WindRecordBuilder::add(std::size_t place, std::string_view time, double speed,
                             double direction) {
+  // NaN is missing; an infinity is no number, as its text is not.
+  if (std::isinf(speed)) return fail(place, columns_.speed + ": an infinity is not a number");
+  if (std::isinf(direction)) {
+    return fail(place, columns_.direction + ": an infinity is not a number");
+  }
   if (!addTime(place, time)) return false;
-  records_.speeds.push_back(std::isfinite(speed) ? speed : kMissing);
-  records_.directions.push_back(std::isfinite(direction) ? direction : kMissing);
+  records_.speeds.push_back(speed);
+  records_.directions.push_back(direction);
   return true;
 }
 

@@ -63,7 +63,8 @@ class WindRecordBuilder {
   bool add(std::size_t place, std::string_view time, std::string_view speed,
            std::string_view direction);
 
-  // Adds a record whose values are numbers already (NaN when missing).
+  // Adds a record whose values are numbers already (NaN when missing); false with error()
+  // for an infinity.
   bool add(std::size_t place, std::string_view time, double speed, double direction);
 
   // Checks that the records are in time order, each after the one before; with `sort`, sorts
