@@ -93,9 +93,13 @@ enum class StormValue : std::size_t {
   classFlux2,
   classFlux3,
   classFlux4,
-  surfCurrent,       // mean of the four class currents, ft/s or m/s
-  stormTransport,    // yd3 in both unit systems
-  stormTransportM3,  // the same in m3
+  surfCurrent,         // mean of the four class currents, ft/s or m/s
+  stormTransport,      // yd3 in both unit systems
+  stormTransportM3,    // the same in m3
+  classTransportM3_1,  // each class's transport of the storm in m3; they sum to the above
+  classTransportM3_2,
+  classTransportM3_3,
+  classTransportM3_4,
   count
 };
 

@@ -17,6 +17,7 @@
 
 #include "storm.hpp"
 #include "storm_columns.hpp"
+#include "storm_text.hpp"
 #include "unit_names.hpp"
 
 namespace py = pybind11;
@@ -60,6 +61,8 @@ std::vector<std::string> columnText(const py::handle& column) {
 struct Rows {
   std::vector<StormValues> values;
   std::vector<std::string> readErrors;
+  std::vector<std::string> warnings;
+  std::vector<std::string> errorCauses;
 };
 
 void runRange(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
@@ -74,6 +77,8 @@ void runRange(const ColumnPositions& positions, const std::vector<std::vector<st
     std::string error = readAnswers(positions, fields, answers);
     if (error.empty()) {
       rows.values[row] = runStorm(answers);
+      rows.warnings[row] = warningsText(answers, rows.values[row]);
+      rows.errorCauses[row] = errorCauseText(answers, rows.values[row]);
     } else {
       rows.readErrors[row] = std::move(error);
     }
@@ -110,6 +115,8 @@ py::dict resultColumns(const Rows& rows) {
   py::list units(rowCount);
   py::list limits(rowCount);
   py::list errors(rowCount);
+  py::list warnings(rowCount);
+  py::list errorCauses(rowCount);
   auto realsOut = reals.mutable_unchecked<2>();
   auto passesOut = passes.mutable_unchecked<1>();
   for (py::ssize_t row = 0; row < rowCount; ++row) {
@@ -125,6 +132,8 @@ py::dict resultColumns(const Rows& rows) {
     units[std::size_t(row)] = ran ? unitsName(values.units) : "";
     limits[std::size_t(row)] = ran ? limitName(values.limitedBy) : "";
     errors[std::size_t(row)] = ran ? values.error : readError;
+    warnings[std::size_t(row)] = rows.warnings[std::size_t(row)];
+    errorCauses[std::size_t(row)] = rows.errorCauses[std::size_t(row)];
   }
   py::dict columns;
   columns["reals"] = reals;
@@ -132,6 +141,8 @@ py::dict resultColumns(const Rows& rows) {
   columns["units"] = units;
   columns["limited_by"] = limits;
   columns["error"] = errors;
+  columns["warnings"] = warnings;
+  columns["error_cause"] = errorCauses;
   return columns;
 }
 
@@ -149,6 +160,8 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
   Rows rows;
   rows.values.resize(rowCount);
   rows.readErrors.resize(rowCount);
+  rows.warnings.resize(rowCount);
+  rows.errorCauses.resize(rowCount);
   {
     py::gil_scoped_release released;
     runRows(header.positions, text, names.size(), rowCount, jobs, rows);

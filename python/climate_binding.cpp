@@ -15,6 +15,7 @@
 #include "climate_output.hpp"
 #include "record_time.hpp"
 #include "storm_columns.hpp"
+#include "storm_text.hpp"
 #include "unit_names.hpp"
 
 namespace py = pybind11;
@@ -85,9 +86,7 @@ py::array_t<Value> column(std::size_t size, Get get) {
   return out;
 }
 
-double optionalReal(const std::optional<float>& value) {
-  return value ? double(*value) : kNaN;
-}
+double optionalReal(const std::optional<float>& value) { return value ? double(*value) : kNaN; }
 
 py::list unitColumn(const std::vector<ClimateStorm>& storms,
                     const std::array<std::string_view, 5>& names, bool fetch) {
@@ -157,7 +156,7 @@ py::dict inputColumns(const std::vector<ClimateStorm>& storms) {
 }
 
 // The result columns as run_columns hands them back: the reals as one float64 block (NaN where
-// not computed), passes, and units, limited_by and error as texts.
+// not computed), passes, and units, limited_by, error, warnings and error_cause as texts.
 py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
   const auto rows = py::ssize_t(storms.size());
   py::array_t<double, py::array::f_style> reals({rows, py::ssize_t(kStormValueCount)});
@@ -165,7 +164,10 @@ py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
   py::list units;
   py::list limits;
   py::list errors;
+  py::list warnings;
+  py::list causes;
   for (py::ssize_t row = 0; row < rows; ++row) {
+    const StormAnswers& answers = storms[std::size_t(row)].answers;
     const StormValues& values = storms[std::size_t(row)].values;
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
       realsOut(row, py::ssize_t(i)) = values.present.test(i) ? double(values.values[i]) : kNaN;
@@ -173,6 +175,8 @@ py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
     units.append(unitsName(values.units));
     limits.append(limitName(values.limitedBy));
     errors.append(values.error);
+    warnings.append(warningsText(answers, values));
+    causes.append(errorCauseText(answers, values));
   }
   py::dict out;
   out["reals"] = reals;
@@ -181,6 +185,8 @@ py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
   out["units"] = units;
   out["limited_by"] = limits;
   out["error"] = errors;
+  out["warnings"] = warnings;
+  out["error_cause"] = causes;
   return out;
 }
 
@@ -212,8 +218,8 @@ py::dict yearColumns(const std::vector<YearSummary>& years) {
       column<std::int64_t>(n, [&](std::size_t i) { return std::int64_t(years[i].records); });
   out["valid_records"] =
       column<std::int64_t>(n, [&](std::size_t i) { return std::int64_t(years[i].validRecords); });
-  out["active_records"] = column<std::int64_t>(
-      n, [&](std::size_t i) { return std::int64_t(years[i].activeRecords); });
+  out["active_records"] =
+      column<std::int64_t>(n, [&](std::size_t i) { return std::int64_t(years[i].activeRecords); });
   sumColumns(years, out);
   out["clamped_storms"] = column<std::int64_t>(
       n, [&](std::size_t i) { return std::int64_t(years[i].sums.clampedStorms); });
@@ -267,8 +273,8 @@ py::dict runClimateColumns(const py::handle& times, const py::handle& speeds,
   }
   const std::vector<ClimateStorm>& storms = run.storms;
   py::dict stormColumns;
-  stormColumns["storm"] = column<std::int64_t>(storms.size(),
-                                               [](std::size_t i) { return std::int64_t(i + 1); });
+  stormColumns["storm"] =
+      column<std::int64_t>(storms.size(), [](std::size_t i) { return std::int64_t(i + 1); });
   py::list starts;
   py::list ends;
   for (const ClimateStorm& storm : storms) {
@@ -296,6 +302,5 @@ void addClimateFunctions(py::module_& module) {
   module.def("run_climate", &runClimateColumns, py::arg("times"), py::arg("speeds"),
              py::arg("directions"), py::arg("options"), py::arg("fetch_directions"),
              py::arg("fetch_values"), py::arg("fetch_depths"), py::arg("columns"),
-             py::arg("missing"),
-             py::arg("sort"), py::arg("jobs"));
+             py::arg("missing"), py::arg("sort"), py::arg("jobs"));
 }

@@ -9,12 +9,14 @@ menu answers by name and by number and out of range, angles at and beyond the li
 without the transport. Runs `littoral table` of both builds on them with one and with two
 threads and compares the result tables; then runs the first M storms (default N) through the
 interactive program of both builds, one process a storm, and compares the console, the error
-stream, the exit status, Output.out and RESULTS.out. Prints what differs and exits 1 on any
-difference.
+stream, the exit status, Output.out and RESULTS.out. A table that gains columns is compared in
+the old table's columns. Prints what differs and exits 1 on any difference.
 """
 import argparse
 import concurrent.futures
+import csv
 import hashlib
+import io
 import os
 import random
 import subprocess
@@ -84,6 +86,23 @@ def console_answers(s):
     return "\n".join(lines) + "\n"
 
 
+def same_columns(old_text, new_text):
+    """Whether every column of the old table holds the same bytes in the new one, and the
+    names of the columns the new table adds."""
+    if old_text == new_text:
+        return True, []
+    old_rows = list(csv.reader(io.StringIO(old_text.decode())))
+    new_rows = list(csv.reader(io.StringIO(new_text.decode())))
+    if len(old_rows) != len(new_rows):
+        return False, []
+    at = {name: i for i, name in enumerate(new_rows[0])}
+    if any(name not in at for name in old_rows[0]):
+        return False, []
+    picks = [at[name] for name in old_rows[0]]
+    same = all([new[i] for i in picks] == old for old, new in zip(old_rows, new_rows))
+    return same, [name for name in new_rows[0] if name not in old_rows[0]]
+
+
 def run_console(binary, answers):
     with tempfile.TemporaryDirectory() as directory:
         run = subprocess.run([binary], input=answers.encode(), cwd=directory,
@@ -129,9 +148,13 @@ def main():
                                         capture_output=True, check=False).returncode
                 outputs[(label, jobs)] = (open(result, "rb").read(), status)
         for jobs in ("1", "2"):
-            same = outputs[("old", jobs)] == outputs[("new", jobs)]
-            print(f"table -j{jobs}: {len(storms)} storms, "
-                  f"{len(outputs[('new', jobs)][0])} bytes, {'same' if same else 'DIFFERENT'}")
+            old_text, old_status = outputs[("old", jobs)]
+            new_text, new_status = outputs[("new", jobs)]
+            same, added = same_columns(old_text, new_text)
+            same = same and old_status == new_status
+            print(f"table -j{jobs}: {len(storms)} storms, {len(new_text)} bytes, "
+                  f"{'same' if same else 'DIFFERENT'} in every column of the old table"
+                  + (f"; new columns {', '.join(added)}" if added else ""))
             differences += not same
 
     count = len(storms) if arguments.console is None else arguments.console

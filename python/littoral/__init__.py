@@ -20,7 +20,7 @@ INPUT_COLUMNS = tuple(_littoral.input_columns())
 #: The result columns, in the order ``littoral table`` writes them.
 RESULT_COLUMNS = tuple(_littoral.result_columns())
 
-_TEXT_COLUMNS = ("units", "limited_by", "error")
+_TEXT_COLUMNS = ("units", "limited_by", "error", "warnings", "error_cause")
 _REAL_COLUMNS = tuple(_littoral.real_columns())
 
 
@@ -56,6 +56,8 @@ def _empty_results():
         "units": [],
         "limited_by": [],
         "error": [],
+        "warnings": [],
+        "error_cause": [],
     }
 
 

@@ -505,18 +505,15 @@ def table_chart(results, units=None):
                     + (f", {failed} of them with an error" if failed else ""), fontsize=13)
     return figure
 
-# A clamped deep-water sine becomes this single: such a storm is left out of the net transport,
-# as the climate summaries leave it out.
-_CLAMPED_SINE = np.float32(0.99)
 _CLIMATE_STORM_NUMBERS = ("wind_direction", "duration_h", "storm_transport",
-                          "storm_transport_m3", "so")
+                          "storm_transport_m3")
 
 
 def read_storms(path):
     """A storm table written by ``littoral climate``: numbers as float64, the times and the text
     columns as text."""
     frame = read_results(path)
-    for name in ("start", "end", "fetch_unit", "speed_unit"):
+    for name in ("start", "end", "fetch_unit", "speed_unit", "warnings"):
         if name in frame.columns:
             frame[name] = frame[name].fillna("").astype(str)
     return frame
@@ -527,7 +524,7 @@ def _climate_storms(storms):
     if not isinstance(storms, pd.DataFrame):
         source = os.path.basename(str(storms))
         storms = read_storms(storms)
-    missing = [name for name in ("start", "end", *_CLIMATE_STORM_NUMBERS)
+    missing = [name for name in ("start", "end", "warnings", *_CLIMATE_STORM_NUMBERS)
                if name not in storms.columns]
     if missing:
         raise ValueError(f"{source}: no column {', '.join(missing)}: a storm table written by "
@@ -537,7 +534,9 @@ def _climate_storms(storms):
         frame[name] = pd.to_numeric(frame[name], errors="coerce").astype(np.float64)
     frame["start"] = frame["start"].astype(str)
     frame["end"] = frame["end"].astype(str)
-    clamped = frame["so"].to_numpy(dtype=np.float32) == _CLAMPED_SINE
+    # A storm whose deep-water sine was clamped is left out of the transport, as the climate
+    # summaries leave it out.
+    clamped = frame["warnings"].fillna("").astype(str).str.contains("angle-clamped").to_numpy()
     # The transport that the sums count: none for a clamped storm or one without transport.
     frame["clamped"] = clamped
     frame["counted_yd3"] = np.where(clamped, np.nan, frame["storm_transport"])
@@ -595,8 +594,8 @@ def climate_chart(storms, years=None, sectors=16, shore_normal=None):
     a storm table written by ``littoral climate``): roses of the storm hours and of the net
     longshore transport by direction sector, the net and gross transport of each calendar year
     (from the summary by year, ``years``, when given: a frame or a file), and the cumulative net
-    transport through time. A storm whose deep-water sine was clamped (``so`` is 0.99) is left
-    out of the transport, as in the summaries. A positive transport moves sand to the left of
+    transport through time. A storm whose deep-water sine was clamped (the ``angle-clamped``
+    warning) is left out of the transport, as in the summaries. A positive transport moves sand to the left of
     one on the beach looking out to sea."""
     frame, source = _climate_storms(storms)
     centres, hours, net = climate_sectors(frame, sectors)

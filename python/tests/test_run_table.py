@@ -42,7 +42,7 @@ def as_command_text(frame):
     text = pd.DataFrame(index=frame.index)
     for name in littoral.RESULT_COLUMNS:
         column = frame[name]
-        if name in ("units", "limited_by", "error"):
+        if name in ("units", "limited_by", "error", "warnings", "error_cause"):
             text[name] = column.astype(str)
         elif name == "passes":
             text[name] = [("" if pd.isna(v) else str(int(v))) for v in column]

@@ -6,6 +6,7 @@
 
 #include "csv.hpp"
 #include "storm_columns.hpp"
+#include "storm_text.hpp"
 #include "unit_names.hpp"
 
 namespace {
@@ -76,10 +77,7 @@ std::string number(double value, const char* format) {
 
 }  // namespace
 
-void appendShortest(std::string& out, float value) {
-  char text[32];
-  out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
+void appendShortest(std::string& out, float value) { out += shortestText(value); }
 
 void appendShortest(std::string& out, double value) {
   char text[32];
@@ -111,7 +109,7 @@ bool writeStormTable(const WindRecords& records, const ClimateRun& run,
       out += ',';
       appendInput(out, static_cast<InputColumn>(column), storm.answers);
     }
-    appendResults(out, storm.values);
+    appendResults(out, storm.answers, storm.values);
     out += '\n';
     if (out.size() >= kPiece) {
       if (!write(out)) return false;

@@ -70,7 +70,11 @@ const std::array<const char*, kStormValueCount> kStormValueNames = {"density",
                                                                     "class_flux_4",
                                                                     "surf_current",
                                                                     "storm_transport",
-                                                                    "storm_transport_m3"};
+                                                                    "storm_transport_m3",
+                                                                    "class_transport_m3_1",
+                                                                    "class_transport_m3_2",
+                                                                    "class_transport_m3_3",
+                                                                    "class_transport_m3_4"};
 
 namespace {
 

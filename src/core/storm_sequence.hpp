@@ -158,14 +158,22 @@ template <StageFrontEnd FrontEnd>
 void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   StormValues& values = shown.storm;
   WaveGrowth growth = startWaveGrowth(state);
-  bool anotherPass = true;
-  while (anotherPass) {
+  if constexpr (FrontEnd::kShowsEveryGrowthPass) {
+    bool anotherPass = true;
+    while (anotherPass) {
+      beginGrowthPass(state, growth);
+      stage_detail::keepGrowthPass(growth, values);
+      frontEnd.reached(Step::growthPass, state, shown, 0);
+      anotherPass = endGrowthPass(state, growth);
+    }
+  } else {
     beginGrowthPass(state, growth);
     stage_detail::keepGrowthPass(growth, values);
-    if constexpr (FrontEnd::kShowsEveryGrowthPass) {
-      frontEnd.reached(Step::growthPass, state, shown, 0);
+    if (endGrowthPass(state, growth)) {
+      beginLastGrowthPass(state, growth);
+      stage_detail::keepGrowthPass(growth, values);
+      endGrowthPass(state, growth);
     }
-    anotherPass = endGrowthPass(state, growth);
   }
   if (growth.passes > 1000) values.warn(Warning::manyGrowthPasses);
   values.limitedBy = growthLimit(state, growth);
@@ -297,6 +305,11 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   const float stormTotal = computeStormTotal(state, storm, shown.siRateFactor);
   values.set(StormValue::stormTransport, stormTotal);
   values.set(StormValue::stormTransportM3, convertToCubicMetres(stormTotal));
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    const float classRate = values.get(stage_detail::ofClass(StormValue::classRate1, i));
+    values.set(stage_detail::ofClass(StormValue::classTransportM3_1, i),
+               classTransportInCubicMetres(state, classRate, shown.siRateFactor));
+  }
   frontEnd.reached(Step::stormTotals, state, shown, 0);
 }
 

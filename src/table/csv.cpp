@@ -100,18 +100,3 @@ bool CsvReader::finish() {
   csv_fini(parser_, onField, onRecordEnd, this);
   return checkParser(0, 0);
 }
-
-void appendCsvField(std::string& out, std::string_view field) {
-  bool plain = true;
-  for (const char c : field) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
-  if (plain) {
-    out += field;
-    return;
-  }
-  out += '"';
-  for (const char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "csv_text.hpp"
+
 struct csv_parser;
 
 // One record of a CSV text: its fields, unquoted, in a flat buffer.
@@ -72,7 +74,3 @@ class CsvReader {
   std::size_t records_ = 0;
   std::string error_;
 };
-
-// Appends one field as spreadsheets write it: in double quotes, with its quotes doubled, only
-// when it holds a comma, a quote, a CR or an LF.
-void appendCsvField(std::string& out, std::string_view field);

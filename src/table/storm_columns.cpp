@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "columns.hpp"
 #include "csv.hpp"
 #include "number_text.hpp"
 #include "real_text.hpp"
+#include "storm_text.hpp"
 #include "unit_names.hpp"
 
 const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
@@ -37,12 +39,13 @@ std::optional<std::int32_t> readIntegerAnswer(std::string_view text) {
   return readIntegerText(trimBlanks(text));
 }
 
-std::optional<std::int32_t> readUnit(std::string_view text,
-                                     const std::array<std::string_view, 5>& names) {
+using UnitOfName = std::optional<std::int32_t> (*)(std::string_view);
+
+// A menu answer: a unit's name, or 1 to 5 as the console reads an integer.
+std::optional<std::int32_t> readUnit(std::string_view text, UnitOfName unitOfName) {
   const std::string_view name = trimBlanks(text);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (name == names[i]) return static_cast<std::int32_t>(i + 1);
-  }
+  const std::optional<std::int32_t> named = unitOfName(name);
+  if (named) return named;
   const std::optional<std::int32_t> choice = readIntegerAnswer(name);
   if (choice && *choice >= 1 && *choice <= 5) return choice;
   return std::nullopt;
@@ -103,21 +106,12 @@ std::string readOptionalColumn(const ColumnPositions& positions, InputColumn col
   return error;
 }
 
-// The result columns that are not reals come before these values.
-constexpr auto kPassesBefore = static_cast<std::size_t>(StormValue::Fd);
-constexpr auto kLimitBefore = static_cast<std::size_t>(StormValue::effectiveFetch);
-
 }  // namespace
 
 const std::vector<std::string>& resultColumnNames() {
   static const std::vector<std::string> names = [] {
-    std::vector<std::string> list = {"units"};
-    for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      if (i == kPassesBefore) list.emplace_back("passes");
-      if (i == kLimitBefore) list.emplace_back("limited_by");
-      list.emplace_back(kStormValueNames[i]);
-    }
-    list.emplace_back("error");
+    std::vector<std::string> list;
+    for (const ResultColumn& column : resultColumns()) list.emplace_back(column.info.name);
     return list;
   }();
   return names;
@@ -160,11 +154,11 @@ std::optional<float> readReal(std::string_view text) {
 }
 
 std::optional<std::int32_t> readFetchUnit(std::string_view text) {
-  return readUnit(text, kFetchUnitNames);
+  return readUnit(text, fetchUnitOfName);
 }
 
 std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
-  return readUnit(text, kSpeedUnitNames);
+  return readUnit(text, speedUnitOfName);
 }
 
 std::string readAnswers(const ColumnPositions& positions,
@@ -179,8 +173,8 @@ std::string readAnswers(const ColumnPositions& positions,
     return error.empty();
   };
   const auto unit = [&](InputColumn column, const std::array<std::string_view, 5>& names,
-                        std::int32_t& answer) {
-    const std::optional<std::int32_t> choice = readUnit(field(column), names);
+                        UnitOfName unitOfName, std::int32_t& answer) {
+    const std::optional<std::int32_t> choice = readUnit(field(column), unitOfName);
     if (choice) answer = *choice;
     if (!choice) error = unitError(column, field(column), names);
     return error.empty();
@@ -190,9 +184,9 @@ std::string readAnswers(const ColumnPositions& positions,
     return error.empty();
   };
   if (real(InputColumn::gravity, answers.g) && real(InputColumn::depth, answers.depth) &&
-      unit(InputColumn::fetchUnit, kFetchUnitNames, answers.fetchUnit) &&
+      unit(InputColumn::fetchUnit, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit) &&
       real(InputColumn::fetch, answers.fetch) &&
-      unit(InputColumn::speedUnit, kSpeedUnitNames, answers.speedUnit) &&
+      unit(InputColumn::speedUnit, kSpeedUnitNames, speedUnitOfName, answers.speedUnit) &&
       real(InputColumn::windSpeed, answers.windSpeed) &&
       real(InputColumn::durationHours, answers.durationHours) &&
       real(InputColumn::rt, answers.rt) && real(InputColumn::rl, answers.rl) &&
@@ -205,30 +199,38 @@ std::string readAnswers(const ColumnPositions& positions,
   return error;
 }
 
-void appendResults(std::string& out, const StormValues& values) {
-  // The fields are laid out in one buffer and appended at once.
-  char text[kStormValueCount * (kRealTextSize + 1) + 64];
-  char* at = text;
-  const auto writeField = [&at](std::string_view field) {
-    *at++ = ',';
-    at = std::copy(field.begin(), field.end(), at);
-  };
-  writeField(unitsName(values.units));
-  for (std::size_t i = 0; i < kStormValueCount; ++i) {
-    if (i == kPassesBefore) {
-      *at++ = ',';
-      if (values.passes > 0) at = std::to_chars(at, at + 16, values.passes).ptr;
+void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {
+  for (const ResultColumn& column : resultColumns()) {
+    out += ',';
+    switch (column.source) {
+      case ColumnSource::units:
+        out += unitsName(values.units);
+        break;
+      case ColumnSource::passes:
+        if (values.passes > 0) out += std::to_string(values.passes);
+        break;
+      case ColumnSource::limitedBy:
+        out += limitName(values.limitedBy);
+        break;
+      case ColumnSource::value:
+        if (values.has(column.value)) appendRealText(out, values.get(column.value));
+        break;
+      case ColumnSource::error:
+        appendCsvField(out, values.error);
+        break;
+      case ColumnSource::warnings:
+        appendCsvField(out, warningsText(answers, values));
+        break;
+      case ColumnSource::errorCause:
+        appendCsvField(out, errorCauseText(answers, values));
+        break;
     }
-    if (i == kLimitBefore) writeField(limitName(values.limitedBy));
-    *at++ = ',';
-    if (values.present[i]) at = writeRealText(at, values.values[i]);
   }
-  out.append(text, std::size_t(at - text));
-  out += ',';
-  appendCsvField(out, values.error);
 }
 
 void appendNoResults(std::string& out, std::string_view error) {
-  out.append(resultColumnNames().size(), ',');  // one before each field
-  appendCsvField(out, error);
+  for (const ResultColumn& column : resultColumns()) {
+    out += ',';
+    if (column.source == ColumnSource::error) appendCsvField(out, error);
+  }
 }

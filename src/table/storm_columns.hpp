@@ -68,8 +68,9 @@ std::optional<std::int32_t> readSpeedUnit(std::string_view text);
 std::string readAnswers(const ColumnPositions& positions,
                         const std::vector<std::string_view>& fields, StormAnswers& answers);
 
-// Appends the result fields of a storm, each preceded by a comma, with the error last.
-void appendResults(std::string& out, const StormValues& values);
+// Appends the result fields of a storm, each preceded by a comma, in the order of
+// resultColumns().
+void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values);
 
 // Appends empty result fields and the error, for a row that could not be computed.
 void appendNoResults(std::string& out, std::string_view error);

@@ -76,7 +76,7 @@ class RowComputer {
         const std::string error = readAnswers(positions_, fields, answers);
         if (error.empty()) {
           const StormValues values = runStorm(answers);
-          appendResults(out, values);
+          appendResults(out, answers, values);
           if (!values.error.empty()) ++batch.errors;
         } else {
           appendNoResults(out, error);

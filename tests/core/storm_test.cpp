@@ -1,5 +1,7 @@
 #include "storm.hpp"
 
+#include "error_cause.hpp"
+
 #include <bitset>
 #include <cmath>
 #include <vector>
@@ -141,6 +143,54 @@ TEST(StormWarnings, ManyPassesAndUsUnits) {
   EXPECT_FALSE(runStorm(us).warned(Warning::windSpeedOutOfRange));
   us.windSpeed = 165;
   EXPECT_TRUE(runStorm(us).warned(Warning::windSpeedOutOfRange));
+}
+
+}  // namespace
+
+namespace {
+
+// The answer named as the cause of a math error, changed one at a time from a storm that runs
+// to its end.
+TEST(ErrorCause, NamesTheAnswerBehindTheMathError) {
+  struct Case {
+    const char* name;
+    void (*change)(StormAnswers&);
+    ErrorReason reason;
+    Question answer;
+  };
+  const Case cases[] = {
+      {"runs to its end", [](StormAnswers&) {}, ErrorReason::none, Question::gravity},
+      {"gravity 30", [](StormAnswers& a) { a.g = 30; }, ErrorReason::noUnitSystem,
+       Question::gravity},
+      {"negative fetch", [](StormAnswers& a) { a.fetch = -5; }, ErrorReason::notPositive,
+       Question::fetch},
+      {"zero wind", [](StormAnswers& a) { a.windSpeed = 0; }, ErrorReason::notPositive,
+       Question::windSpeed},
+      {"zero duration", [](StormAnswers& a) { a.durationHours = 0; }, ErrorReason::notPositive,
+       Question::durationHours},
+      {"deep water, light wind",
+       [](StormAnswers& a) {
+         a.depth = 300;
+         a.windSpeed = 2;
+       },
+       ErrorReason::deepWaterLightWind, Question::offshoreDepth},
+      {"angle 95", [](StormAnswers& a) { a.angleDegrees = 95; }, ErrorReason::angleBeyondNormal,
+       Question::angleDegrees},
+      {"angle 90", [](StormAnswers& a) { a.angleDegrees = 90; }, ErrorReason::angleBeyondNormal,
+       Question::angleDegrees},
+      {"local depth 0", [](StormAnswers& a) { a.localDepth = 0; }, ErrorReason::notPositive,
+       Question::localDepth},
+  };
+  for (const Case& c : cases) {
+    StormAnswers answers = siStorm(5);
+    c.change(answers);
+    const StormValues values = runStorm(answers);
+    const ErrorCause cause = findErrorCause(answers, values);
+    EXPECT_EQ(cause.reason, c.reason) << c.name << ": " << values.error;
+    if (c.reason != ErrorReason::none) {
+      EXPECT_EQ(cause.answer, c.answer) << c.name;
+    }
+  }
 }
 
 }  // namespace

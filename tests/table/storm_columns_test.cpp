@@ -50,15 +50,17 @@ TEST(StormColumns, RealsAreReadAsTheConsoleReadsThem) {
 
 TEST(StormColumns, UnitsAreMenuNumbersOrNames) {
   const std::pair<const char*, std::int32_t> fetchUnits[] = {
-      {"1", 1}, {"4.9", 4}, {"5e0", 5}, {"ft", 1}, {"m", 2}, {"miles", 3}, {" km ", 4}, {"kml", 5}};
+      {"1", 1},    {"4.9", 4}, {"5e0", 5}, {"ft", 1},  {"m", 2},   {"miles", 3},
+      {" km ", 4}, {"KM", 4},  {"Km", 4},  {"kml", 5}, {"nmi", 5}, {"NMI", 5}};
   for (const auto& [text, unit] : fetchUnits) EXPECT_EQ(readFetchUnit(text), unit) << text;
-  const std::pair<const char*, std::int32_t> speedUnits[] = {{"2", 2},   {"ft/s", 1}, {"m/s", 2},
-                                                             {"mph", 3}, {"km/h", 4}, {"knots", 5}};
+  const std::pair<const char*, std::int32_t> speedUnits[] = {
+      {"2", 2},     {"ft/s", 1},  {"ft/sec", 1}, {"m/s", 2}, {"MPH", 3}, {"km/h", 4},
+      {"knots", 5}, {"Knots", 5}, {"kn", 5},     {"KT", 5},  {"kts", 5}};
   for (const auto& [text, unit] : speedUnits) EXPECT_EQ(readSpeedUnit(text), unit) << text;
-  for (const char* text : {"0", "0.9", "6", "-1", "", "kmh", "KM", "mph", "1e12"}) {
+  for (const char* text : {"0", "0.9", "6", "-1", "", "kmh", "k m", "mph", "1e12"}) {
     EXPECT_FALSE(readFetchUnit(text)) << text;
   }
-  for (const char* text : {"0", "6", "m", "ft/sec", "kt"})
+  for (const char* text : {"0", "6", "m", "ft/min", "kph"})
     EXPECT_FALSE(readSpeedUnit(text)) << text;
 }
 
@@ -131,7 +133,7 @@ TEST(StormColumns, RowErrorsNameTheColumnAndTheValue) {
 
 TEST(StormColumns, ResultFieldsInTheirColumns) {
   const std::vector<std::string>& names = resultColumnNames();
-  ASSERT_EQ(names.size(), kStormValueCount + 4);
+  ASSERT_EQ(names.size(), kStormValueCount + 6);
   StormValues values;
   values.units = UnitSystem::si;
   values.passes = 64;
@@ -141,7 +143,7 @@ TEST(StormColumns, ResultFieldsInTheirColumns) {
   values.set(StormValue::stormTransportM3, -0.0f);
   values.error = "math error 6201: sqrt: DOMAIN error";
   std::string out;
-  appendResults(out, values);
+  appendResults(out, StormAnswers{}, values);
   ASSERT_EQ(out[0], ',');
   const std::vector<std::string> fields = splitAtCommas(out.substr(1));
   ASSERT_EQ(fields.size(), names.size());
@@ -154,11 +156,15 @@ TEST(StormColumns, ResultFieldsInTheirColumns) {
     if (names[i] == "fhs") expected = "2.6506891E-02";
     if (names[i] == "storm_transport_m3") expected = "0.0000000E+00";
     if (names[i] == "error") expected = values.error;
+    if (names[i] == "error_cause") expected = "gravity 0: gravity must be more than zero";
     EXPECT_EQ(fields[i], expected) << names[i];
   }
   std::string none;
   appendNoResults(none, "depth: no value");
-  EXPECT_EQ(none, std::string(names.size(), ',') + "depth: no value");
+  const std::size_t error =
+      std::size_t(std::find(names.begin(), names.end(), "error") - names.begin());
+  EXPECT_EQ(none, std::string(error + 1, ',') + "depth: no value" +
+                      std::string(names.size() - error - 1, ','));
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST(TableRun, OtherColumnsAreCarriedThroughInTheirPlace) {
   EXPECT_EQ(records[1][12], " N1 ");
   EXPECT_EQ(records[0][13], "units");
   EXPECT_EQ(records[1][13], "SI");
-  EXPECT_EQ(records[0].back(), "error");
+  EXPECT_EQ(records[0].back(), "error_cause");
   EXPECT_EQ(records[1].back(), "");
   EXPECT_EQ(sink.text.find('\r'), sink.text.find("\r\none"));  // LF line ends
   EXPECT_EQ(sink.text.substr(0, 5), "note,");                  // no byte-order mark
@@ -131,19 +131,23 @@ TEST(TableRun, RowErrorsDoNotStopTheTable) {
   const Records records = readInPieces(sink.text);
   ASSERT_EQ(records.size(), 7u);
   for (const auto& record : records) EXPECT_EQ(record.size(), records[0].size());
-  const std::size_t units =
-      std::find(records[0].begin(), records[0].end(), "units") - records[0].begin();
-  EXPECT_EQ(records[1].back(), "");
-  EXPECT_EQ(records[2].back(), "the row has 2 fields, the header 13");
+  const auto at = [&](const char* name) {
+    return std::size_t(std::find(records[0].begin(), records[0].end(), name) - records[0].begin());
+  };
+  const std::size_t units = at("units");
+  const std::size_t error = at("error");
+  EXPECT_EQ(records[1][error], "");
+  EXPECT_EQ(records[2][error], "the row has 2 fields, the header 13");
   EXPECT_EQ(records[2][1], "9.81");
   EXPECT_EQ(records[2][2], "");  // padded
   EXPECT_EQ(records[2][units], "");
-  EXPECT_EQ(records[3].back(), "the row has 14 fields, the header 13");
-  EXPECT_EQ(records[4].back(), "math error 6201: sqrt: DOMAIN error");
+  EXPECT_EQ(records[3][error], "the row has 14 fields, the header 13");
+  EXPECT_EQ(records[4][error], "math error 6201: sqrt: DOMAIN error");
   EXPECT_EQ(records[4][units], "none");  // the values before the error stay
-  EXPECT_EQ(records[5].back(), "fetch_unit: \"kmh\" is not 1-5 or ft, m, miles, km, kml");
+  EXPECT_EQ(records[4].back(), "gravity 30: above 30 is US units, below 30 SI units");
+  EXPECT_EQ(records[5][error], "fetch_unit: \"kmh\" is not 1-5 or ft, m, miles, km, kml");
   EXPECT_EQ(records[6][0], "x0");
-  EXPECT_EQ(records[6].back(), "");
+  EXPECT_EQ(records[6][error], "");
 }
 
 TEST(TableRun, TableThatCannotBeReadWritesNothing) {

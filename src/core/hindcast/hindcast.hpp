@@ -72,5 +72,10 @@ void beginGrowthPass(CaseState& state, WaveGrowth& growth);
 // needed.
 bool endGrowthPass(CaseState& state, WaveGrowth& growth);
 
+// After a first pass that asked for another, finds the pass at which the loop ends without
+// running the passes in between, and begins it: the state and the growth are as the loop
+// leaves them at the start of its last pass, for endGrowthPass to finish it.
+void beginLastGrowthPass(CaseState& state, WaveGrowth& growth);
+
 // Whether the passes shortened the fetch (duration limited) or kept it (fetch limited).
 GrowthLimit growthLimit(const CaseState& state, const WaveGrowth& growth);

@@ -1,3 +1,8 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
 #include "hindcast.hpp"
 #include "numerics.hpp"
 
@@ -15,6 +20,65 @@ StormTerms computeStormTerms(const CaseState& state) {
   return terms;
 }
 
+// The period law of the growth laws for FF: FTs = 7.54 b tanh(0.0379 FF^(1/3) / b), with
+// b = tanh(0.833 Fd^0.375).
+float periodLaw(float periodDepthTanh, float FF) {
+  const float periodFetchTerm =
+      toSingle(realPower(double(FF), double(0.33333334f)) * double(0.0379f));
+  const float b = periodDepthTanh;
+  const float r = toSingle(double(periodFetchTerm) / double(b));
+  return toSingle(double(b) * double(7.54f) * tanhExp(r));
+}
+
+float nondimensionalFetch(const CaseState& state, float fetch) {
+  const double ua = double(state.ua);
+  return toSingle(double(fetch) * double(state.g) / ua / ua);
+}
+
+float periodOfFetch(const CaseState& state, const WaveGrowth& growth, float fetch) {
+  const float FTs = periodLaw(growth.periodDepthTanh, nondimensionalFetch(state, fetch));
+  return toSingle(double(state.ua) * double(FTs) / double(state.g));
+}
+
+// The fetches of the passes, each 0.98 of the one before as a stored single, made as far as
+// they are asked for; once a cut leaves the fetch as it was, every later fetch is the same.
+class PassFetches {
+ public:
+  explicit PassFetches(float firstFetch) {
+    fetches_.clear();
+    fetches_.push_back(firstFetch);
+  }
+  float of(std::int32_t pass) {
+    while (std::int32_t(fetches_.size()) < pass && !settled()) {
+      fetches_.push_back(toSingle(double(0.98f) * double(fetches_.back())));
+    }
+    return fetches_[std::size_t(std::min<std::int32_t>(pass, std::int32_t(fetches_.size())) - 1)];
+  }
+
+ private:
+  bool settled() const {
+    const std::size_t n = fetches_.size();
+    return n >= 2 && fetches_[n - 1] == fetches_[n - 2];
+  }
+  static thread_local std::vector<float> fetches_;
+};
+
+thread_local std::vector<float> PassFetches::fetches_;
+
+// The pass at which the growth loop would end, estimated from the period law solved for the
+// fetch whose period is the duration's; 2 where that cannot be worked out.
+std::int32_t estimateLastPass(const CaseState& state, const WaveGrowth& growth, float firstFetch) {
+  const double b = double(growth.periodDepthTanh);
+  const double ua = double(state.ua);
+  const double g = double(state.g);
+  const double y = double(growth.terms.durationPeriod) * g / (ua * 7.54 * b);
+  const double x = std::atanh(y);
+  const double ff = std::pow(x * b / 0.0379, 3);
+  const double passes = 1 + std::log(ff * ua * ua / g / double(firstFetch)) / std::log(0.98);
+  if (!(passes >= 2 && passes < 1e6)) return 2;
+  return std::int32_t(std::ceil(passes));
+}
+
 }  // namespace
 
 WaveGrowth startWaveGrowth(const CaseState& state) {
@@ -27,8 +91,7 @@ WaveGrowth startWaveGrowth(const CaseState& state) {
 void beginGrowthPass(CaseState& state, WaveGrowth& growth) {
   growth.passFetch = state.fetch;
   state.fetch = toSingle(double(growth.fetchStep) * double(state.fetch));
-  const double ua = double(state.ua);
-  growth.FF = toSingle(double(state.fetch) * double(state.g) / ua / ua);
+  growth.FF = nondimensionalFetch(state, state.fetch);
   ++growth.passes;
 }
 
@@ -39,17 +102,13 @@ bool endGrowthPass(CaseState& state, WaveGrowth& growth) {
   const StormTerms& terms = growth.terms;
   const float FF = growth.FF;
   const float heightFetchTerm = toSingle(checkedSqrt(double(FF)) * double(0.00565f));
-  const float periodFetchTerm =
-      toSingle(realPower(double(FF), double(0.33333334f)) * double(0.0379f));
   // The depth terms' tanh are the same in every pass: the first pass works them out.
   if (growth.passes == 1) growth.heightDepthTanh = toSingle(tanhExp(terms.heightDepthTerm));
   const float a = growth.heightDepthTanh;
   const float q = toSingle(double(heightFetchTerm) / double(a));
   growth.FHs = toSingle(double(a) * double(0.283f) * tanhExp(q));
   if (growth.passes == 1) growth.periodDepthTanh = toSingle(tanhExp(terms.periodDepthTerm));
-  const float b = growth.periodDepthTanh;
-  const float r = toSingle(double(periodFetchTerm) / double(b));
-  growth.FTs = toSingle(double(b) * double(7.54f) * tanhExp(r));
+  growth.FTs = periodLaw(growth.periodDepthTanh, FF);
 
   growth.fetchStep = 0.98f;
   const double ua = double(state.ua);
@@ -58,6 +117,57 @@ bool endGrowthPass(CaseState& state, WaveGrowth& growth) {
   if (!(state.ts > terms.durationPeriod)) return false;
   // A fetch too small for 2 % to change it can no longer lower ts: the loop would not end.
   return !(growth.passes > 1 && state.fetch == growth.passFetch);
+}
+
+// A pass after the first ends the loop when its period no longer exceeds the duration's, or
+// when its cut left the fetch as it was. Both only grow truer as the fetch shrinks: the fetch
+// never grows, and the period of a smaller fetch is never larger (FF, FF^(1/3), the program's
+// tanh and the products are each non-decreasing over the singles the passes meet, as
+// littoral_growth_check verifies for every single). So the last pass is the first that ends
+// the loop, found by galloping from an estimate and halving, each probe working out only the
+// period. No pass before the last can fail where the first did not: its FF is smaller, and an FF
+// come down to zero, where a height law of a = 0 fails, gives a period of zero, which ends the
+// loop at that pass.
+void beginLastGrowthPass(CaseState& state, WaveGrowth& growth) {
+  PassFetches fetches(state.fetch);
+  const auto endsAt = [&](std::int32_t pass) {
+    const float fetch = fetches.of(pass);
+    if (fetch == fetches.of(pass - 1)) return true;
+    return !(periodOfFetch(state, growth, fetch) > growth.terms.durationPeriod);
+  };
+  std::int32_t running = 1;  // the last pass known to ask for another
+  std::int32_t ending = 0;   // the first pass known to end the loop, once found
+  const std::int32_t guess = estimateLastPass(state, growth, state.fetch);
+  if (endsAt(guess)) {
+    ending = guess;
+    for (std::int32_t step = 1; ending - step > running; step *= 2) {
+      if (!endsAt(ending - step)) {
+        running = ending - step;
+        break;
+      }
+      ending -= step;
+    }
+  } else {
+    running = guess;
+    for (std::int32_t step = 1; ending == 0; step *= 2) {
+      if (endsAt(running + step)) {
+        ending = running + step;
+      } else {
+        running += step;
+      }
+    }
+  }
+  while (ending - running > 1) {
+    const std::int32_t middle = running + (ending - running) / 2;
+    if (endsAt(middle)) {
+      ending = middle;
+    } else {
+      running = middle;
+    }
+  }
+  state.fetch = fetches.of(ending - 1);
+  growth.passes = ending - 1;
+  beginGrowthPass(state, growth);
 }
 
 GrowthLimit growthLimit(const CaseState& state, const WaveGrowth& growth) {

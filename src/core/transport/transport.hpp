@@ -61,3 +61,7 @@ float computeStormTotal(const CaseState& state, const StormTransport& storm, flo
 
 // The storm total, a volume in cubic yards, in cubic metres.
 float convertToCubicMetres(float cubicYards);
+
+// A class's transport of the storm in cubic metres: its rate, in SI units divided back to the
+// US expression as the storm total is, is in cubic yards.
+float classTransportInCubicMetres(const CaseState& state, float classRate, float siRateFactor);

@@ -65,3 +65,9 @@ float computeStormTotal(const CaseState& state, const StormTransport& storm, flo
 float convertToCubicMetres(float cubicYards) {
   return toSingle(double(cubicYards) * 0.764554857984);
 }
+
+float classTransportInCubicMetres(const CaseState& state, float classRate, float siRateFactor) {
+  const double cubicYards =
+      state.siUnits ? double(classRate) / double(siRateFactor) : double(classRate);
+  return toSingle(cubicYards * 0.764554857984);
+}

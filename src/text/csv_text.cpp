@@ -1,0 +1,16 @@
+#include "csv_text.hpp"
+
+void appendCsvField(std::string& out, std::string_view field) {
+  bool plain = true;
+  for (const char c : field) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+  if (plain) {
+    out += field;
+    return;
+  }
+  out += '"';
+  for (const char c : field) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Appends one field as spreadsheets write it: in double quotes, with its quotes doubled, only
+// when it holds a comma, a quote, a CR or an LF.
+void appendCsvField(std::string& out, std::string_view field);
