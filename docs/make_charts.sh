@@ -4,7 +4,8 @@
 #   docs/make_charts.sh [BUILD_DIR]     (default build/default, after the default build)
 #
 # The winter of examples/winter_storms.csv goes through `littoral table`, and its result table
-# into the storm and table charts; the growth chart is that of the example's 12 m depth.
+# into the storm and table charts; the growth chart is that of the example's 12 m depth. The year
+# of winds of examples/wind_climate.py goes through `littoral climate` into the climate chart.
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build/default}
@@ -18,4 +19,7 @@ charts() { PYTHONPATH="$build/python" "$python" -m littoral.charts "$@"; }
 charts growth --depth 12 --units si -o docs/charts-growth.png
 charts storm "$scratch/winter_results.csv" --row 7 -o docs/charts-storm.png
 charts table "$scratch/winter_results.csv" -o docs/charts-table.png
-echo "docs/charts-growth.png docs/charts-storm.png docs/charts-table.png"
+PYTHONPATH="$build/python" LITTORAL_BINARY="$build/littoral" "$python" examples/wind_climate.py \
+  "$scratch" >/dev/null 2>&1
+charts climate "$scratch/storms.csv" --summary "$scratch/years.csv" -o docs/charts-climate.png
+echo "docs/charts-growth.png docs/charts-storm.png docs/charts-table.png docs/charts-climate.png"

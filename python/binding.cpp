@@ -221,6 +221,9 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
 
 }  // namespace
 
+// The wind climate's functions (climate_binding.cpp).
+void addClimateFunctions(py::module_& module);
+
 PYBIND11_MODULE(_littoral, module) {
   module.doc() = "The storm computations of littoral, over columns of storms.";
   module.def("run_columns", &runColumns, py::arg("names"), py::arg("columns"), py::arg("row_count"),
@@ -232,4 +235,5 @@ PYBIND11_MODULE(_littoral, module) {
   module.def("input_columns", [] {
     return std::vector<std::string>(kInputColumnNames.begin(), kInputColumnNames.end());
   });
+  addClimateFunctions(module);
 }

@@ -1,8 +1,9 @@
 """littoral: storm waves and longshore transport, the calculator's exact values for pandas.
 
 ``run_table`` computes a table of storms, one per row, with the same columns and values as
-``littoral table``; ``run_storm`` computes one storm; ``littoral.dask`` runs tables larger than
-one machine, partition by partition.
+``littoral table``; ``run_storm`` computes one storm; ``climate`` turns a wind record into a
+site's storms and their transport by year and sector, as ``littoral climate`` does;
+``littoral.dask`` runs tables larger than one machine, partition by partition, and many sites.
 """
 import os
 
@@ -11,7 +12,8 @@ import pandas as pd
 
 from . import _littoral
 
-__all__ = ["run_table", "run_storm", "INPUT_COLUMNS", "RESULT_COLUMNS"]
+__all__ = ["run_table", "run_storm", "climate", "ClimateResult", "INPUT_COLUMNS",
+           "RESULT_COLUMNS"]
 
 #: The input columns, found by name; ``beach_slope`` and ``settling_velocity`` are optional.
 INPUT_COLUMNS = tuple(_littoral.input_columns())
@@ -137,3 +139,6 @@ def run_storm(**answers):
     frame = pd.DataFrame({name: [value] for name, value in answers.items()})
     row = run_table(frame, jobs=1).iloc[0]
     return {name: row[name] for name in RESULT_COLUMNS}
+
+
+from ._climate import ClimateResult, climate  # noqa: E402  (it uses _with_results)

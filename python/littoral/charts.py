@@ -32,7 +32,8 @@ import littoral
 
 __all__ = ["read_results", "growth_axes", "growth_chart", "class_bounds", "plot_exceedance",
            "plot_class_rates", "storm_chart", "plot_hs_ts", "plot_hs_histogram",
-           "plot_cumulative_transport", "table_chart", "main"]
+           "plot_cumulative_transport", "table_chart", "read_storms", "climate_sectors",
+           "plot_rose", "climate_chart", "main"]
 
 #: A4 landscape, in inches: the size of every chart's own figure.
 PAGE = (11.69, 8.27)
@@ -567,6 +568,144 @@ def table_chart(results, units=None):
                     parse_math=False)
     return figure
 
+_CLIMATE_STORM_NUMBERS = ("wind_direction", "duration_h", "storm_transport",
+                          "storm_transport_m3")
+
+
+def read_storms(path):
+    """A storm table written by ``littoral climate``: numbers as float64, the times and the text
+    columns as text."""
+    frame = read_results(path)
+    for name in ("start", "end", "fetch_unit", "speed_unit", "warnings"):
+        if name in frame.columns:
+            frame[name] = frame[name].fillna("").astype(str)
+    return frame
+
+
+def _climate_storms(storms):
+    source = "the storms"
+    if not isinstance(storms, pd.DataFrame):
+        source = os.path.basename(str(storms))
+        storms = read_storms(storms)
+    missing = [name for name in ("start", "end", "warnings", *_CLIMATE_STORM_NUMBERS)
+               if name not in storms.columns]
+    if missing:
+        raise ValueError(f"{source}: no column {', '.join(missing)}: a storm table written by "
+                         "littoral climate has them")
+    frame = storms.copy()
+    for name in _CLIMATE_STORM_NUMBERS:
+        frame[name] = pd.to_numeric(frame[name], errors="coerce").astype(np.float64)
+    frame["start"] = frame["start"].astype(str)
+    frame["end"] = frame["end"].astype(str)
+    # A storm whose deep-water sine was clamped is left out of the transport, as the climate
+    # summaries leave it out.
+    clamped = frame["warnings"].fillna("").astype(str).str.contains("angle-clamped").to_numpy()
+    # The transport that the sums count: none for a clamped storm or one without transport.
+    frame["clamped"] = clamped
+    frame["counted_yd3"] = np.where(clamped, np.nan, frame["storm_transport"])
+    return frame, source
+
+
+def climate_sectors(storms, sectors=16):
+    """The storm hours and the net transport (yd³, clamped storms left out) of a storm frame by
+    the sector of the storms' direction: ``sectors`` sectors centred on north, as the sector
+    summary of ``littoral climate`` has them. Returns (centres in degrees, hours, net)."""
+    if int(sectors) != sectors or sectors < 1:
+        raise ValueError(f"sectors must be a whole number of at least 1, not {sectors!r}")
+    width = 360.0 / sectors
+    index = np.floor((storms["wind_direction"].to_numpy() + width / 2) / width).astype(int)
+    index %= sectors
+    hours = np.bincount(index, weights=storms["duration_h"].to_numpy(), minlength=sectors)
+    net = np.bincount(index, weights=np.nan_to_num(storms["counted_yd3"].to_numpy()),
+                      minlength=sectors)
+    return np.arange(sectors) * width, hours, net
+
+
+def plot_rose(ax, centres, values, colours, label):
+    """Bars of ``values`` on a polar ``ax`` at the sectors' ``centres`` (degrees true, north up,
+    clockwise), each bar as wide as its sector."""
+    ax.set_theta_zero_location("N")
+    ax.set_theta_direction(-1)
+    width = np.radians(360.0 / len(centres)) if len(centres) else 0
+    bars = ax.bar(np.radians(centres), values, width=width * 0.95, color=colours,
+                  edgecolor="white", linewidth=0.5, label=label)
+    return bars
+
+
+def _annual(frame, years):
+    """The net and gross transport of each calendar year: the summary's rows when given,
+    otherwise the sums of the storms by the year of their start."""
+    if years is not None:
+        if not isinstance(years, pd.DataFrame):
+            years = pd.read_csv(years, dtype={"year": str}, float_precision="round_trip")
+        rows = years[years["year"].astype(str) != "all"]
+        return (rows["year"].astype(str).tolist(), rows["net_yd3"].to_numpy(dtype=np.float64),
+                rows["gross_yd3"].to_numpy(dtype=np.float64))
+    year = frame["start"].str.slice(0, 4)
+    counted = frame["counted_yd3"]
+    if len(frame) == 0:
+        return [], np.array([]), np.array([])
+    first, last = int(year.min()), int(year.max())
+    names = [str(y) for y in range(first, last + 1)]
+    net = counted.groupby(year).sum(min_count=0).reindex(names, fill_value=0.0)
+    gross = counted.abs().groupby(year).sum(min_count=0).reindex(names, fill_value=0.0)
+    return names, net.to_numpy(dtype=np.float64), gross.to_numpy(dtype=np.float64)
+
+
+def climate_chart(storms, years=None, sectors=16, shore_normal=None):
+    """A site's wind climate from its storms (a frame from ``littoral.climate`` or the path of
+    a storm table written by ``littoral climate``): roses of the storm hours and of the net
+    longshore transport by direction sector, the net and gross transport of each calendar year
+    (from the summary by year, ``years``, when given: a frame or a file), and the cumulative net
+    transport through time. A storm whose deep-water sine was clamped (the ``angle-clamped``
+    warning) is left out of the transport, as in the summaries. A positive transport moves sand to the left of
+    one on the beach looking out to sea."""
+    frame, source = _climate_storms(storms)
+    centres, hours, net = climate_sectors(frame, sectors)
+    figure = _new_figure()
+    grid = figure.add_gridspec(2, 2)
+
+    rose = figure.add_subplot(grid[0, 0], projection="polar")
+    _tag(plot_rose(rose, centres, hours, "tab:blue", "storm hours"), "rose-hours")
+    rose.set_title("Storm hours by the direction the wind came from")
+    net_rose = figure.add_subplot(grid[0, 1], projection="polar")
+    colours = np.where(net >= 0, "tab:orange", "tab:green")
+    _tag(plot_rose(net_rose, centres, np.abs(net), colours, "net transport"), "rose-net")
+    net_rose.set_title("Net transport by wind direction, yd³\n"
+                       "orange: to the left looking out to sea, green: to the right")
+
+    annual = figure.add_subplot(grid[1, 0])
+    names, year_net, year_gross = _annual(frame, years)
+    positions = np.arange(len(names))
+    _tag(annual.bar(positions, year_gross, width=0.8, color="0.8", label="gross"),
+         "annual-gross")
+    _tag(annual.bar(positions, year_net, width=0.5, color="tab:purple", label="net"),
+         "annual-net")
+    annual.axhline(0, color="black", linewidth=0.8)
+    step = max(1, math.ceil(len(names) / 8))
+    annual.set_xticks(positions[::step], [names[i] for i in range(0, len(names), step)])
+    annual.set_ylabel("transport (yd³)")
+    annual.set_title("Net and gross longshore transport of each year")
+    annual.legend(loc="best", fontsize=9)
+
+    cumulative = figure.add_subplot(grid[1, 1])
+    ends = pd.to_datetime(frame["end"], utc=True, errors="coerce")
+    total = np.cumsum(np.nan_to_num(frame["counted_yd3"].to_numpy()))
+    cumulative.step(ends, total, where="post", color="tab:purple", linewidth=1.4,
+                    gid="cumulative-net")
+    cumulative.axhline(0, color="black", linewidth=0.8)
+    cumulative.set_ylabel("cumulative net transport (yd³)")
+    cumulative.set_title("Net transport through time (at each storm's end)")
+    cumulative.grid(True, color="0.88", linewidth=0.6)
+    clamped = int(frame["clamped"].sum())
+    title = f"{len(frame)} storms of {source}"
+    if clamped:
+        title += f" ({clamped} with a clamped angle left out of the transport)"
+    if shore_normal is not None:
+        title += f"; shore normal {float(shore_normal):g} degrees"
+    figure.suptitle(title, fontsize=13)
+    return figure
+
 
 class _Parser(argparse.ArgumentParser):
     """Bad arguments are one line on the error stream and exit status 2, as every bad input."""
@@ -585,6 +724,10 @@ def _draw_storm(args):
 
 def _draw_table(args):
     return table_chart(args.results, args.units)
+
+
+def _draw_climate(args):
+    return climate_chart(args.storms, args.summary, args.sectors)
 
 
 def _positive(text):
@@ -646,6 +789,15 @@ def _parser():
     table.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
     table.add_argument("--units", choices=("si", "us"),
                        help="the storms whose heights are shown (default: the table's units)")
+
+    climate = add("climate", "a wind climate's storms: roses by direction, each year's "
+                  "transport, and the net transport through time", _draw_climate)
+    climate.add_argument("storms", metavar="STORMS.csv",
+                         help="a storm table written by littoral climate")
+    climate.add_argument("--summary", metavar="FILE",
+                         help="the summary by year written by littoral climate --summary")
+    climate.add_argument("--sectors", type=int, default=16, metavar="N",
+                         help="direction sectors of the roses (default 16)")
     return parser
 
 

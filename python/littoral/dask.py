@@ -7,10 +7,17 @@
 
 Each partition is computed by ``littoral.run_table``; on a ``distributed`` cluster the workers
 import ``littoral`` themselves.
+
+Many sites or scenarios, each a wind record with a site's settings, run as a Dask bag:
+
+    import dask.bag as db
+    pairs = db.from_sequence([(winds, dict(fetch=fetch, shore_normal=45, local_depth=3,
+                                           settling=1.5)) for winds, fetch in sites])
+    results = littoral.dask.climate(pairs).compute()   # a ClimateResult for each pair
 """
 import littoral
 
-__all__ = ["run_table"]
+__all__ = ["run_table", "climate"]
 
 
 def _run_partition(partition, jobs):
@@ -26,3 +33,25 @@ def run_table(ddf, jobs=None):
         if name in meta.columns:
             meta[name] = meta[name].astype(dtype)
     return ddf.map_partitions(_run_partition, jobs, meta=meta)
+
+
+def _climate_pair(pair, jobs):
+    winds, site = pair
+    site = dict(site)
+    fetch = site.pop("fetch")
+    return littoral.climate(winds, fetch, jobs=jobs, **site)
+
+
+def climate(pairs, jobs=1):
+    """The lazy Dask bag of the ``littoral.climate`` results of ``(winds, site)`` pairs, in
+    their order: ``winds`` a frame of wind records, ``site`` a dict of ``littoral.climate``'s
+    keywords with the fetch table as ``fetch``. ``pairs`` is a Dask bag, or a sequence made
+    into a bag of one pair a partition. Each pair runs on ``jobs`` threads of its worker
+    (default 1: the cluster's workers run the pairs side by side). The results are the frames
+    that ``littoral.climate`` gives for each pair alone."""
+    import dask.bag as db
+
+    if not isinstance(pairs, db.Bag):
+        pairs = list(pairs)
+        pairs = db.from_sequence(pairs, npartitions=max(1, len(pairs)))
+    return pairs.map(_climate_pair, jobs)

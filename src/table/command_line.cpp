@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "climate_command.hpp"
 #include "table_run.hpp"
 
 namespace {
@@ -320,11 +321,14 @@ int runCommandLine(int argc, char** argv) {
       "Exit status: 0 every row computed, 1 some row has an error (see its error column),\n"
       "2 the table cannot be read or the results cannot be written.");
 
+  const ClimateCommand climate(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? 0 : kExitTrouble;
   }
+  if (climate.chosen()) return climate.run();
   return runTableCommand(command);
 }

@@ -55,6 +55,18 @@ NumberReading readRealText(std::string_view text, float& value) {
   return NumberReading::number;
 }
 
+NumberReading readRealText(std::string_view text, double& value) {
+  thread_local std::string number;
+  if (!normalizeNumber(text, number)) return NumberReading::notNumber;
+  const char* end = number.data() + number.size();
+  const auto [last, status] = std::from_chars(number.data(), end, value);
+  if (status == std::errc() && last == end) return NumberReading::number;
+  const double converted = std::strtod(number.c_str(), nullptr);
+  if (std::isinf(converted)) return NumberReading::outOfRange;
+  value = converted;
+  return NumberReading::number;
+}
+
 std::optional<std::int32_t> readIntegerText(std::string_view text) {
   thread_local std::string number;
   if (!normalizeNumber(text, number)) return std::nullopt;

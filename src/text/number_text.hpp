@@ -14,6 +14,9 @@ enum class NumberReading { number, notNumber, outOfRange };
 // underflows is taken as it comes.
 NumberReading readRealText(std::string_view text, float& value);
 
+// The nearest double to the number, by the same rules; beyond the double range it is outOfRange.
+NumberReading readRealText(std::string_view text, double& value);
+
 // The number read as a double and truncated toward zero: 1.5 gives 1, -2.7 gives -2. Nothing for
 // text that is not a number or a number beyond the integer range.
 std::optional<std::int32_t> readIntegerText(std::string_view text);
