@@ -228,6 +228,19 @@
     }
   }
 
+  // "One answer is not a number", "2 answers are beyond the single-precision range", or both.
+  function answersText(count, what, first) {
+    if (count === 1) return `${first ? 'One answer is' : 'one is'} ${what}`;
+    return `${count} ${first ? 'answers ' : ''}are ${what}`;
+  }
+
+  function invalidMessage(notNumbers, beyond) {
+    const parts = [];
+    if (notNumbers > 0) parts.push(answersText(notNumbers, 'not a number', true));
+    if (beyond > 0) parts.push(answersText(beyond, 'beyond the single-precision range', parts.length === 0));
+    return `${parts.join(' and ')}; nothing is computed until ${notNumbers + beyond === 1 ? 'it is' : 'they are'} corrected.`;
+  }
+
   function formAnswers() {
     const answers = {};
     for (const name of ANSWERS) answers[name] = $(name).value;
@@ -240,7 +253,8 @@
     for (const name of ANSWERS) markField(name, storm.problems[name]);
     const invalid = ANSWERS.filter((name) => name in storm.problems);
     if (invalid.length > 0) {
-      $('form-message').textContent = `${invalid.length === 1 ? 'One answer is' : invalid.length + ' answers are'} not a number; nothing is computed until ${invalid.length === 1 ? 'it is' : 'they are'} corrected.`;
+      const beyond = invalid.filter((name) => littoral.AnswerError.isBeyondRange(storm.problems[name])).length;
+      $('form-message').textContent = invalidMessage(invalid.length - beyond, beyond);
       $('storm-results').hidden = true;
       if (event && event.type === 'submit') $(invalid[0]).focus();
       return;

@@ -17,13 +17,25 @@
     return modulePromise;
   }
 
-  // Answers that are not numbers: `problems` maps each such answer's name to the reason.
+  // Answers that cannot be read: `problems` maps each such answer's name to the reason (the
+  // table's complaint). The message names the answers that are not numbers and those beyond the
+  // single-precision range.
   class AnswerError extends Error {
     constructor(problems) {
       const names = Object.keys(problems);
-      super('not a number: ' + names.map((name) => name + ' (' + problems[name] + ')').join(', '));
+      const listed = (kind, beyond) => {
+        const chosen = names.filter((name) => AnswerError.isBeyondRange(problems[name]) === beyond);
+        if (chosen.length === 0) return [];
+        return [kind + ': ' + chosen.map((name) => name + ' (' + problems[name] + ')').join(', ')];
+      };
+      super(listed('not a number', false).concat(listed('beyond the single-precision range', true)).join('; '));
       this.name = 'AnswerError';
       this.problems = problems;
+    }
+
+    // Whether a problem is a number beyond the single-precision range rather than no number.
+    static isBeyondRange(problem) {
+      return problem.endsWith('is beyond the single-precision range');
     }
   }
 
@@ -40,7 +52,7 @@
   // by the table's input columns (gravity, depth, fetch, fetch_unit, wind_speed, speed_unit,
   // duration_h, rt, rl, local_depth, angle_deg, and optionally beach_slope and
   // settling_velocity); each is a number or a text read as the console reads it. Rejects with an
-  // AnswerError when an answer is not a number.
+  // AnswerError when an answer is not a number or is beyond the single-precision range.
   async function runStorm(answers) {
     const storm = await computeStorm(answers);
     if (!storm.valid) throw new AnswerError(storm.problems);
