@@ -83,27 +83,23 @@
     return signal.reason !== undefined ? signal.reason : new DOMException('The table run was cancelled.', 'AbortError');
   }
 
-  function tableBlob(input) {
+  // The table as the worker takes it: a Blob as it is, read in pieces by the worker; anything
+  // else as a copy of its bytes, handed over whole.
+  function tableInput(input) {
     if (input instanceof Blob) return input;
-    if (typeof input === 'string' || input instanceof ArrayBuffer || ArrayBuffer.isView(input)) return new Blob([input]);
+    if (typeof input === 'string') return new TextEncoder().encode(input);
+    if (input instanceof ArrayBuffer) return new Uint8Array(input.slice(0));
+    if (ArrayBuffer.isView(input)) return new Uint8Array(input.buffer.slice(input.byteOffset, input.byteOffset + input.byteLength));
     throw new TypeError('runTable takes a text, an ArrayBuffer, a typed array or a Blob');
   }
 
-  // A whole storm table in a worker of its own, read and written in pieces so that a table of
-  // any size fits in bounded memory. The input is a text, an ArrayBuffer, a typed array or a
-  // Blob (a File). Resolves to { blob, outcome }: the result table as a Blob and how the run
-  // ended (end, rows, rowsWithError, message, and seconds: the time the worker spent on the run,
-  // without reading the table or waiting). With options.summary also what the page shows of it,
-  // read from the result as it is written: preview (the first rows, at most 200 columns of
-  // each), columns (the count of columns), errors and series. options.onProgress receives
-  // { rows, bytesRead, bytesTotal } as the rows are computed. options.signal, an AbortSignal,
-  // cancels the run: the promise then rejects with the signal's reason (an AbortError
-  // DOMException unless another reason was given), as fetch does.
-  function runTableBlob(input, options) {
+  // Runs a table in a worker of its own (see littoral-worker.js for `output` and `limit`), ended
+  // when options.signal aborts.
+  function runInWorker(input, options, output, limit) {
     const { onProgress, signal, summary } = options || {};
     return new Promise((resolve, reject) => {
       if (signal && signal.aborted) throw abortReason(signal);
-      const blob = tableBlob(input);
+      const table = tableInput(input);
       const worker = takeWorker();
       let ended = false;
       // Ends the run once: false when it has already ended.
@@ -134,31 +130,59 @@
         event.preventDefault();
         if (end(false)) reject(new Error(event.message || 'the table worker could not be started'));
       };
-      worker.postMessage({ blob, summary: Boolean(summary) });
+      const request = { table, summary: Boolean(summary), output, limit };
+      worker.postMessage(request, table instanceof Uint8Array ? [table.buffer] : []);
     });
+  }
+
+  // A whole storm table in a worker of its own, read and written in pieces so that a table of
+  // any size fits in bounded memory: the result's bytes are kept by the browser as a Blob. The
+  // input is a text, an ArrayBuffer, a typed array or a Blob (a File). Resolves to
+  // { blob, outcome }: the result table and how the run ended (end, rows, rowsWithError,
+  // message, and seconds: the time the worker spent on the run, without reading the table or
+  // waiting). With options.summary also what the page shows of it, read from the result as it is
+  // written: preview (the first rows, at most 200 columns of each), columns (the count of
+  // columns), errors and series. options.onProgress receives { rows, bytesRead, bytesTotal } as
+  // the rows are computed. options.signal, an AbortSignal, cancels the run: the promise then
+  // rejects with the signal's reason (an AbortError DOMException unless another reason was
+  // given), as fetch does.
+  function runTableBlob(input, options) {
+    return runInWorker(input, options, 'blob');
+  }
+
+  // The pieces (ArrayBuffers) one after another in one array.
+  function joined(pieces) {
+    const bytes = new Uint8Array(pieces.reduce((length, piece) => length + piece.byteLength, 0));
+    let at = 0;
+    for (const piece of pieces) {
+      bytes.set(new Uint8Array(piece), at);
+      at += piece.byteLength;
+    }
+    return bytes;
   }
 
   // runTableBlob with the result table's bytes as a Uint8Array (`bytes`) instead of a Blob.
   async function runTableBytes(input, options) {
-    const { blob, ...table } = await runTableBlob(input, options);
-    return { bytes: new Uint8Array(await blob.arrayBuffer()), ...table };
+    const { pieces, ...table } = await runInWorker(input, options, 'buffers', Infinity);
+    return { bytes: joined(pieces), ...table };
   }
 
   // The longest text a browser holds: V8's limit, in UTF-16 code units (about 512 MiB).
   const MAX_TEXT_LENGTH = (1 << 29) - 24;
 
   // The result table of a storm table, as text: the same bytes as `littoral table` writes for the
-  // same input. Rejects when the table has no usable header or cannot be read, when the result is
-  // longer than a text can be (runTableBlob returns it as a Blob), and as runTableBlob does when
-  // options.signal cancels it.
+  // same input. Rejects when the table has no usable header or cannot be read; with a RangeError,
+  // as soon as the result is longer than a text can be (runTableBlob returns any result); and as
+  // runTableBlob does when options.signal cancels it.
   async function runTable(input, options) {
-    const { blob, outcome } = await runTableBlob(input, { onProgress: options && options.onProgress, signal: options && options.signal });
+    const { onProgress, signal } = options || {};
+    const { pieces, outcome } = await runInWorker(input, { onProgress, signal }, 'buffers', MAX_TEXT_LENGTH);
     if (outcome.end === 'unreadable' || outcome.end === 'readFailed') throw new Error(outcome.message);
-    if (blob.size > MAX_TEXT_LENGTH) {
-      throw new RangeError(`the result table has ${blob.size} bytes, more than a text can hold (${MAX_TEXT_LENGTH}): ` +
-        'littoral.runTableBlob returns it as a Blob');
+    if (outcome.end === 'writeFailed') {
+      throw new RangeError(`${outcome.message}, more than a text can hold: littoral.runTableBlob returns it as a Blob`);
     }
-    return blob.text();
+    // Decoded at once: a decoder fed piece by piece writes a slower, wider text.
+    return new TextDecoder().decode(joined(pieces));
   }
 
   global.littoral = {
