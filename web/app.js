@@ -228,6 +228,19 @@
     }
   }
 
+  // "One answer is not a number", "2 answers are beyond the single-precision range", or both.
+  function answersText(count, what, first) {
+    if (count === 1) return `${first ? 'One answer is' : 'one is'} ${what}`;
+    return `${count} ${first ? 'answers ' : ''}are ${what}`;
+  }
+
+  function invalidMessage(notNumbers, beyond) {
+    const parts = [];
+    if (notNumbers > 0) parts.push(answersText(notNumbers, 'not a number', true));
+    if (beyond > 0) parts.push(answersText(beyond, 'beyond the single-precision range', parts.length === 0));
+    return `${parts.join(' and ')}; nothing is computed until ${notNumbers + beyond === 1 ? 'it is' : 'they are'} corrected.`;
+  }
+
   function formAnswers() {
     const answers = {};
     for (const name of ANSWERS) answers[name] = $(name).value;
@@ -240,7 +253,8 @@
     for (const name of ANSWERS) markField(name, storm.problems[name]);
     const invalid = ANSWERS.filter((name) => name in storm.problems);
     if (invalid.length > 0) {
-      $('form-message').textContent = `${invalid.length === 1 ? 'One answer is' : invalid.length + ' answers are'} not a number; nothing is computed until ${invalid.length === 1 ? 'it is' : 'they are'} corrected.`;
+      const beyond = invalid.filter((name) => littoral.AnswerError.isBeyondRange(storm.problems[name])).length;
+      $('form-message').textContent = invalidMessage(invalid.length - beyond, beyond);
       $('storm-results').hidden = true;
       if (event && event.type === 'submit') $(invalid[0]).focus();
       return;
@@ -279,9 +293,12 @@
     return node;
   }
 
-  function showPreview(preview) {
-    const table = $('table-preview');
-    table.replaceChildren();
+  // The first rows and columns of the result, and a note of how many there are when more exist.
+  function showPreview(table) {
+    const { preview, columns, outcome } = table;
+    const box = $('table-preview');
+    box.replaceChildren();
+    $('preview-note').textContent = '';
     if (preview.length === 0) return;
     const head = document.createElement('thead');
     const headRow = document.createElement('tr');
@@ -297,7 +314,13 @@
       for (const field of fields) row.appendChild(cell('td', field));
       body.appendChild(row);
     }
-    table.append(head, body);
+    box.append(head, body);
+    const shownRows = preview.length - 1;
+    const shownColumns = preview[0].length;
+    if (shownRows < outcome.rows || shownColumns < columns) {
+      const count = (shown, all, what) => shown < all ? `the first ${shown.toLocaleString('en')} of ${all.toLocaleString('en')} ${what}` : `all ${all.toLocaleString('en')} ${what}`;
+      $('preview-note').textContent = `Shown: ${count(shownRows, outcome.rows, 'rows')} and ${count(shownColumns, columns, 'columns')}; the download has them all.`;
+    }
   }
 
   function showRowErrors(table) {
@@ -327,7 +350,9 @@
     });
   }
 
-  function tableSummary(outcome, seconds) {
+  // The rows, the time they took (outcome.seconds: computing only) and the row errors.
+  function tableSummary(outcome) {
+    const seconds = outcome.seconds;
     const rate = seconds > 0 ? `, ${Math.round(outcome.rows / seconds).toLocaleString('en')} rows/s` : '';
     const errors = outcome.rowsWithError === 0 ? 'no row errors' : `${outcome.rowsWithError} row${outcome.rowsWithError === 1 ? '' : 's'} with an error`;
     let text = `${outcome.rows} row${outcome.rows === 1 ? '' : 's'} computed in ${seconds.toFixed(2)} s${rate}; ${errors}.`;
@@ -335,38 +360,55 @@
     return text;
   }
 
+  // The run of the table being computed; a table chosen while another runs cancels that one.
+  let running = null;
+
+  function showResults(file, table) {
+    downloadUrl = URL.createObjectURL(table.blob);
+    const link = $('table-download');
+    link.href = downloadUrl;
+    link.download = file.name.replace(/\.csv$/i, '') + '-results.csv';
+    showRowErrors(table);
+    showPreview(table);
+    tableCharts(table.series);
+    $('table-results').hidden = false;
+  }
+
   async function runTableFile(file) {
+    if (running) running.abort();
+    const run = new AbortController();
+    running = run;
+    // The earlier result goes before the new one is computed, and its memory with it.
     $('table-results').hidden = true;
+    if (downloadUrl) URL.revokeObjectURL(downloadUrl);
+    downloadUrl = null;
     $('table-summary').textContent = `Computing ${file.name}…`;
     $('table-progress-box').hidden = false;
     const progress = $('table-progress');
     progress.value = 0;
-    const started = performance.now();
+    $('table-progress-text').textContent = '';
     try {
-      const table = await littoral.runTableBytes(file, {
+      const table = await littoral.runTableBlob(file, {
         summary: true,
+        signal: run.signal,
         onProgress: ({ rows, bytesRead, bytesTotal }) => {
           progress.value = bytesTotal > 0 ? bytesRead / bytesTotal : 1;
           $('table-progress-text').textContent = `${rows.toLocaleString('en')} rows`;
         },
       });
-      const seconds = (performance.now() - started) / 1000;
-      progress.value = 1;
-      $('table-summary').textContent = tableSummary(table.outcome, seconds);
-      if (table.outcome.end === 'unreadable') return;
-      if (downloadUrl) URL.revokeObjectURL(downloadUrl);
-      downloadUrl = URL.createObjectURL(new Blob([table.bytes], { type: 'text/csv' }));
-      const link = $('table-download');
-      link.href = downloadUrl;
-      link.download = file.name.replace(/\.csv$/i, '') + '-results.csv';
-      showRowErrors(table);
-      showPreview(table.preview);
-      tableCharts(table.series);
-      $('table-results').hidden = false;
+      if (running !== run) return;
+      $('table-summary').textContent = tableSummary(table.outcome);
+      if (table.outcome.end !== 'unreadable') showResults(file, table);
     } catch (error) {
-      $('table-summary').textContent = `The table could not be computed: ${error.message}`;
+      if (running !== run) return;  // a later table has the view
+      $('table-summary').textContent = error.name === 'AbortError'
+        ? `${file.name}: cancelled; nothing was kept.`
+        : `The table could not be computed: ${error.message}`;
     } finally {
-      $('table-progress-box').hidden = true;
+      if (running === run) {
+        running = null;
+        $('table-progress-box').hidden = true;
+      }
     }
   }
 
@@ -382,6 +424,10 @@
       zone.classList.remove('dragging');
       const file = event.dataTransfer.files[0];
       if (file) runTableFile(file);
+    });
+    $('table-cancel').addEventListener('click', () => {
+      if (running) running.abort();
+      $('table-file').focus();
     });
     $('table-file').addEventListener('change', (event) => {
       const file = event.target.files[0];

@@ -1,5 +1,6 @@
 // The littoral calculator for scripts: `littoral.runStorm(answers)` and
-// `littoral.runTable(csv)`, both computed by the calculator's own code compiled to WebAssembly.
+// `littoral.runTable(csv)` (with `runTableBlob` for a result of any size), all computed by the
+// calculator's own code compiled to WebAssembly.
 // Load littoral-wasm.js before this file; both look for their other files (the .wasm and the
 // table worker) beside themselves.
 (function (global) {
@@ -17,13 +18,25 @@
     return modulePromise;
   }
 
-  // Answers that are not numbers: `problems` maps each such answer's name to the reason.
+  // Answers that cannot be read: `problems` maps each such answer's name to the reason (the
+  // table's complaint). The message names the answers that are not numbers and those beyond the
+  // single-precision range.
   class AnswerError extends Error {
     constructor(problems) {
       const names = Object.keys(problems);
-      super('not a number: ' + names.map((name) => name + ' (' + problems[name] + ')').join(', '));
+      const listed = (kind, beyond) => {
+        const chosen = names.filter((name) => AnswerError.isBeyondRange(problems[name]) === beyond);
+        if (chosen.length === 0) return [];
+        return [kind + ': ' + chosen.map((name) => name + ' (' + problems[name] + ')').join(', ')];
+      };
+      super(listed('not a number', false).concat(listed('beyond the single-precision range', true)).join('; '));
       this.name = 'AnswerError';
       this.problems = problems;
+    }
+
+    // Whether a problem is a number beyond the single-precision range rather than no number.
+    static isBeyondRange(problem) {
+      return problem.endsWith('is beyond the single-precision range');
     }
   }
 
@@ -40,7 +53,7 @@
   // by the table's input columns (gravity, depth, fetch, fetch_unit, wind_speed, speed_unit,
   // duration_h, rt, rl, local_depth, angle_deg, and optionally beach_slope and
   // settling_velocity); each is a number or a text read as the console reads it. Rejects with an
-  // AnswerError when an answer is not a number.
+  // AnswerError when an answer is not a number or is beyond the single-precision range.
   async function runStorm(answers) {
     const storm = await computeStorm(answers);
     if (!storm.valid) throw new AnswerError(storm.problems);
@@ -50,59 +63,126 @@
     return result;
   }
 
-  let worker = null;
-  let nextRequest = 1;
-  const requests = new Map();
+  // Table workers: one per run, so that a run can be cancelled by ending its worker; one that
+  // finished is kept for the next run.
+  let idleWorker = null;
 
-  function tableWorker() {
-    if (worker === null) {
-      worker = new Worker(base + 'littoral-worker.js');
-      worker.onmessage = (event) => {
-        const message = event.data;
-        const request = requests.get(message.id);
-        if (request === undefined) return;
-        if (message.kind === 'progress') {
-          if (request.onProgress) request.onProgress(message.progress);
-          return;
-        }
-        requests.delete(message.id);
-        if (message.kind === 'done') request.resolve(message.result);
-        else request.reject(new Error(message.error));
-      };
-      worker.onerror = (event) => {
-        event.preventDefault();
-        for (const request of requests.values()) request.reject(new Error(event.message));
-        requests.clear();
-      };
-    }
+  function takeWorker() {
+    const worker = idleWorker || new Worker(base + 'littoral-worker.js');
+    idleWorker = null;
     return worker;
   }
 
-  // A whole storm table in the worker. The input is a text, an ArrayBuffer, a typed array or a
-  // Blob (a File). Resolves to { bytes, outcome }: the result table's bytes and how the run ended
-  // (end, rows, rowsWithError, message); with options.summary also what the page shows of it
-  // (preview, errors, series), for which the worker reads the result again. options.onProgress
-  // receives { rows, bytesRead, bytesTotal } as the rows are computed.
-  async function runTableBytes(input, options) {
-    let bytes;
-    if (typeof input === 'string') bytes = new TextEncoder().encode(input);
-    else if (input instanceof Blob) bytes = new Uint8Array(await input.arrayBuffer());
-    else if (input instanceof ArrayBuffer) bytes = new Uint8Array(input.slice(0));
-    else if (ArrayBuffer.isView(input)) bytes = new Uint8Array(input.buffer.slice(input.byteOffset, input.byteOffset + input.byteLength));
-    else throw new TypeError('runTable takes a text, an ArrayBuffer, a typed array or a Blob');
-    const id = nextRequest++;
+  function releaseWorker(worker) {
+    if (idleWorker === null) idleWorker = worker;
+    else worker.terminate();
+  }
+
+  // Why a run was cancelled, as fetch tells it: the signal's reason, an AbortError by default.
+  function abortReason(signal) {
+    return signal.reason !== undefined ? signal.reason : new DOMException('The table run was cancelled.', 'AbortError');
+  }
+
+  // The table as the worker takes it: a Blob as it is, read in pieces by the worker; anything
+  // else as a copy of its bytes, handed over whole.
+  function tableInput(input) {
+    if (input instanceof Blob) return input;
+    if (typeof input === 'string') return new TextEncoder().encode(input);
+    if (input instanceof ArrayBuffer) return new Uint8Array(input.slice(0));
+    if (ArrayBuffer.isView(input)) return new Uint8Array(input.buffer.slice(input.byteOffset, input.byteOffset + input.byteLength));
+    throw new TypeError('runTable takes a text, an ArrayBuffer, a typed array or a Blob');
+  }
+
+  // Runs a table in a worker of its own (see littoral-worker.js for `output` and `limit`), ended
+  // when options.signal aborts.
+  function runInWorker(input, options, output, limit) {
+    const { onProgress, signal, summary } = options || {};
     return new Promise((resolve, reject) => {
-      requests.set(id, { resolve, reject, onProgress: options && options.onProgress });
-      tableWorker().postMessage({ id, kind: 'table', bytes, summary: Boolean(options && options.summary) }, [bytes.buffer]);
+      if (signal && signal.aborted) throw abortReason(signal);
+      const table = tableInput(input);
+      const worker = takeWorker();
+      let ended = false;
+      // Ends the run once: false when it has already ended.
+      const end = (keepWorker) => {
+        if (ended) return false;
+        ended = true;
+        if (signal) signal.removeEventListener('abort', cancel);
+        if (keepWorker) releaseWorker(worker);
+        else worker.terminate();
+        return true;
+      };
+      const cancel = () => {
+        if (end(false)) reject(abortReason(signal));
+      };
+      if (signal) signal.addEventListener('abort', cancel);
+      worker.onmessage = (event) => {
+        const message = event.data;
+        if (ended) return;
+        if (message.kind === 'progress') {
+          if (onProgress) onProgress(message.progress);
+          return;
+        }
+        end(message.kind === 'done');
+        if (message.kind === 'done') resolve(message.result);
+        else reject(new Error(message.error));
+      };
+      worker.onerror = (event) => {
+        event.preventDefault();
+        if (end(false)) reject(new Error(event.message || 'the table worker could not be started'));
+      };
+      const request = { table, summary: Boolean(summary), output, limit };
+      worker.postMessage(request, table instanceof Uint8Array ? [table.buffer] : []);
     });
   }
 
+  // A whole storm table in a worker of its own, read and written in pieces so that a table of
+  // any size fits in bounded memory: the result's bytes are kept by the browser as a Blob. The
+  // input is a text, an ArrayBuffer, a typed array or a Blob (a File). Resolves to
+  // { blob, outcome }: the result table and how the run ended (end, rows, rowsWithError,
+  // message, and seconds: the time the worker spent on the run, without reading the table or
+  // waiting). With options.summary also what the page shows of it, read from the result as it is
+  // written: preview (the first rows, at most 200 columns of each), columns (the count of
+  // columns), errors and series. options.onProgress receives { rows, bytesRead, bytesTotal } as
+  // the rows are computed. options.signal, an AbortSignal, cancels the run: the promise then
+  // rejects with the signal's reason (an AbortError DOMException unless another reason was
+  // given), as fetch does.
+  function runTableBlob(input, options) {
+    return runInWorker(input, options, 'blob');
+  }
+
+  // The pieces (ArrayBuffers) one after another in one array.
+  function joined(pieces) {
+    const bytes = new Uint8Array(pieces.reduce((length, piece) => length + piece.byteLength, 0));
+    let at = 0;
+    for (const piece of pieces) {
+      bytes.set(new Uint8Array(piece), at);
+      at += piece.byteLength;
+    }
+    return bytes;
+  }
+
+  // runTableBlob with the result table's bytes as a Uint8Array (`bytes`) instead of a Blob.
+  async function runTableBytes(input, options) {
+    const { pieces, ...table } = await runInWorker(input, options, 'buffers', Infinity);
+    return { bytes: joined(pieces), ...table };
+  }
+
+  // The longest text a browser holds: V8's limit, in UTF-16 code units (about 512 MiB).
+  const MAX_TEXT_LENGTH = (1 << 29) - 24;
+
   // The result table of a storm table, as text: the same bytes as `littoral table` writes for the
-  // same input. Rejects when the table has no usable header or cannot be read.
+  // same input. Rejects when the table has no usable header or cannot be read; with a RangeError,
+  // as soon as the result is longer than a text can be (runTableBlob returns any result); and as
+  // runTableBlob does when options.signal cancels it.
   async function runTable(input, options) {
-    const { bytes, outcome } = await runTableBytes(input, options);
+    const { onProgress, signal } = options || {};
+    const { pieces, outcome } = await runInWorker(input, { onProgress, signal }, 'buffers', MAX_TEXT_LENGTH);
     if (outcome.end === 'unreadable' || outcome.end === 'readFailed') throw new Error(outcome.message);
-    return new TextDecoder().decode(bytes);
+    if (outcome.end === 'writeFailed') {
+      throw new RangeError(`${outcome.message}, more than a text can hold: littoral.runTableBlob returns it as a Blob`);
+    }
+    // Decoded at once: a decoder fed piece by piece writes a slower, wider text.
+    return new TextDecoder().decode(joined(pieces));
   }
 
   global.littoral = {
@@ -110,6 +190,7 @@
     computeStorm,
     runStorm,
     runTable,
+    runTableBlob,
     runTableBytes,
     AnswerError,
   };

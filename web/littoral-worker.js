@@ -1,19 +1,103 @@
-// Runs storm tables for the page (littoral-api.js), so that a long table leaves the page
-// responsive: each request is the table's bytes, answered with progress messages and then the
-// result.
+// Runs one storm table at a time for the page (littoral-api.js), so that a long table leaves the
+// page responsive. A request is the table, as a Blob (a file) or as bytes; the worker reads it
+// in pieces and hands the result table back in pieces: as a Blob built from them, whose bytes
+// the browser keeps outside the worker, or as the pieces themselves (ArrayBuffers, quicker to
+// hand over) up to a given length. It answers with progress messages and then the result or a
+// failure.
 importScripts('littoral-wasm.js');
 
 const modulePromise = createLittoralModule();
 
+// The size of the pieces read from a Blob, as the table command reads a file.
+const PIECE_BYTES = 4 << 20;
+// Progress is told at most this often, so that a fast table does not flood the page.
+const PROGRESS_MILLISECONDS = 100;
+
+// An error in words: a C++ exception that reached JavaScript has no message of its own.
+function describe(error) {
+  if (typeof WebAssembly.Exception === 'function' && error instanceof WebAssembly.Exception) {
+    return 'the calculator stopped on an internal error';
+  }
+  if (error instanceof WebAssembly.RuntimeError) return `the calculator stopped: ${error.message}`;
+  return String((error && error.message) || error);
+}
+
+// A function that returns the next piece of the table as a Uint8Array (an empty one at the end),
+// or a text that says why it cannot be read; it adds the time it spends reading a Blob to
+// timing.reading (milliseconds).
+function pieceReader(table, timing) {
+  let at = 0;
+  if (table instanceof Uint8Array) {
+    return () => {
+      const piece = table.subarray(at, at + PIECE_BYTES);
+      at += piece.length;
+      return piece;
+    };
+  }
+  const reader = new FileReaderSync();
+  return () => {
+    const started = performance.now();
+    try {
+      const end = Math.min(table.size, at + PIECE_BYTES);
+      const piece = new Uint8Array(reader.readAsArrayBuffer(table.slice(at, end)));
+      at = end;
+      return piece;
+    } catch (error) {
+      return `the table could not be read: ${describe(error)}`;
+    } finally {
+      timing.reading += performance.now() - started;
+    }
+  };
+}
+
+// Where the result's pieces go: Blobs, or ArrayBuffers up to `limit` bytes in all. add(bytes)
+// returns an empty text, or one that says why the piece is refused.
+function resultPieces(output, limit) {
+  const pieces = [];
+  let length = 0;
+  return {
+    pieces,
+    add(bytes) {
+      if (output === 'blob') {
+        pieces.push(new Blob([bytes]));
+        return '';
+      }
+      length += bytes.length;
+      if (length > limit) return `the result table is longer than ${limit} bytes`;
+      pieces.push(bytes.slice().buffer);
+      return '';
+    },
+  };
+}
+
+// Runs the table and returns { outcome, blob or pieces }, with what the page shows of the result
+// when `summary` is true; outcome.seconds is the time the run took, without reading the table.
+function runTable(module, request) {
+  const { table, summary, output, limit } = request;
+  const timing = { reading: 0 };
+  const result = resultPieces(output, limit);
+  const bytesTotal = table instanceof Uint8Array ? table.length : table.size;
+  let told = -Infinity;
+  const started = performance.now();
+  const run = module.runTablePieces(pieceReader(table, timing), (bytes) => result.add(bytes), (rows, bytesRead) => {
+    const now = performance.now();
+    if (now - told < PROGRESS_MILLISECONDS) return;
+    told = now;
+    self.postMessage({ kind: 'progress', progress: { rows, bytesRead, bytesTotal } });
+  }, Boolean(summary));
+  if (run.failure) throw new Error(run.failure);
+  run.outcome.seconds = (performance.now() - started - timing.reading) / 1000;
+  if (output === 'blob') run.blob = new Blob(result.pieces, { type: 'text/csv' });
+  else run.pieces = result.pieces;
+  return run;
+}
+
 self.onmessage = async (event) => {
-  const { id, bytes, summary } = event.data;
   try {
     const module = await modulePromise;
-    const result = module.runTableBytes(bytes, (rows, bytesRead) => {
-      self.postMessage({ id, kind: 'progress', progress: { rows, bytesRead, bytesTotal: bytes.length } });
-    }, Boolean(summary));
-    self.postMessage({ id, kind: 'done', result }, [result.bytes.buffer]);
+    const result = runTable(module, event.data);
+    self.postMessage({ kind: 'done', result }, result.pieces || []);
   } catch (error) {
-    self.postMessage({ id, kind: 'failed', error: String((error && error.message) || error) });
+    self.postMessage({ kind: 'failed', error: describe(error) });
   }
 };

@@ -11,9 +11,11 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "csv.hpp"
@@ -164,37 +166,88 @@ val computeStorm(val given) {
   return result;
 }
 
-// The bytes of a table in memory, read in pieces as a file is; how far the reading has come
-// drives the progress bar.
-class MemorySource final : public ByteSource {
+// The size of the pieces in which a table and its result pass between JavaScript and the
+// calculator, as the table command reads a file: the memory of a run stays bounded whatever the
+// table's size.
+constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
+
+// Bytes handed over in pieces by a JavaScript function: readPiece() returns the next piece as a
+// Uint8Array, an empty one at the end, or a text that says why the bytes cannot be read.
+class PieceSource final : public ByteSource {
  public:
-  explicit MemorySource(std::string_view text) : text_(text) {}
+  explicit PieceSource(val readPiece) : readPiece_(std::move(readPiece)) {}
+
   long read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min(size, text_.size() - at_);
-    std::memcpy(buffer, text_.data() + at_, count);
+    if (at_ == piece_.size() && !nextPiece()) return failure_.empty() ? 0 : -1;
+    const std::size_t count = std::min(size, piece_.size() - at_);
+    std::memcpy(buffer, piece_.data() + at_, count);
     at_ += count;
+    consumed_ += count;
     return long(count);
   }
-  std::string failure() const override { return ""; }
-  std::size_t consumed() const { return at_; }
+  std::string failure() const override { return failure_; }
+
+  // The bytes handed to read() so far.
+  std::size_t consumed() const { return consumed_; }
 
  private:
-  std::string_view text_;
-  std::size_t at_ = 0;
-};
-
-// The result table in memory.
-class MemorySink final : public ByteSink {
- public:
-  bool write(std::string_view text) override {
-    text_.append(text);
+  // Takes the next piece: false at the end or after a failure.
+  bool nextPiece() {
+    if (ended_) return false;
+    const val piece = readPiece_();
+    if (piece.isString()) failure_ = piece.as<std::string>();
+    piece_.resize(failure_.empty() ? piece["length"].as<std::size_t>() : 0);
+    at_ = 0;
+    ended_ = piece_.empty();
+    if (ended_) return false;
+    val(emscripten::typed_memory_view(piece_.size(),
+                                      reinterpret_cast<std::uint8_t*>(piece_.data())))
+        .call<void>("set", piece);
     return true;
   }
-  std::string failure() const override { return ""; }
-  const std::string& text() const { return text_; }
+
+  val readPiece_;
+  std::string piece_;
+  std::size_t at_ = 0;
+  std::size_t consumed_ = 0;
+  bool ended_ = false;
+  std::string failure_;
+};
+
+// The result table handed to a JavaScript function in pieces of about kPieceBytes:
+// writePiece(bytes) takes a view of the piece's bytes, valid during the call only, and returns
+// an empty text, or one that says why the piece could not be kept.
+class PieceSink final : public ByteSink {
+ public:
+  // Each write is also handed to `reader` when there is one.
+  PieceSink(val writePiece, CsvReader* reader)
+      : writePiece_(std::move(writePiece)), reader_(reader) {
+    piece_.reserve(kPieceBytes);
+  }
+
+  bool write(std::string_view text) override {
+    if (reader_ != nullptr) reader_->read(text);
+    piece_.append(text);
+    return piece_.size() < kPieceBytes || flush();
+  }
+  std::string failure() const override { return failure_; }
+
+  // Hands on what is written and not yet handed on: false after a failure.
+  bool flush() {
+    if (piece_.empty() || !failure_.empty()) return failure_.empty();
+    failure_ =
+        writePiece_(val(emscripten::typed_memory_view(
+                        piece_.size(), reinterpret_cast<const std::uint8_t*>(piece_.data()))))
+            .as<std::string>();
+    piece_.clear();
+    return failure_.empty();
+  }
 
  private:
-  std::string text_;
+  val writePiece_;
+  CsvReader* reader_;
+  std::string piece_;
+  std::string failure_;
 };
 
 const char* endText(TableOutcome::End end) {
@@ -213,21 +266,22 @@ const char* endText(TableOutcome::End end) {
   return "stopped";
 }
 
-// What the page shows of a result table, read back with the table's CSV reader: the first rows,
-// the first row errors, and the charts' series (a sample of at most kChartRows rows of a long
-// table).
+// What the page shows of a result table, read with the table's CSV reader as it is written: the
+// first rows and their first columns, the count of columns, the first row errors, and the
+// charts' series (a sample of at most kChartRows rows of a long table). Of each row it keeps
+// the few numbers the charts need, a small fraction of the row, until the count of rows, and so
+// the sample, is known.
 class ResultSummary final : public CsvRecordHandler {
  public:
   static constexpr std::size_t kPreviewRows = 20;
+  static constexpr std::size_t kPreviewColumns = 200;
   static constexpr std::size_t kListedErrors = 100;
   static constexpr std::size_t kChartRows = 2000;
-
-  explicit ResultSummary(std::size_t rows)
-      : step_(std::max<std::size_t>(1, (rows + kChartRows - 1) / kChartRows)) {}
 
   void onRecord(const CsvRecord& record) override {
     if (preview_.size() <= kPreviewRows) preview_.push_back(fieldsOf(record));
     if (row_ == 0) {
+      columns_ = record.size();
       findColumns(record);
     } else {
       readRow(record);
@@ -244,6 +298,7 @@ class ResultSummary final : public CsvRecordHandler {
       preview.call<void>("push", row);
     }
     summary.set("preview", preview);
+    summary.set("columns", double(columns_));
     val errors = val::array();
     for (const auto& [row, error] : errors_) {
       val entry = val::object();
@@ -252,30 +307,45 @@ class ResultSummary final : public CsvRecordHandler {
       errors.call<void>("push", entry);
     }
     summary.set("errors", errors);
-    val series = val::object();
-    series.set("hs", toArray(hs_));
-    series.set("ts", toArray(ts_));
-    val units = val::array();
-    for (const std::string& system : units_) units.call<void>("push", system);
-    series.set("units", units);
-    series.set("cumulativeRows", toArray(cumulativeRows_));
-    series.set("cumulative", toArray(cumulative_));
-    series.set("sampled", step_ > 1);
-    summary.set("series", series);
+    summary.set("series", series());
     return summary;
   }
 
  private:
   static std::vector<std::string> fieldsOf(const CsvRecord& record) {
     std::vector<std::string> fields;
-    for (std::size_t i = 0; i < record.size(); ++i) fields.emplace_back(record.field(i));
+    const std::size_t shown = std::min(record.size(), kPreviewColumns);
+    for (std::size_t i = 0; i < shown; ++i) fields.emplace_back(record.field(i));
     return fields;
   }
 
-  static val toArray(const std::vector<double>& values) {
-    val array = val::array();
-    for (const double value : values) array.call<void>("push", value);
-    return array;
+  // Every step-th row from the first, with the running sum of the transport over every row.
+  val series() const {
+    const std::size_t rows = hs_.size();
+    const std::size_t step = std::max<std::size_t>(1, (rows + kChartRows - 1) / kChartRows);
+    val hs = val::array();
+    val ts = val::array();
+    val units = val::array();
+    val cumulativeRows = val::array();
+    val cumulative = val::array();
+    double total = 0;
+    for (std::size_t i = 0; i < rows; ++i) {
+      if (std::isfinite(transport_[i])) total += double(transport_[i]);
+      if (i % step != 0) continue;
+      hs.call<void>("push", double(hs_[i]));
+      ts.call<void>("push", double(ts_[i]));
+      units.call<void>("push", unitNames_[units_[i]]);
+      cumulativeRows.call<void>("push", double(i + 1));
+      cumulative.call<void>("push", total);
+    }
+    val series = val::object();
+    series.set("hs", hs);
+    series.set("ts", ts);
+    series.set("units", units);
+    series.set("cumulativeRows", cumulativeRows);
+    series.set("cumulative", cumulative);
+    series.set("sampled", step > 1);
+    return series;
   }
 
   void findColumns(const CsvRecord& header) {
@@ -291,10 +361,18 @@ class ResultSummary final : public CsvRecordHandler {
 
   // A result value as a number for the charts, read as the table reads a number; not a number
   // (a value the storm did not reach, NaN, an infinity) for anything else.
-  static double number(const CsvRecord& record, std::size_t at) {
-    if (at >= record.size()) return std::numeric_limits<double>::quiet_NaN();
-    const std::optional<float> value = readReal(record.field(at));
-    return value ? double(*value) : std::numeric_limits<double>::quiet_NaN();
+  static float number(const CsvRecord& record, std::size_t at) {
+    if (at >= record.size()) return std::numeric_limits<float>::quiet_NaN();
+    return readReal(record.field(at)).value_or(std::numeric_limits<float>::quiet_NaN());
+  }
+
+  // The unit system's place in unitNames_, added when new (a table has two or three).
+  std::uint8_t unitCode(std::string_view name) {
+    const auto known = std::find(unitNames_.begin(), unitNames_.end(), name);
+    if (known != unitNames_.end()) return std::uint8_t(known - unitNames_.begin());
+    if (unitNames_.size() == 255) return 0;
+    unitNames_.emplace_back(name);
+    return std::uint8_t(unitNames_.size() - 1);
   }
 
   void readRow(const CsvRecord& record) {
@@ -302,71 +380,67 @@ class ResultSummary final : public CsvRecordHandler {
         errors_.size() < kListedErrors) {
       errors_.emplace_back(row_, std::string(record.field(errorAt_)));
     }
-    const double transport = number(record, transportAt_);
-    if (std::isfinite(transport)) total_ += transport;
-    if ((row_ - 1) % step_ != 0) return;
     hs_.push_back(number(record, hsAt_));
     ts_.push_back(number(record, tsAt_));
-    units_.emplace_back(unitsAt_ < record.size() ? record.field(unitsAt_) : std::string_view());
-    cumulativeRows_.push_back(double(row_));
-    cumulative_.push_back(total_);
+    transport_.push_back(number(record, transportAt_));
+    units_.push_back(
+        unitCode(unitsAt_ < record.size() ? record.field(unitsAt_) : std::string_view()));
   }
 
   static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-  std::size_t step_;
   std::size_t row_ = 0;
   std::size_t hsAt_ = kNone;
   std::size_t tsAt_ = kNone;
   std::size_t unitsAt_ = kNone;
   std::size_t transportAt_ = kNone;
   std::size_t errorAt_ = kNone;
+  std::size_t columns_ = 0;
   std::vector<std::vector<std::string>> preview_;
   std::vector<std::pair<std::size_t, std::string>> errors_;
-  std::vector<double> hs_, ts_, cumulativeRows_, cumulative_;
-  std::vector<std::string> units_;
-  double total_ = 0;
+  std::vector<float> hs_, ts_, transport_;
+  std::vector<std::uint8_t> units_;
+  std::vector<std::string> unitNames_{""};
 };
 
-// A whole storm table: runTable with one job over the bytes (a Uint8Array), calling
-// onProgress(rows, bytesRead) after each batch of rows. Returns the result table's bytes and
-// the outcome, and when asked for (it reads the whole result again) what the page shows of it.
-val runTableBytes(val bytes, val onProgress, bool withSummary) {
-  std::string table(bytes["length"].as<std::size_t>(), '\0');
-  val(emscripten::typed_memory_view(table.size(), reinterpret_cast<std::uint8_t*>(table.data())))
-      .call<void>("set", bytes);
-  MemorySource source(table);
-  MemorySink sink;
-  TableSettings settings;
-  settings.jobs = 1;
-  settings.batchRows = 256;
-  if (!onProgress.isUndefined()) {
+// A whole storm table: runTable with one job over the pieces that readPiece() returns (see
+// PieceSource), handing the result table to writePiece() (see PieceSink) and calling
+// onProgress(rows, bytesRead) after each batch of rows. Returns { outcome }: how the run ended,
+// with { preview, columns, errors, series } when asked for (see ResultSummary); or { failure }
+// when the calculator ran out of memory.
+val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSummary) {
+  val result = val::object();
+  try {
+    ResultSummary shown;
+    CsvReader resultReader(shown);
+    PieceSource source(std::move(readPiece));
+    PieceSink sink(std::move(writePiece), withSummary ? &resultReader : nullptr);
+    TableSettings settings;
+    settings.jobs = 1;
+    settings.batchRows = 256;
     settings.progress = [&](std::size_t rows) {
       onProgress(double(rows), double(source.consumed()));
     };
+    TableOutcome outcome = runTable(source, sink, settings);
+    if (!sink.flush() && outcome.end != TableOutcome::End::unreadable) {
+      outcome.end = TableOutcome::End::writeFailed;
+      outcome.message = sink.failure();
+    }
+    val summary = val::object();
+    summary.set("end", std::string(endText(outcome.end)));
+    summary.set("rows", double(outcome.rows));
+    summary.set("rowsWithError", double(outcome.rowsWithError));
+    summary.set("message", outcome.message);
+    result.set("outcome", summary);
+    if (!withSummary) return result;
+    resultReader.finish();
+    const val shownTable = shown.result();
+    for (const char* name : {"preview", "columns", "errors", "series"}) {
+      result.set(name, shownTable[name]);
+    }
+  } catch (const std::bad_alloc&) {
+    result = val::object();
+    result.set("failure", std::string("the browser gave the calculator no more memory"));
   }
-  const TableOutcome outcome = runTable(source, sink, settings);
-
-  val result = val::object();
-  const std::string& text = sink.text();
-  result.set("bytes", val::global("Uint8Array")
-                          .new_(emscripten::typed_memory_view(
-                              text.size(), reinterpret_cast<const std::uint8_t*>(text.data()))));
-  val summary = val::object();
-  summary.set("end", std::string(endText(outcome.end)));
-  summary.set("rows", double(outcome.rows));
-  summary.set("rowsWithError", double(outcome.rowsWithError));
-  summary.set("message", outcome.message);
-  result.set("outcome", summary);
-
-  if (!withSummary) return result;
-  ResultSummary shown(outcome.rows);
-  CsvReader reader(shown);
-  reader.read(text);
-  reader.finish();
-  const val view = shown.result();
-  result.set("preview", view["preview"]);
-  result.set("errors", view["errors"]);
-  result.set("series", view["series"]);
   return result;
 }
 
@@ -375,5 +449,5 @@ val runTableBytes(val bytes, val onProgress, bool withSummary) {
 EMSCRIPTEN_BINDINGS(littoral) {
   emscripten::function("computeStorm", &computeStorm);
   emscripten::function("runConsole", &runConsole);
-  emscripten::function("runTableBytes", &runTableBytes);
+  emscripten::function("runTablePieces", &runTablePieces);
 }

@@ -11,6 +11,7 @@ import shutil
 import subprocess
 import tempfile
 import threading
+import time
 
 import pytest
 from selenium import webdriver
@@ -101,3 +102,50 @@ def no_console_errors(driver):
     yield
     problems = [entry for entry in driver.get_log("browser") if entry["level"] in ("SEVERE", "WARNING")]
     assert problems == []
+
+
+def browser_processes(driver):
+    """The ids of the browser's processes: every descendant of chromedriver."""
+    parents = {}
+    for stat in pathlib.Path("/proc").glob("[0-9]*/stat"):
+        with contextlib.suppress(OSError):
+            fields = stat.read_text().rsplit(")", 1)[1].split()
+            parents.setdefault(int(fields[1]), []).append(int(stat.parent.name))
+    found, pending = [], [driver.service.process.pid]
+    while pending:
+        children = parents.get(pending.pop(), [])
+        found += children
+        pending += children
+    return found
+
+
+def browser_memory(driver):
+    """The browser's memory in bytes: the proportional set size of its processes, added up."""
+    total = 0
+    for pid in browser_processes(driver):
+        with contextlib.suppress(OSError):
+            for line in pathlib.Path(f"/proc/{pid}/smaps_rollup").read_text().splitlines():
+                if line.startswith("Pss:"):
+                    total += int(line.split()[1]) * 1024
+    return total
+
+
+@contextlib.contextmanager
+def peak_memory(driver, every=0.1):
+    """Samples the browser's memory in the background during the block; the yielded dict holds
+    the memory before the block ("before") and, after it, the highest sample ("peak")."""
+    figures = {"before": browser_memory(driver), "peak": 0}
+    stop = threading.Event()
+
+    def sample():
+        while not stop.is_set():
+            figures["peak"] = max(figures["peak"], browser_memory(driver))
+            time.sleep(every)
+
+    thread = threading.Thread(target=sample, daemon=True)
+    thread.start()
+    try:
+        yield figures
+    finally:
+        stop.set()
+        thread.join()

@@ -1,7 +1,10 @@
 """Figures of the page on this machine: how soon it is interactive after loading, and the storm
-table's rate in the browser against `littoral table -j 1`. Run after both builds:
+table's rate in the browser against `littoral table -j 1`; or, with `large`, the time and the
+browser's peak memory of the page's run of long tables of the given sizes in MB. Run after both
+builds:
 
     /usr/bin/python3 tests/web/measure.py [rows]
+    /usr/bin/python3 tests/web/measure.py large 50 100
 """
 
 import pathlib
@@ -15,6 +18,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import conftest  # noqa: E402
 import storms  # noqa: E402
+from selenium.webdriver.common.by import By  # noqa: E402
 from selenium.webdriver.support.ui import WebDriverWait  # noqa: E402
 
 LOADS = 5
@@ -66,17 +70,51 @@ def rates(driver, csv_text, rows):
             seconds["native"].append(native_seconds(table))
             seconds["api"].append(browser_seconds(driver, "littoral.runTable(window.measuredTable)"))
             seconds["page"].append(browser_seconds(
-                driver, "littoral.runTableBytes(window.measuredTable, {summary: true})"))
+                driver, "littoral.runTableBlob(window.measuredTable, {summary: true})"))
     return {name: rows / min(times) for name, times in seconds.items()}
 
 
+def large_run(driver, url, megabytes, scratch):
+    """Chooses a long table of that size on a freshly loaded page and prints how long the page
+    took to show its results, the computing time it states, and the browser's memory."""
+    table = pathlib.Path(scratch) / f"long-{megabytes}.csv"
+    block, repeats = storms.long_table(table, megabytes * 1_000_000)
+    result = subprocess.run([str(conftest.NATIVE), "table", "-"], input=block.encode(),
+                            capture_output=True, check=False).stdout
+    header, _, body = result.partition(b"\n")
+    result_bytes = len(header) + 1 + len(body) * repeats
+    driver.get(url)
+    WebDriverWait(driver, 30).until(
+        lambda d: d.execute_script("return document.body.dataset.ready === 'true'"))
+    time.sleep(2)
+    start = time.perf_counter()
+    with conftest.peak_memory(driver) as memory:
+        driver.find_element(By.ID, "table-file").send_keys(str(table))
+        WebDriverWait(driver, 1200, poll_frequency=0.5).until(
+            lambda d: d.find_element(By.ID, "table-progress-box").get_attribute("hidden") is not None)
+    seconds = time.perf_counter() - start
+    table_bytes = table.stat().st_size
+    table.unlink()
+    growth = memory["peak"] - memory["before"]
+    print(f"{table_bytes / 1e6:.0f} MB table, {result_bytes / 1e6:.0f} MB result: shown after "
+          f"{seconds:.1f} s; the browser {memory['before'] / 1e6:.0f} MB before, "
+          f"{memory['peak'] / 1e6:.0f} MB at the peak (+{growth / 1e6:.0f} MB: the result and "
+          f"{(growth - result_bytes) / table_bytes:.1f} times the table); "
+          f"{driver.find_element(By.ID, 'table-summary').text}")
+
+
 def main():
-    rows = int(sys.argv[1]) if len(sys.argv) > 1 else 100000
     site = conftest.site_url.__wrapped__()
     url = next(site)
     browser = conftest.browser.__wrapped__()
     driver = next(browser)
     try:
+        if sys.argv[1:2] == ["large"]:
+            with tempfile.TemporaryDirectory() as scratch:
+                for megabytes in sys.argv[2:]:
+                    large_run(driver, url, int(megabytes), scratch)
+            return
+        rows = int(sys.argv[1]) if len(sys.argv) > 1 else 100000
         interactive, ready = load_times(driver, url)
         print(f"interactive after {interactive:.0f} ms, calculator ready after {ready:.0f} ms "
               f"(median of {LOADS} loads without a cache)")

@@ -118,3 +118,29 @@ def table_text(rows, line_end="\n"):
             fields = fields[:-3]
         lines.append(",".join(fields))
     return line_end.join(lines) + line_end
+
+
+def long_table(path, size, seed=8):
+    """Writes a table of at least `size` bytes to `path`: a block of varied storms repeated, so
+    that the result is the block's result rows repeated. Returns the block's text and the count
+    of times it is repeated."""
+    header, _, block = table_text(varied_storms(2000, seed)).partition("\n")
+    repeats = -(-(size - len(header) - 1) // len(block))
+    with open(path, "w") as table:
+        table.write(header + "\n")
+        for _ in range(repeats):
+            table.write(block)
+    return header + "\n" + block, repeats
+
+
+def wide_table(path, columns, rows=20, seed=9):
+    """Writes a table of `columns` columns to `path`: the storm columns and as many carried ones,
+    each row a varied storm with short carried fields."""
+    rng = random.Random(seed)
+    carried = columns - len(COLUMNS)
+    with open(path, "w") as table:
+        table.write(",".join(COLUMNS + [f"note{i}" for i in range(carried)]) + "\n")
+        for _ in range(rows):
+            row = storm(rng)
+            notes = [str(rng.randrange(1000)) for _ in range(carried)]
+            table.write(",".join([csv_field(row[name]) for name in COLUMNS] + notes) + "\n")

@@ -220,3 +220,35 @@ def test_the_page_loads_without_a_console_message(browser, site_url):
         lambda driver: driver.execute_script("return document.body.dataset.ready === 'true'"))
     # A missing favicon or file, a script error or a warning would be here.
     assert browser.get_log("browser") == []
+
+
+# Answers that cannot be read, as the form and littoral.AnswerError tell them: a number beyond
+# the single-precision range is called so, not "not a number".
+BEYOND = "is beyond the single-precision range"
+
+
+@pytest.mark.parametrize("wrong, form_message, error_message", [
+    ({"angle_deg": "1E39"},
+     "One answer is beyond the single-precision range; nothing is computed until it is corrected.",
+     f'beyond the single-precision range: angle_deg ("1E39" {BEYOND})'),
+    ({"depth": "-3.5E38", "fetch": "ten", "rt": "/"},
+     "2 answers are not a number and one is beyond the single-precision range; nothing is "
+     "computed until they are corrected.",
+     'not a number: fetch ("ten" is not a number), rt ("/" is not a number); '
+     f'beyond the single-precision range: depth ("-3.5E38" {BEYOND})'),
+    ({"depth": "1E39", "rl": "1E40", "rt": "x"},
+     "One answer is not a number and 2 are beyond the single-precision range; nothing is "
+     "computed until they are corrected.",
+     f'not a number: rt ("x" is not a number); beyond the single-precision range: depth ("1E39" '
+     f'{BEYOND}), rl ("1E40" {BEYOND})'),
+], ids=["one beyond the range", "one beyond and two not numbers", "two beyond and one not a number"])
+def test_an_answer_beyond_the_single_range_is_called_so(page, wrong, form_message, error_message):
+    texts = [wrong.get(name, text) for name, text in zip(FIELDS, STORMS["si sample"])]
+    with no_console_errors(page):
+        type_storm(page, texts)
+        assert page.find_element(By.ID, "form-message").text == form_message
+        rejected = page.execute_async_script(
+            "const [answers, done] = arguments;"
+            "littoral.runStorm(answers).then(() => done('resolved'), (e) => done([e.name, e.message]));",
+            dict(zip(FIELDS, texts)))
+    assert rejected == ["AnswerError", error_message]

@@ -1,15 +1,19 @@
 """Storm tables in the browser against `littoral table`: littoral.runTable and the page's table
 view, byte for byte."""
 
+import hashlib
+import os
+import re
 import subprocess
 import tempfile
+import time
 
 import pytest
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
 import storms
-from conftest import NATIVE, no_console_errors
+from conftest import NATIVE, no_console_errors, peak_memory
 
 
 def native_table(text: bytes) -> bytes:
@@ -104,3 +108,136 @@ def test_numbers_at_the_edges_are_read_as_littoral_table_reads_them(page, column
         rows.append(row)
     text = storms.table_text(rows)
     assert browser_table(page, text).encode() == native_table(text.encode())
+
+
+def test_run_table_is_cancelled_by_its_signal_as_fetch_is(page):
+    header, _, block = storms.table_text(storms.varied_storms(300, seed=5)).partition("\n")
+    long_text = header + "\n" + block * 70
+    short_text = storms.table_text(storms.varied_storms(50, seed=6))
+    outcomes = page.execute_async_script(
+        "const [longText, shortText, done] = arguments;"
+        "const outcome = (run) => run.then(() => 'resolved', (e) => [e instanceof DOMException, e.name]);"
+        "const before = new AbortController(); before.abort();"
+        "const during = new AbortController();"
+        "Promise.all(["
+        "  outcome(littoral.runTable(longText, {signal: before.signal})),"
+        "  outcome(littoral.runTable(longText, {signal: during.signal, onProgress: () => during.abort()})),"
+        "]).then((cancelled) => littoral.runTable(shortText).then((csv) => done([...cancelled, csv])));",
+        long_text, short_text)
+    assert outcomes[:2] == [[True, "AbortError"], [True, "AbortError"]]
+    # A run after a cancelled one is computed as ever.
+    assert outcomes[2].encode() == native_table(short_text.encode())
+
+
+# The large tables share one run: a long table (its result, 8 to 9 times its size, is what the
+# memory holds beyond the run's own needs), the same file under a second name, a table of
+# 100,000 columns and an ordinary one.
+LONG_TABLE_BYTES = 20_000_000
+WIDE_TABLE_COLUMNS = 100_000
+
+
+@pytest.fixture(scope="module")
+def large_tables(tmp_path_factory):
+    folder = tmp_path_factory.mktemp("large-tables")
+    tables = {"long": folder / "long.csv", "long again": folder / "long-again.csv",
+              "wide": folder / "wide.csv", "short": folder / "short.csv"}
+    block, repeats = storms.long_table(tables["long"], LONG_TABLE_BYTES)
+    os.link(tables["long"], tables["long again"])
+    storms.wide_table(tables["wide"], WIDE_TABLE_COLUMNS)
+    tables["short"].write_text(storms.table_text(storms.varied_storms(1500, seed=10)))
+    tables["block"], tables["repeats"] = block, repeats
+    return tables
+
+
+def choose(driver, path):
+    driver.find_element(By.ID, "table-file").send_keys(str(path))
+
+
+def results_shown(driver):
+    return driver.find_element(By.ID, "table-results").get_attribute("hidden") is None
+
+
+def rows_in_progress(driver):
+    """Waits until the page tells of rows computed of the table it runs."""
+    WebDriverWait(driver, 60, poll_frequency=0.05).until(
+        lambda d: d.find_element(By.ID, "table-progress-text").text not in ("", "0 rows"))
+
+
+def download(driver, folder):
+    """The result table the page's link downloads, as the browser saves it into folder."""
+    driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                           {"behavior": "allow", "downloadPath": str(folder)})
+    link = driver.find_element(By.ID, "table-download")
+    saved = folder / link.get_attribute("download")
+    link.click()
+    WebDriverWait(driver, 120, poll_frequency=0.2).until(
+        lambda d: saved.exists() and not list(folder.glob("*.crdownload")))
+    return saved
+
+
+def test_a_long_table_runs_in_bounded_memory_and_downloads_whole(page, large_tables, tmp_path):
+    native = native_table(large_tables["block"].encode())
+    header, _, body = native.partition(b"\n")
+    repeats = large_tables["repeats"]
+    rows = 2000 * repeats
+    errors = repeats * sum(not line.endswith(b",") for line in body.splitlines())
+    result_bytes = len(header) + 1 + len(body) * repeats
+    table_bytes = large_tables["long"].stat().st_size
+    with no_console_errors(page), peak_memory(page) as memory:
+        choose(page, large_tables["long"])
+        WebDriverWait(page, 300, poll_frequency=0.5).until(results_shown)
+    # The result is kept for the download; the run itself needs a few times the table at most.
+    assert memory["peak"] - memory["before"] < result_bytes + 4 * table_bytes + 100e6
+    summary = page.find_element(By.ID, "table-summary").text
+    assert summary.startswith(f"{rows} rows computed in ") and f"; {errors} rows with an error." in summary
+    assert page.find_element(By.ID, "preview-note").text == (
+        f"Shown: the first 20 of {rows:,} rows and all {len(header.split(b','))} columns; "
+        "the download has them all.")
+    expected = hashlib.sha256(header + b"\n")
+    for _ in range(repeats):
+        expected.update(body)
+    saved = download(page, tmp_path)
+    assert saved.stat().st_size == result_bytes
+    assert hashlib.sha256(saved.read_bytes()).hexdigest() == expected.hexdigest()
+
+
+def test_a_wide_table_keeps_the_page_responsive_with_a_short_preview(page, large_tables):
+    result_columns = len(native_table(storms.table_text([storms.storm(storms.random.Random(1))]).encode())
+                         .split(b"\n")[0].split(b",")) - len(storms.COLUMNS)
+    slowest = 0
+    with no_console_errors(page):
+        choose(page, large_tables["wide"])
+        deadline = time.monotonic() + 120
+        while True:
+            asked = time.monotonic()
+            shown = results_shown(page)
+            slowest = max(slowest, time.monotonic() - asked)
+            if shown or time.monotonic() > deadline:
+                break
+            time.sleep(0.05)
+    assert shown and slowest < 2
+    assert len(page.find_elements(By.CSS_SELECTOR, "#table-preview thead th")) == 200
+    assert page.find_element(By.ID, "preview-note").text == (
+        f"Shown: all 20 rows and the first 200 of {WIDE_TABLE_COLUMNS + result_columns:,} "
+        "columns; the download has them all.")
+
+
+def test_a_running_table_is_cancelled_by_its_button_or_by_the_next_table(page, large_tables):
+    with no_console_errors(page):
+        choose(page, large_tables["long"])
+        rows_in_progress(page)
+        page.find_element(By.ID, "table-cancel").click()
+        WebDriverWait(page, 10).until(lambda d: d.find_element(By.ID, "table-summary").text
+                                      == "long.csv: cancelled; nothing was kept.")
+        assert page.find_element(By.ID, "table-progress-box").get_attribute("hidden") is not None
+        assert not results_shown(page)
+        # A table chosen while another runs cancels that one, and its own figures are shown.
+        choose(page, large_tables["long again"])
+        rows_in_progress(page)
+        choose(page, large_tables["short"])
+        WebDriverWait(page, 60).until(results_shown)
+    summary = page.find_element(By.ID, "table-summary").text
+    assert summary.startswith("1500 rows computed in "), summary
+    # 1,500 rows take a few hundredths of a second: the long table's time is not theirs.
+    assert float(re.search(r"computed in ([0-9.]+) s", summary).group(1)) < 1, summary
+    assert page.find_element(By.ID, "table-download").get_attribute("download") == "short-results.csv"
