@@ -9,6 +9,8 @@
 #include <fast_float.h>
 #endif
 
+#include "shortest_float.hpp"
+
 namespace std {
 
 #if defined(LITTORAL_COMPAT_TO_CHARS)
@@ -22,6 +24,10 @@ to_chars_result to_chars(char* first, char* last, double value, chars_format for
   }
   for (int i = 0; i < length; ++i) first[i] = buffer[i];
   return {first + length, errc()};
+}
+
+to_chars_result to_chars(char* first, char* last, float value) {
+  return littoral_compat::writeShortest(first, last, value);
 }
 #endif
 

@@ -24,6 +24,9 @@ requires(sizeof(To) == sizeof(From) && is_trivially_copyable_v<To> &&
 namespace std {
 // The digits of printf's %.*e or %.*f: the exact binary value rounded to nearest.
 to_chars_result to_chars(char* first, char* last, double value, chars_format format, int precision);
+// The shortest decimal that reads back as the same single, in the plain or the exponent form,
+// whichever is shorter (the plain one on a tie): 9.81, 1e-30, 1e+06, 123456.
+to_chars_result to_chars(char* first, char* last, float value);
 }  // namespace std
 #endif
 
