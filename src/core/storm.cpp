@@ -1,7 +1,6 @@
 #include "storm.hpp"
 
 #include "case_state.hpp"
-#include "math_error.hpp"
 #include "storm_sequence.hpp"
 
 #include <utility>
@@ -153,10 +152,6 @@ StormValues runStorm(const StormAnswers& answers) {
   CaseState state;
   ShownValues shown;
   StormAnswering frontEnd{answers};
-  try {
-    runStages(state, shown, frontEnd);
-  } catch (const MathError& error) {
-    shown.storm.error = error.message;
-  }
+  runStages(state, shown, frontEnd);
   return std::move(shown.storm);
 }

@@ -6,6 +6,7 @@
 #include "case_state.hpp"
 #include "hindcast.hpp"
 #include "input_ranges.hpp"
+#include "math_error.hpp"
 #include "numerics.hpp"
 #include "storm.hpp"
 #include "transform.hpp"
@@ -314,17 +315,22 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
 }
 
 // The whole storm, stage after stage, with the transport when the answer to the continue
-// question is 1.
+// question is 1. A math error ends the storm where it occurs and becomes the storm's error; the
+// values shown before it stay. What the front end throws goes through.
 template <StageFrontEnd FrontEnd>
 void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
-  setNumericEnvironment();
-  state.pi = computePi();
-  readSiteAndWindInputs(state, shown, frontEnd);
-  setUpWind(state, shown, frontEnd);
-  growWaves(state, shown, frontEnd);
-  refractToDeepWater(state, shown, frontEnd);
-  shoalToLocalDepth(state, shown, frontEnd);
-  if (!describeWaveHeights(state, shown, frontEnd)) return;
-  exposeHeightClasses(state, shown, frontEnd);
-  computeLongshoreTransport(state, shown, frontEnd);
+  try {
+    setNumericEnvironment();
+    state.pi = computePi();
+    readSiteAndWindInputs(state, shown, frontEnd);
+    setUpWind(state, shown, frontEnd);
+    growWaves(state, shown, frontEnd);
+    refractToDeepWater(state, shown, frontEnd);
+    shoalToLocalDepth(state, shown, frontEnd);
+    if (!describeWaveHeights(state, shown, frontEnd)) return;
+    exposeHeightClasses(state, shown, frontEnd);
+    computeLongshoreTransport(state, shown, frontEnd);
+  } catch (const MathError& error) {
+    shown.storm.error = error.message;
+  }
 }

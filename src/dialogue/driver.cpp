@@ -5,7 +5,6 @@
 #include "case_state.hpp"
 #include "console_dialogue.hpp"
 #include "held_console.hpp"
-#include "math_error.hpp"
 #include "run_errors.hpp"
 #include "storm_sequence.hpp"
 
@@ -30,11 +29,13 @@ int runCase(RunIo& io) {
   try {
     openReportFile(io);
     runStages(state, shown, dialogue);
-    releaseConsole(io);
+    if (!shown.storm.error.empty()) {
+      exitStatus = reportRunError(io, shown.storm.error, kExitMathError);
+    } else {
+      releaseConsole(io);
+    }
   } catch (const RunError& error) {
     exitStatus = reportRunError(io, error.message, error.exitStatus);
-  } catch (const MathError& error) {
-    exitStatus = reportRunError(io, error.message, kExitMathError);
   }
   closeFiles(io);
   return exitStatus;

@@ -1,6 +1,7 @@
 #include "transcript.hpp"
 
 #include <initializer_list>
+#include <utility>
 
 #include "records.hpp"
 
@@ -253,3 +254,58 @@ void writeStepRecords(RecordOutput& output, Step step, const CaseState& state,
 }
 
 bool pausesAfter(Step step) { return step == Step::transportFactor || step == Step::stormTotals; }
+
+namespace {
+
+// Answers from a storm's answers and keeps the records in memory.
+class Transcriber final : public RecordOutput {
+ public:
+  static constexpr bool kShowsEveryGrowthPass = true;
+
+  explicit Transcriber(const StormAnswers& answers, StormTranscript& transcript)
+      : answers_(answers), transcript_(transcript) {}
+
+  void ask(Question question, float& answer) {
+    writePrompt(*this, question);
+    answerFrom(answers_, question, answer);
+    writeEcho(*this, question, answer);
+  }
+  void ask(Question question, std::int32_t& answer) {
+    writePrompt(*this, question);
+    answerFrom(answers_, question, answer);
+  }
+  void reached(Step step, const CaseState& state, const ShownValues& shown,
+               std::int32_t heightClass) {
+    writeStepRecords(*this, step, state, shown, heightClass);
+    if (pausesAfter(step)) transcript_.console += kPausePrompt;
+  }
+  void write(Channel channel, std::string_view records) override {
+    switch (channel) {
+      case Channel::console:
+        transcript_.console += records;
+        return;
+      case Channel::report:
+        transcript_.report += records;
+        return;
+      case Channel::results:
+        transcript_.results += records;
+        return;
+    }
+  }
+
+ private:
+  const StormAnswers& answers_;
+  StormTranscript& transcript_;
+};
+
+}  // namespace
+
+StormTranscript transcribeStorm(const StormAnswers& answers) {
+  StormTranscript transcript;
+  CaseState state;
+  ShownValues shown;
+  Transcriber transcriber(answers, transcript);
+  runStages(state, shown, transcriber);
+  transcript.values = std::move(shown.storm);
+  return transcript;
+}

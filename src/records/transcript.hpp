@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "case_state.hpp"
@@ -38,3 +39,14 @@ void writeStepRecords(RecordOutput& output, Step step, const CaseState& state,
 
 // Whether the dialogue pauses after the records of the step.
 bool pausesAfter(Step step);
+
+// A storm's values and records as the console dialogue writes them for the answers, each
+// pause answered by an empty line, without a console or files: the three destinations' texts.
+struct StormTranscript {
+  StormValues values;
+  std::string console;
+  std::string report;
+  std::string results;
+};
+
+StormTranscript transcribeStorm(const StormAnswers& answers);

@@ -95,16 +95,32 @@ std::string readRealColumn(InputColumn column, std::string_view value, float& an
   return columnError(column, value, "is not a number");
 }
 
-std::string readOptionalColumn(const ColumnPositions& positions, InputColumn column,
-                               const std::vector<std::string_view>& fields,
+std::string readOptionalColumn(InputColumn column, std::string_view value,
                                std::optional<float>& answer) {
-  const auto& position = positions.at[static_cast<std::size_t>(column)];
-  if (!position || trimBlanks(fields[*position]).empty()) return {};
-  float value = 0;
-  std::string error = readRealColumn(column, fields[*position], value);
-  if (error.empty()) answer = value;
+  if (trimBlanks(value).empty()) return {};
+  float read = 0;
+  std::string error = readRealColumn(column, value, read);
+  if (error.empty()) answer = read;
   return error;
 }
+
+std::string readUnitColumn(InputColumn column, std::string_view value,
+                           const std::array<std::string_view, 5>& names, UnitOfName unitOfName,
+                           std::int32_t& answer) {
+  const std::optional<std::int32_t> choice = readUnit(value, unitOfName);
+  if (!choice) return unitError(column, value, names);
+  answer = *choice;
+  return {};
+}
+
+// The input columns in the order the dialogue asks for them: the first that cannot be read is
+// the one a row's error names.
+constexpr InputColumn kReadingOrder[] = {
+    InputColumn::gravity,         InputColumn::depth,        InputColumn::fetchUnit,
+    InputColumn::fetch,           InputColumn::speedUnit,    InputColumn::windSpeed,
+    InputColumn::durationHours,   InputColumn::rt,           InputColumn::rl,
+    InputColumn::localDepth,      InputColumn::angleDegrees, InputColumn::beachSlope,
+    InputColumn::settlingVelocity};
 
 }  // namespace
 
@@ -161,42 +177,49 @@ std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
   return readUnit(text, speedUnitOfName);
 }
 
+std::string readInputColumn(InputColumn column, std::string_view text, StormAnswers& answers) {
+  switch (column) {
+    case InputColumn::gravity:
+      return readRealColumn(column, text, answers.g);
+    case InputColumn::depth:
+      return readRealColumn(column, text, answers.depth);
+    case InputColumn::fetch:
+      return readRealColumn(column, text, answers.fetch);
+    case InputColumn::fetchUnit:
+      return readUnitColumn(column, text, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit);
+    case InputColumn::windSpeed:
+      return readRealColumn(column, text, answers.windSpeed);
+    case InputColumn::speedUnit:
+      return readUnitColumn(column, text, kSpeedUnitNames, speedUnitOfName, answers.speedUnit);
+    case InputColumn::durationHours:
+      return readRealColumn(column, text, answers.durationHours);
+    case InputColumn::rt:
+      return readRealColumn(column, text, answers.rt);
+    case InputColumn::rl:
+      return readRealColumn(column, text, answers.rl);
+    case InputColumn::localDepth:
+      return readRealColumn(column, text, answers.localDepth);
+    case InputColumn::angleDegrees:
+      return readRealColumn(column, text, answers.angleDegrees);
+    case InputColumn::beachSlope:
+      return readOptionalColumn(column, text, answers.beachSlope);
+    case InputColumn::settlingVelocity:
+      return readOptionalColumn(column, text, answers.settlingVelocity);
+    case InputColumn::count:
+      break;
+  }
+  return {};
+}
+
 std::string readAnswers(const ColumnPositions& positions,
                         const std::vector<std::string_view>& fields, StormAnswers& answers) {
-  const auto field = [&](InputColumn column) {
-    return fields[*positions.at[static_cast<std::size_t>(column)]];
-  };
-  std::string error;
-  // The columns in the dialogue's order: the first that cannot be read is named.
-  const auto real = [&](InputColumn column, float& answer) {
-    error = readRealColumn(column, field(column), answer);
-    return error.empty();
-  };
-  const auto unit = [&](InputColumn column, const std::array<std::string_view, 5>& names,
-                        UnitOfName unitOfName, std::int32_t& answer) {
-    const std::optional<std::int32_t> choice = readUnit(field(column), unitOfName);
-    if (choice) answer = *choice;
-    if (!choice) error = unitError(column, field(column), names);
-    return error.empty();
-  };
-  const auto optional = [&](InputColumn column, std::optional<float>& answer) {
-    error = readOptionalColumn(positions, column, fields, answer);
-    return error.empty();
-  };
-  if (real(InputColumn::gravity, answers.g) && real(InputColumn::depth, answers.depth) &&
-      unit(InputColumn::fetchUnit, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit) &&
-      real(InputColumn::fetch, answers.fetch) &&
-      unit(InputColumn::speedUnit, kSpeedUnitNames, speedUnitOfName, answers.speedUnit) &&
-      real(InputColumn::windSpeed, answers.windSpeed) &&
-      real(InputColumn::durationHours, answers.durationHours) &&
-      real(InputColumn::rt, answers.rt) && real(InputColumn::rl, answers.rl) &&
-      real(InputColumn::localDepth, answers.localDepth) &&
-      real(InputColumn::angleDegrees, answers.angleDegrees) &&
-      optional(InputColumn::beachSlope, answers.beachSlope) &&
-      optional(InputColumn::settlingVelocity, answers.settlingVelocity)) {
-    return {};
+  for (const InputColumn column : kReadingOrder) {
+    const auto& position = positions.at[static_cast<std::size_t>(column)];
+    if (!position) continue;  // an optional column that the table does not have
+    std::string error = readInputColumn(column, fields[*position], answers);
+    if (!error.empty()) return error;
   }
-  return error;
+  return {};
 }
 
 void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {

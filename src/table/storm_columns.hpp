@@ -63,6 +63,10 @@ std::optional<float> readReal(std::string_view text);
 std::optional<std::int32_t> readFetchUnit(std::string_view text);
 std::optional<std::int32_t> readSpeedUnit(std::string_view text);
 
+// Reads one input column's text into its answer, as a row's field is read: the error names the
+// column and the value, or is empty. An optional column's empty text gives no answer.
+std::string readInputColumn(InputColumn column, std::string_view text, StormAnswers& answers);
+
 // The answers of a row from its fields (as many as the header has). Returns the error that names
 // the column and the value, or an empty text.
 std::string readAnswers(const ColumnPositions& positions,
