@@ -319,6 +319,40 @@ TEST(StormTable, EveryColumnHoldsWhatTheDialoguePrinted) {
 const std::string kTwoStorms =
     std::string(kInputHeader) + "\n" + tableRow(kStorms[0]) + tableRow(kStorms[2]);
 
+TEST(StormTable, QuotingFaultIsTheErrorOfItsLineAlone) {
+  // A blank after a closing quote, and a quote in an input column that its line does not
+  // close; a user's note over two lines is no fault.
+  const std::string fields = ",9.81,10,km,50,m/s,20,5,1,1,3,30,,1.5\n";
+  const std::string table = std::string(kInputHeader) + "\n" +
+                            "a,9.81,10,km,50,m/s,20,5,1,1,3,30,\"0.01\" ,1.5\n" + "\"b\nnote\"" +
+                            fields + "c,9.81,10,km,50,m/s,20,5,1,1,3,\"30,,1.5\n" + "d" + fields +
+                            "e" + fields + "f" + fields;
+  CommandOptions options;
+  options.input = table;
+  const CommandOutcome run = runCommand({"table"}, options);
+  EXPECT_EQ(run.exitStatus, 1);
+  const std::vector<Row> rows = readCsv(run.out);
+  ASSERT_EQ(rows.size(), 7u) << run.out;
+  const std::size_t units = 14;
+  ASSERT_EQ(rows[0][units], "units");
+  const auto error =
+      std::size_t(std::find(rows[0].begin(), rows[0].end(), "error") - rows[0].begin());
+  const std::pair<std::string, std::string> expected[] = {
+      {"a", "line 2, beach_slope: text after a closing quote"},
+      {"b\nnote", ""},
+      {"c", "line 5, angle_deg: a quoted value runs past the end of the line"},
+      {"d", ""},
+      {"e", ""},
+      {"f", ""}};
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const Row& row = rows[i + 1];
+    ASSERT_EQ(row.size(), rows[0].size()) << i;
+    EXPECT_EQ(row[0], expected[i].first);
+    EXPECT_EQ(row.at(error), expected[i].second);
+    EXPECT_EQ(row[units], expected[i].second.empty() ? "SI" : "") << row[0];
+  }
+}
+
 TEST(StormTable, HelpAndVersionGoToStandardOutput) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{"--help"}, {"--version"}, {"table", "--help"}}) {
