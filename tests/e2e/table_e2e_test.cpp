@@ -373,7 +373,10 @@ TEST(StormTable, BadOptionsAreTrouble) {
     const CommandOutcome run = runCommand(arguments);
     EXPECT_EQ(run.exitStatus, 2) << arguments.back();
     EXPECT_EQ(run.out, "") << arguments.back();
-    EXPECT_NE(run.errors, "") << arguments.back();
+    // One line, named as every message of the command.
+    const std::string name = arguments[0] == "table" ? "littoral table: " : "littoral: ";
+    EXPECT_EQ(run.errors.rfind(name, 0), 0u) << run.errors;
+    EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << run.errors;
   }
 }
 
@@ -405,11 +408,23 @@ TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
                   "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,"
                   "duration_h,rl,local_depth,angle_deg\n");
   directory.write("empty.csv", "");
+  const std::string header =
+      "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg";
+  directory.write("two-marks.csv", "\xEF\xBB\xBF\xEF\xBB\xBF" + header + "\n");
+  directory.write("utf-16.csv", "\xFF\xFEn\0a\0m\0e\0\n\0");
+  directory.write("nul.csv", std::string("\n\0", 2) + header + "\n");
   const std::pair<std::string, std::string> cases[] = {
       {"missing.csv", ": No such file or directory\n"},
       {"no-rt.csv", ": no column rt\n"},
       {"empty.csv", ": no header row\n"},
       {"", ": Is a directory\n"},
+      {"two-marks.csv",
+       ": a byte-order mark (EF BB BF) at byte 4 of the table, before the first column name: a "
+       "table may start with one only\n"},
+      {"utf-16.csv",
+       ": a UTF-16 byte-order mark (FF FE) at byte 1 of the table: the table must be UTF-8 text\n"},
+      {"nul.csv",
+       ": an unexpected byte 0x00 at byte 2 of the table, before the first column name\n"},
   };
   for (const auto& [input, message] : cases) {
     for (const char* output : {"new.csv", "old.csv"}) {
@@ -421,7 +436,7 @@ TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
       EXPECT_EQ(directory.contentsOf("old.csv"), "an earlier result\n") << input;
     }
   }
-  EXPECT_EQ(directory.entries(), 3u);
+  EXPECT_EQ(directory.entries(), 6u);
 }
 
 TEST(StormTable, FullOutputKeepsOnlyWholeRowsAndSaysSo) {
