@@ -1,6 +1,7 @@
 #include "command_line.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,7 +53,10 @@ void tell(const std::string& message) {
 
 class FileSource final : public ByteSource {
  public:
-  explicit FileSource(int fd) : fd_(fd) {}
+  explicit FileSource(int fd) : fd_(fd) {
+    struct stat status {};
+    regular_ = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  }
   long read(char* buffer, std::size_t size) override {
     const ssize_t count = ::read(fd_, buffer, size);
     if (count < 0) error_ = errno;
@@ -60,9 +64,15 @@ class FileSource final : public ByteSource {
   }
   std::string failure() const override { return systemError(error_); }
   bool interrupted() const override { return error_ == EINTR; }
+  bool wouldWait() override {
+    if (regular_) return false;
+    pollfd input{fd_, POLLIN, 0};
+    return poll(&input, 1, 0) == 0;
+  }
 
  private:
   int fd_;
+  bool regular_ = false;  // a file's reads never wait
   int error_ = 0;
 };
 

@@ -180,6 +180,7 @@ class TableRun final : public CsvRecordHandler {
     std::vector<char> buffer(kReadSize);
     while (!halted_) {
       if (stopRequested()) break;
+      if (rowsPending() && source_.wouldWait()) writeRowsRead();
       const long count = source_.read(buffer.data(), buffer.size());
       if (count < 0) {
         if (source_.interrupted()) continue;
@@ -284,6 +285,14 @@ class TableRun final : public CsvRecordHandler {
       workers_->waitFor(*inFlight_.front());
       writeFront();
     }
+  }
+
+  bool rowsPending() const { return (current_ && current_->rows() > 0) || !inFlight_.empty(); }
+
+  // Computes and writes every row read so far.
+  void writeRowsRead() {
+    if (current_ && current_->rows() > 0) dispatch();
+    drain();
   }
 
   void writeFront() {

@@ -18,6 +18,9 @@ class ByteSource {
   virtual long read(char* buffer, std::size_t size) = 0;
   virtual std::string failure() const = 0;
   virtual bool interrupted() const { return false; }
+  // True when a read would wait for more of the table: the rows read so far are then computed
+  // and written first.
+  virtual bool wouldWait() { return false; }
 
  protected:
   ~ByteSource() = default;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -66,6 +67,12 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
   fcntl(in[1], F_SETFL, O_NONBLOCK);
 
   CommandOutcome outcome;
+  std::string input = options.input;
+  std::vector<std::size_t> pieceEnds;  // the input that may be written at each interval
+  for (const std::string& piece : options.inputPieces) {
+    input += piece;
+    pieceEnds.push_back(input.size());
+  }
   int inFd = in[1];
   int fds[2] = {out[0], err[0]};
   std::size_t written = 0;
@@ -77,16 +84,22 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
       kill(child, SIGKILL);
       throw std::runtime_error("littoral did not finish within 60 seconds");
     }
-    if (inFd >= 0 && written == options.input.size() && options.signal == 0) {
+    const auto intervals =
+        std::size_t(elapsed / std::chrono::milliseconds(std::max(1, options.pieceIntervalMs)));
+    const std::size_t writable =
+        pieceEnds.empty() ? input.size() : pieceEnds[std::min(intervals, pieceEnds.size() - 1)];
+    if (inFd >= 0 && written == input.size() && options.signal == 0 &&
+        intervals >= pieceEnds.size()) {
       close(inFd);
       inFd = -1;
+      outcome.outBeforeInputEnd = outcome.out;
     }
-    if (options.signal != 0 && !signalled && written == options.input.size() &&
+    if (options.signal != 0 && !signalled && written == input.size() &&
         elapsed > std::chrono::milliseconds(100) && waitsForInput(child, inFd)) {
       kill(child, options.signal);
       signalled = true;
     }
-    const int pendingInput = inFd >= 0 && written < options.input.size() ? inFd : -1;
+    const int pendingInput = inFd >= 0 && written < writable ? inFd : -1;
     pollfd polled[3] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}, {pendingInput, POLLOUT, 0}};
     if (poll(polled, 3, 50) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
     char buffer[65536];
@@ -101,8 +114,8 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
       }
     }
     if ((polled[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-      const ssize_t n = write(inFd, options.input.data() + written, options.input.size() - written);
-      written = n > 0 ? written + std::size_t(n) : options.input.size();
+      const ssize_t n = write(inFd, input.data() + written, writable - written);
+      written = n > 0 ? written + std::size_t(n) : input.size();
     }
   }
   if (inFd >= 0) close(inFd);

@@ -465,6 +465,19 @@ TEST(StormTable, FullOutputKeepsOnlyWholeRowsAndSaysSo) {
   EXPECT_EQ(device.errors, "littoral table: /dev/full: No space left on device; 0 rows written\n");
 }
 
+TEST(StormTable, RowsOfASlowTableAreWrittenAsTheyArrive) {
+  for (const char* jobs : {"1", "2"}) {
+    CommandOptions options;
+    options.inputPieces = {std::string(kInputHeader) + "\n" + tableRow(kStorms[0]),
+                           tableRow(kStorms[1])};
+    options.pieceIntervalMs = 600;
+    const CommandOutcome run = runCommand({"table", "-j", jobs}, options);
+    EXPECT_EQ(run.exitStatus, 0) << run.errors;
+    EXPECT_EQ(readCsv(run.out).size(), 3u);
+    EXPECT_EQ(readCsv(run.outBeforeInputEnd).size(), 3u) << jobs << " jobs";  // all before the end
+  }
+}
+
 TEST(StormTable, InterruptWritesTheRowsReadSoFar) {
   for (const int signal : {SIGINT, SIGTERM}) {
     CommandOptions options;
