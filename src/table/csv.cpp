@@ -196,3 +196,13 @@ void CsvReader::fault(CsvFault::Kind kind, bool closed) {
   if (closed) written += '"';
   record_.text.replace(fieldStart_, std::string::npos, written);
 }
+
+CsvRecords wholeRecords(std::string_view text) {
+  CsvRecords records;
+  bool quoted = false;  // a doubled quote leaves and enters again
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"') quoted = !quoted;
+    if (text[i] == '\n' && !quoted) records = {i + 1, records.count + 1};
+  }
+  return records;
+}

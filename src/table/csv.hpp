@@ -119,3 +119,11 @@ class CsvReader {
   std::size_t records_ = 0;
   std::string error_;
 };
+
+// The whole records at the start of a CSV text written as appendCsvField writes fields, where
+// a line end outside quotes ends a record: their length and their count.
+struct CsvRecords {
+  std::size_t bytes = 0;
+  std::size_t count = 0;
+};
+CsvRecords wholeRecords(std::string_view text);

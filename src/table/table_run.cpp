@@ -313,6 +313,8 @@ class TableRun final : public CsvRecordHandler {
   void write(const Batch& batch) {
     if (halted_ && outcome_.end == TableOutcome::End::writeFailed) return;
     if (!sink_.write(batch.output)) {
+      const std::size_t kept = sink_.keptOfFailedWrite();
+      outcome_.rows += wholeRecords(std::string_view(batch.output).substr(0, kept)).count;
       fail(TableOutcome::End::writeFailed, sink_.failure());
       return;
     }

@@ -32,6 +32,8 @@ class ByteSink {
   // Writes all of the text; false after a failure (with failure() telling why).
   virtual bool write(std::string_view text) = 0;
   virtual std::string failure() const = 0;
+  // After a failed write: the bytes of its text that were kept, whole records.
+  virtual std::size_t keptOfFailedWrite() const { return 0; }
 
  protected:
   ~ByteSink() = default;
@@ -52,7 +54,7 @@ struct TableOutcome {
     complete,     // every row read and written
     unreadable,   // no usable header: nothing was written
     readFailed,   // the table could not be read on: the rows before are written
-    writeFailed,  // the results could not be written: the rows before are written
+    writeFailed,  // the results could not be written: the whole rows before are written
     stopped,      // the stop flag was raised: the rows before are written
   };
   End end = End::complete;

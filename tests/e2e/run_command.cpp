@@ -1,6 +1,7 @@
 #include "run_command.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -36,6 +37,15 @@ bool waitsForInput(pid_t child, int inFd) {
   dup2(out[1], STDOUT_FILENO);
   dup2(err[1], STDERR_FILENO);
   for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+  if (!options.outputFile.empty()) {
+    const int fd = open(options.outputFile.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) _exit(127);
+    close(fd);
+  }
+  if (options.userId >= 0 && (setgroups(0, nullptr) != 0 || setgid(gid_t(options.userId)) != 0 ||
+                              setuid(uid_t(options.userId)) != 0)) {
+    _exit(127);
+  }
   if (chdir(options.directory.c_str()) != 0) _exit(127);
   if (options.fileSizeLimit > 0) {
     signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead of ending the process
@@ -78,6 +88,8 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
   std::size_t written = 0;
   const auto start = std::chrono::steady_clock::now();
   bool signalled = false;
+  bool repeated = false;
+  std::chrono::steady_clock::duration signalledAt{};
   while (fds[0] >= 0 || fds[1] >= 0) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
     if (elapsed > std::chrono::seconds(60)) {
@@ -94,14 +106,25 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
       inFd = -1;
       outcome.outBeforeInputEnd = outcome.out;
     }
-    if (options.signal != 0 && !signalled && written == input.size() &&
-        elapsed > std::chrono::milliseconds(100) && waitsForInput(child, inFd)) {
+    const bool signalDue = options.signalAfterMs > 0
+                               ? elapsed > std::chrono::milliseconds(options.signalAfterMs)
+                               : written == input.size() &&
+                                     elapsed > std::chrono::milliseconds(100) &&
+                                     waitsForInput(child, inFd);
+    if (options.signal != 0 && !signalled && signalDue) {
       kill(child, options.signal);
       signalled = true;
+      signalledAt = elapsed;
+    }
+    if (signalled && !repeated && options.repeatSignalAfterMs > 0 &&
+        elapsed - signalledAt > std::chrono::milliseconds(options.repeatSignalAfterMs)) {
+      kill(child, options.signal);
+      repeated = true;
     }
     const int pendingInput = inFd >= 0 && written < writable ? inFd : -1;
     pollfd polled[3] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}, {pendingInput, POLLOUT, 0}};
-    if (poll(polled, 3, 50) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
+    const int wait = signalled && !repeated ? 1 : 50;
+    if (poll(polled, 3, wait) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
     char buffer[65536];
     for (int i = 0; i < 2; ++i) {
       if ((polled[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;

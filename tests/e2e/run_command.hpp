@@ -23,6 +23,14 @@ struct CommandOptions {
   int signal = 0;
   // When set, files the program writes may grow to this many bytes and no further.
   long fileSizeLimit = 0;
+  // When set, the signal is sent this long after the start instead, whatever the program does.
+  int signalAfterMs = 0;
+  // When set, the signal is sent a second time this long after the first.
+  int repeatSignalAfterMs = 0;
+  // When set, standard output is appended to this file instead of being collected.
+  std::string outputFile = {};
+  // When set, the program runs as this user (and group of the same number).
+  int userId = -1;
 };
 
 CommandOutcome runCommand(const std::vector<std::string>& arguments,
