@@ -308,24 +308,20 @@ class TableFile final : public CsvRecordHandler {
   CsvReader* reader_ = nullptr;
 };
 
-// Reads the file at path into table; an error that stops the reading is the command's message.
-void readTableFile(const std::string& path, TableFile& table) {
+// Reads the file at path into table. Returns the error number of a file that cannot be opened
+// or read, or 0; an error of the text is the command's message in table.error.
+int readTableFile(const std::string& path, TableFile& table) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    const int error = errno;
-    py::gil_scoped_acquire held;
-    errno = error;
-    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
-    throw py::error_already_set();
-  }
+  if (fd < 0) return errno;
   CsvReader reader(table);
   table.readBy(reader);
   std::vector<char> buffer(256 * 1024);
+  int failure = 0;
   for (;;) {
     const ssize_t count = ::read(fd, buffer.data(), buffer.size());
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
-      table.error = std::strerror(errno);
+      failure = errno;
       break;
     }
     const bool read = count == 0 ? reader.finish()
@@ -334,7 +330,8 @@ void readTableFile(const std::string& path, TableFile& table) {
     if (count == 0 || !table.error.empty()) break;
   }
   ::close(fd);
-  if (table.error.empty() && !table.header) table.error = "no header row";
+  if (failure == 0 && table.error.empty() && !table.header) table.error = "no header row";
+  return failure;
 }
 
 // The input column at a field as Python wants it: the numbers as float64 holding the single
@@ -360,15 +357,16 @@ py::object inputColumn(const std::vector<std::string>& text, bool numeric) {
 // Runs the storms of the CSV file at path, read as `littoral table` reads it: the header's
 // names as they came, each column (numbers as float64, other text as str), and the results
 // as run_columns gives them. A table that the command refuses raises ValueError with its
-// message.
+// message; a file that cannot be opened or read, OSError.
 py::dict runFile(const std::string& path, unsigned jobs) {
   TableFile table;
   Rows rows;
   bool complete = true;
+  int failure = 0;
   {
     py::gil_scoped_release released;
-    readTableFile(path, table);
-    if (table.error.empty()) {
+    failure = readTableFile(path, table);
+    if (failure == 0 && table.error.empty()) {
       const std::size_t rowCount = table.rowErrors.size();
       rows.values.resize(rowCount);
       rows.readErrors = std::move(table.rowErrors);
@@ -379,6 +377,11 @@ py::dict runFile(const std::string& path, unsigned jobs) {
     }
   }
   if (!complete) throw py::error_already_set();
+  if (failure != 0) {
+    errno = failure;
+    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+    throw py::error_already_set();
+  }
   if (!table.error.empty()) throw py::value_error(table.error);
   std::vector<bool> numeric(table.names.size());
   for (std::size_t column = 0; column < kInputColumnCount; ++column) {

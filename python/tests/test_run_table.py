@@ -1,6 +1,7 @@
 import csv
 import io
 import math
+import os
 import signal
 import subprocess
 import sys
@@ -115,6 +116,9 @@ def test_errors_a_user_meets():
     clash = frame.iloc[0:1].assign(hs=1.0)
     with pytest.raises(ValueError, match="hs"):
         littoral.run_table(clash)
+
+    with pytest.raises(IsADirectoryError):
+        littoral.run_table(os.path.dirname(__file__))
 
 
 def test_run_storm_is_one_row_of_the_table():
