@@ -273,32 +273,30 @@ int runCommandLine(int argc, char** argv) {
   app.set_version_flag("--version", "littoral " LITTORAL_VERSION);
   app.require_subcommand(1);
 
-  // A bad option gets one line, as every other message of the command; set before the
-  // subcommand, which takes it over.
-  const CLI::App* table = nullptr;
-  app.failure_message([&table](const CLI::App*, const CLI::Error& error) {
-    const bool inTable = table != nullptr && table->parsed();
-    return std::string(inTable ? "littoral table: " : "littoral: ") + error.what() + "; see " +
-           (inTable ? "littoral table --help\n" : "littoral --help\n");
+  // A bad option gets one line, named by its command as every other message; set before the
+  // subcommands, which take it over.
+  app.failure_message([&app](const CLI::App*, const CLI::Error& error) {
+    std::string name = "littoral";
+    for (const CLI::App* command : app.get_subcommands()) name += " " + command->get_name();
+    return name + ": " + error.what() + "; see " + name + " --help\n";
   });
 
   TableCommand command;
   command.jobs = std::max(1u, std::thread::hardware_concurrency());
-  CLI::App* tableCommand = app.add_subcommand(
+  CLI::App* table = app.add_subcommand(
       "table",
       "Compute many storms from a CSV table: one result row per storm row, in input order.");
-  table = tableCommand;
-  tableCommand->add_option("FILE", command.input, "the table of storms (CSV); - for standard input")
+  table->add_option("FILE", command.input, "the table of storms (CSV); - for standard input")
       ->capture_default_str();
-  tableCommand
+  table
       ->add_option("-o,--output", command.output,
                    "write the result table to OUT instead of standard output")
       ->type_name("OUT");
-  tableCommand->add_option("-j,--jobs", command.jobs, "compute on N threads (default: every core)")
+  table->add_option("-j,--jobs", command.jobs, "compute on N threads (default: every core)")
       ->type_name("N")
       ->check(CLI::Range(1u, 4096u))
       ->capture_default_str();
-  tableCommand->footer(
+  table->footer(
       "Exit status: 0 every row computed, 1 some row has an error (see its error column),\n"
       "2 the table cannot be read or the results cannot be written.");
 
