@@ -308,8 +308,12 @@ class TableFile final : public CsvRecordHandler {
   CsvReader* reader_ = nullptr;
 };
 
-// Reads the file at path into table. Returns the error number of a file that cannot be opened
-// or read, or 0; an error of the text is the command's message in table.error.
+// What readTableFile returns when a Python signal handler raised while it read.
+constexpr int kSignalRaised = -1;
+
+// Reads the file at path into table, looking for Python's signals every few megabytes. Returns
+// the error number of a file that cannot be opened or read, kSignalRaised, or 0; an error of
+// the text is the command's message in table.error.
 int readTableFile(const std::string& path, TableFile& table) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno;
@@ -317,7 +321,11 @@ int readTableFile(const std::string& path, TableFile& table) {
   table.readBy(reader);
   std::vector<char> buffer(256 * 1024);
   int failure = 0;
-  for (;;) {
+  for (std::size_t reads = 1;; ++reads) {
+    if (reads % 16 == 0 && signalRaised()) {
+      failure = kSignalRaised;
+      break;
+    }
     const ssize_t count = ::read(fd, buffer.data(), buffer.size());
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
@@ -376,7 +384,7 @@ py::dict runFile(const std::string& path, unsigned jobs) {
                          jobs, rows);
     }
   }
-  if (!complete) throw py::error_already_set();
+  if (!complete || failure == kSignalRaised) throw py::error_already_set();
   if (failure != 0) {
     errno = failure;
     PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
