@@ -5,19 +5,27 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "csv.hpp"
 #include "storm.hpp"
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
@@ -68,6 +76,15 @@ std::vector<std::string> columnText(const py::handle& column) {
   return text;
 }
 
+// Text of a table as Python text: UTF-8, with bytes that are not (Latin-1 text, say) kept as
+// Python's surrogate escapes, so that encoding it with "surrogateescape" gives the bytes back.
+py::str fileText(std::string_view text) {
+  PyObject* decoded =
+      PyUnicode_DecodeUTF8(text.data(), py::ssize_t(text.size()), "surrogateescape");
+  if (decoded == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(decoded);
+}
+
 // The storms of the rows, and the error of a row that could not be read.
 struct Rows {
   std::vector<StormValues> values;
@@ -81,6 +98,7 @@ void runRange(const ColumnPositions& positions, const std::vector<std::vector<st
   std::vector<std::string_view> fields(columnCount);
   StormAnswers answers;
   for (std::size_t row = first; row < last; ++row) {
+    if (!rows.readErrors[row].empty()) continue;  // refused as it was read
     for (std::size_t column = 0; column < columnCount; ++column) {
       fields[column] = text[column].empty() ? std::string_view() : text[column][row];
     }
@@ -179,7 +197,7 @@ py::dict resultColumns(const Rows& rows) {
     passesOut(row) = ran ? values.passes : -1;
     units[std::size_t(row)] = ran ? unitsName(values.units) : "";
     limits[std::size_t(row)] = ran ? limitName(values.limitedBy) : "";
-    errors[std::size_t(row)] = ran ? values.error : readError;
+    errors[std::size_t(row)] = fileText(ran ? values.error : readError);
     warnings[std::size_t(row)] = rows.warnings[std::size_t(row)];
     errorCauses[std::size_t(row)] = rows.errorCauses[std::size_t(row)];
   }
@@ -219,6 +237,191 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
   return resultColumns(rows);
 }
 
+// The positions of the input columns among names, by the command's header rules (blanks
+// around a name ignored); a header error raises ValueError with the command's message.
+std::vector<std::size_t> inputPositions(const std::vector<std::string>& names) {
+  const std::vector<std::string_view> headerNames(names.begin(), names.end());
+  const HeaderReading header = readHeader(headerNames);
+  if (!header.error.empty()) throw py::value_error(header.error);
+  std::vector<std::size_t> positions;
+  for (const auto& position : header.positions.at) {
+    if (position) positions.push_back(*position);
+  }
+  std::sort(positions.begin(), positions.end());
+  return positions;
+}
+
+// A table file read as `littoral table` reads it: the command's CSV reader, header and row
+// rules. Input columns are kept as the text the storms are read from, every other column as
+// the flat text of its fields.
+class TableFile final : public CsvRecordHandler {
+ public:
+  // The reader whose records these are: the header tells it the input columns.
+  void readBy(CsvReader& reader) { reader_ = &reader; }
+
+  void onRecord(const CsvRecord& record) override {
+    if (!error.empty()) return;
+    if (!header) {
+      readHeaderRecord(record);
+      return;
+    }
+    const std::size_t fieldCount = record.size();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      const std::string_view field = i < fieldCount ? record.field(i) : std::string_view();
+      if (input[i]) {
+        inputText[i].emplace_back(field);
+      } else {
+        columns[i].text += field;
+        columns[i].ends.push_back(columns[i].text.size());
+      }
+    }
+    rowErrors.push_back(rowShapeError(*header, fieldCount, record.fault));
+  }
+
+  struct Column {
+    std::string text;
+    std::vector<std::size_t> ends;
+  };
+  std::optional<TableHeader> header;
+  std::vector<std::string> names;                   // as they came
+  std::vector<bool> input;                          // by field: an input column
+  std::vector<std::vector<std::string>> inputText;  // by field, empty for the others
+  std::vector<Column> columns;                      // by field, empty for the inputs
+  std::vector<std::string> rowErrors;               // of rows that cannot be computed
+  std::string error;                                // why the table cannot be read
+
+ private:
+  void readHeaderRecord(const CsvRecord& record) {
+    TableHeader read = readTableHeader(record);
+    if (!read.error.empty()) {
+      error = read.error;
+      return;
+    }
+    for (std::size_t i = 0; i < record.size(); ++i) names.emplace_back(record.field(i));
+    input = inputFields(read);
+    reader_->keepWithinLine(input);
+    inputText.resize(names.size());
+    columns.resize(names.size());
+    header = std::move(read);
+  }
+
+  CsvReader* reader_ = nullptr;
+};
+
+// What readTableFile returns when a Python signal handler raised while it read.
+constexpr int kSignalRaised = -1;
+
+// Reads the file at path into table, looking for Python's signals every few megabytes. Returns
+// the error number of a file that cannot be opened or read, kSignalRaised, or 0; an error of
+// the text is the command's message in table.error.
+int readTableFile(const std::string& path, TableFile& table) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  CsvReader reader(table);
+  table.readBy(reader);
+  std::vector<char> buffer(256 * 1024);
+  int failure = 0;
+  for (std::size_t reads = 1;; ++reads) {
+    if (reads % 16 == 0 && signalRaised()) {
+      failure = kSignalRaised;
+      break;
+    }
+    const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      failure = errno;
+      break;
+    }
+    const bool read = count == 0 ? reader.finish()
+                                 : reader.read(std::string_view(buffer.data(), std::size_t(count)));
+    if (!read && table.error.empty()) table.error = reader.error();
+    if (count == 0 || !table.error.empty()) break;
+  }
+  ::close(fd);
+  if (failure == 0 && table.error.empty() && !table.header) table.error = "no header row";
+  return failure;
+}
+
+// The input column at a field as Python wants it: the numbers as float64 holding the single
+// that was read (NaN where the field is not a number), the units as text.
+py::object inputColumn(const std::vector<std::string>& text, bool numeric) {
+  if (!numeric) {
+    py::list items(text.size());
+    for (std::size_t row = 0; row < text.size(); ++row) {
+      checkSignals(row);
+      items[row] = fileText(text[row]);
+    }
+    return items;
+  }
+  py::array_t<double> numbers(py::ssize_t(text.size()));
+  auto out = numbers.mutable_unchecked<1>();
+  for (std::size_t row = 0; row < text.size(); ++row) {
+    const std::optional<float> value = readReal(text[row]);
+    out(py::ssize_t(row)) = value ? double(*value) : std::numeric_limits<double>::quiet_NaN();
+  }
+  return numbers;
+}
+
+// Runs the storms of the CSV file at path, read as `littoral table` reads it: the header's
+// names as they came, each column (numbers as float64, other text as str), and the results
+// as run_columns gives them. A table that the command refuses raises ValueError with its
+// message; a file that cannot be opened or read, OSError.
+py::dict runFile(const std::string& path, unsigned jobs) {
+  TableFile table;
+  Rows rows;
+  bool complete = true;
+  int failure = 0;
+  {
+    py::gil_scoped_release released;
+    failure = readTableFile(path, table);
+    if (failure == 0 && table.error.empty()) {
+      const std::size_t rowCount = table.rowErrors.size();
+      rows.values.resize(rowCount);
+      rows.readErrors = std::move(table.rowErrors);
+      rows.warnings.resize(rowCount);
+      rows.errorCauses.resize(rowCount);
+      complete = runRows(table.header->positions, table.inputText, table.names.size(), rowCount,
+                         jobs, rows);
+    }
+  }
+  if (!complete || failure == kSignalRaised) throw py::error_already_set();
+  if (failure != 0) {
+    errno = failure;
+    PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+    throw py::error_already_set();
+  }
+  if (!table.error.empty()) throw py::value_error(table.error);
+  std::vector<bool> numeric(table.names.size());
+  for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+    const auto& position = table.header->positions.at[column];
+    const auto which = InputColumn(column);
+    if (position)
+      numeric[*position] = which != InputColumn::fetchUnit && which != InputColumn::speedUnit;
+  }
+  py::list names;
+  py::list columns;
+  for (std::size_t i = 0; i < table.names.size(); ++i) {
+    names.append(fileText(table.names[i]));
+    if (table.input[i]) {
+      columns.append(inputColumn(table.inputText[i], numeric[i]));
+      continue;
+    }
+    const TableFile::Column& column = table.columns[i];
+    py::list items(column.ends.size());
+    for (std::size_t row = 0; row < column.ends.size(); ++row) {
+      checkSignals(row);
+      const std::size_t start = row == 0 ? 0 : column.ends[row - 1];
+      items[row] = fileText(std::string_view(column.text).substr(start, column.ends[row] - start));
+    }
+    columns.append(items);
+  }
+  py::dict result;
+  result["names"] = names;
+  result["columns"] = columns;
+  result["results"] = resultColumns(rows);
+  return result;
+}
+
 }  // namespace
 
 // The wind climate's functions (climate_binding.cpp).
@@ -228,6 +431,10 @@ PYBIND11_MODULE(_littoral, module) {
   module.doc() = "The storm computations of littoral, over columns of storms.";
   module.def("run_columns", &runColumns, py::arg("names"), py::arg("columns"), py::arg("row_count"),
              py::arg("jobs"));
+  module.def("run_file", &runFile, py::arg("path"), py::arg("jobs"),
+             "Runs the storms of a CSV file read as `littoral table` reads it.");
+  module.def("input_positions", &inputPositions, py::arg("names"),
+             "The positions of the input columns among the names, by the command's rules.");
   module.def("result_columns", &resultColumnNames);
   module.def("real_columns", [] {
     return std::vector<std::string>(kStormValueNames.begin(), kStormValueNames.end());

@@ -27,9 +27,6 @@ _REAL_COLUMNS = tuple(_littoral.real_columns())
 def _as_frame(table):
     if isinstance(table, pd.DataFrame):
         return table
-    if isinstance(table, (str, os.PathLike)):
-        # Every field as its text, so that numbers are read exactly as the command reads them.
-        return pd.read_csv(table, dtype=str, keep_default_na=False, encoding="utf-8-sig")
     return pd.DataFrame(table)
 
 
@@ -49,6 +46,21 @@ def _refused_kind(dtype):
             or types.is_string_dtype(dtype):
         return None
     return f"{dtype} values"  # times, periods, intervals, ...
+
+
+def _run_file(path, jobs):
+    """run_table of a CSV file, read by the command's own reader: its rows, values, errors and
+    refusals are those of ``littoral table``. Input numbers come back as float64 holding the
+    single that was read (NaN where a field is not a number), other fields as text; bytes that
+    are not UTF-8 as surrogate escapes. The header's names are kept as they came, twice where
+    the command takes a carried name twice."""
+    read = _littoral.run_file(os.fsencode(path), jobs)
+    names = read["names"]
+    frame = pd.DataFrame(dict(enumerate(read["columns"])), index=pd.RangeIndex(
+        len(read["results"]["error"])))
+    result = _with_results(frame, read["results"])
+    result.columns = list(names) + list(RESULT_COLUMNS)
+    return result
 
 
 def _input_column(series):
@@ -106,24 +118,30 @@ def run_table(table, jobs=None):
     """Computes every storm of ``table`` and returns the input columns followed by the result
     columns of ``littoral table``.
 
-    ``table`` is a DataFrame, a mapping of column name to sequence, or the path of a CSV file.
+    ``table`` is a DataFrame, a mapping of column name to sequence, or the path of a CSV file,
+    which is read as ``littoral table`` reads it (the same rows, values, errors and refusals;
+    its input numbers as float64 holding the single that was read, its other columns as text).
     A column may hold numbers or numeric text; an empty cell or NaN in ``beach_slope`` or
-    ``settling_velocity`` means not given. Rows run on ``jobs`` threads (default: every core).
+    ``settling_velocity`` means not given. Column names are found as the command finds them in
+    a header, blanks around a name ignored. Rows run on ``jobs`` threads (default: every core).
     Results are float64 holding the exact single-precision values, ``passes`` as integers, and
     ``units``, ``limited_by`` and ``error`` as text; what was not computed is NaN or empty. A
     row that cannot be computed has its ``error``; a required column that is missing raises
     ValueError naming it.
     """
+    jobs = (os.cpu_count() or 1) if jobs is None else int(jobs)
+    if jobs < 1:
+        raise ValueError("jobs must be at least 1")
+    if isinstance(table, (str, bytes, os.PathLike)):
+        return _run_file(table, jobs)
     frame = _as_frame(table)
     names = [str(name) for name in frame.columns]
     if len(set(names)) != len(names):
         raise ValueError("the table names a column twice")
-    jobs = (os.cpu_count() or 1) if jobs is None else int(jobs)
-    if jobs < 1:
-        raise ValueError("jobs must be at least 1")
-    inputs = set(INPUT_COLUMNS)
+    # The input columns found by the command's rules ("gravity " is gravity).
+    inputs = set(_littoral.input_positions(names))
     columns = [
-        _input_column(frame.iloc[:, i]) if name in inputs else None
+        _input_column(frame.iloc[:, i]) if i in inputs else None
         for i, name in enumerate(names)
     ]
     results = _littoral.run_columns(names, columns, len(frame), jobs)

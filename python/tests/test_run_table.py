@@ -1,5 +1,7 @@
+import csv
 import io
 import math
+import os
 import signal
 import subprocess
 import sys
@@ -67,11 +69,14 @@ def test_run_table_gives_the_command_values(storms_csv, run_command):
     from_path = littoral.run_table(storms_csv)
     numeric = pd.read_csv(storms_csv)  # numbers as float64, units as text
     from_frame = littoral.run_table(numeric, jobs=2)
+    # Names are found as the command finds them in a header.
+    blanks = littoral.run_table(numeric.rename(columns={"gravity": "gravity ", "rt": "\trt"}))
 
     # A frame holds a printed NaN and a value not computed alike, as NaN.
     expected = command[list(littoral.RESULT_COLUMNS)].replace("NaN", "")
     pd.testing.assert_frame_equal(as_command_text(from_path), expected)
     pd.testing.assert_frame_equal(as_command_text(from_frame), expected)
+    pd.testing.assert_frame_equal(as_command_text(blanks), expected)
     # The user's columns come back unchanged, in their place.
     assert list(from_path.columns[:15]) == list(command.columns[:15])
     assert list(from_path["note"]) == list(command["note"])
@@ -111,6 +116,9 @@ def test_errors_a_user_meets():
     clash = frame.iloc[0:1].assign(hs=1.0)
     with pytest.raises(ValueError, match="hs"):
         littoral.run_table(clash)
+
+    with pytest.raises(IsADirectoryError):
+        littoral.run_table(os.path.dirname(__file__))
 
 
 def test_run_storm_is_one_row_of_the_table():
@@ -179,3 +187,59 @@ def test_ctrl_c_stops_run_table_within_a_second():
         child.kill()
     assert time.monotonic() - sent < 2
     assert stdout == "" and stderr.rstrip().endswith("KeyboardInterrupt"), stderr
+
+
+HEADER = ("station,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,"
+          "local_depth,angle_deg,beach_slope,settling_velocity")
+ROW = "A,9.81,10,50,km,20,m/s,5,1,1,3,30,,1.5"
+NUMBERS = set(littoral.INPUT_COLUMNS) - {"fetch_unit", "speed_unit"}
+
+# Tables a user meets that pandas reads otherwise than the command.
+FILES = {
+    "a trailing comma on every row": f"{HEADER}\n{ROW},\n{ROW},\n",
+    "a trailing comma on every line": f"{HEADER},\n{ROW},\n",
+    "a column named twice": f"{HEADER},depth\n{ROW},10\n",
+    "blanks after the header's commas": HEADER.replace(",", ", ") + f"\n{ROW}\n",
+    "a long row": f"{HEADER}\n{ROW}\n{ROW},1,2,3\n{ROW}\n",
+    "Latin-1 text": f"{HEADER}\nÎle d'Oléron,9.81,dix mètres,50,km,20,m/s,5,1,1,3,30,,1.5\n",
+    "a quoting fault": f"{HEADER}\n{ROW[:-5]}\"0.01\" ,1.5\n{ROW}\n\"B\nnote\"{ROW[1:]}\n",
+    "no header row": "\r\n\n",
+    "a column missing": HEADER.replace(",rt", "") + "\n",
+}
+
+
+def single(field):
+    """The single a number field holds, as the command reads it, or NaN."""
+    try:
+        return float(np.float32(float(field)))
+    except ValueError:
+        return math.nan
+
+
+@pytest.mark.parametrize("name", FILES)
+def test_a_file_is_read_as_the_command_reads_it(name, tmp_path, littoral_binary):
+    path = tmp_path / "storms.csv"
+    path.write_bytes(FILES[name].encode("latin-1"))
+    command = subprocess.run([littoral_binary, "table", str(path)], capture_output=True,
+                             check=False)
+    errors = command.stderr.decode("utf-8", "surrogateescape")
+    if command.returncode == 2:
+        with pytest.raises(ValueError) as refusal:
+            littoral.run_table(path)
+        assert f"littoral table: {path}: {refusal.value}\n" == errors
+        return
+    text = command.stdout.decode("utf-8", "surrogateescape")
+    header, *rows = csv.reader(io.StringIO(text, newline=""))
+    frame = littoral.run_table(path)
+    assert list(frame.columns) == header
+    assert len(frame) == len(rows)
+    inputs = len(header) - len(littoral.RESULT_COLUMNS)
+    for at, column in enumerate(header[:inputs]):
+        fields = [row[at] for row in rows]
+        if column.strip() in NUMBERS:
+            expected = [single(field) for field in fields]
+            assert np.array_equal(frame.iloc[:, at].to_numpy(), expected, equal_nan=True), column
+        else:
+            assert list(frame.iloc[:, at]) == fields, column
+    results = pd.DataFrame([row[inputs:] for row in rows], columns=littoral.RESULT_COLUMNS)
+    pd.testing.assert_frame_equal(as_command_text(frame), results.replace("NaN", ""))

@@ -1,6 +1,7 @@
 #include "command_line.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,11 +12,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 
 #include "climate_command.hpp"
+#include "command/result_file.hpp"
+#include "csv.hpp"
 #include "table_run.hpp"
 
 namespace {
@@ -25,21 +27,37 @@ constexpr int kExitTrouble = 2;
 
 std::atomic<bool> stopRequested{false};
 volatile std::sig_atomic_t stopSignal = 0;
+// What the message of a second signal says after "stopped at once": set before the run.
+char secondStopNote[256] = "\n";
 
 extern "C" void requestStop(int signalNumber) {
+  if (stopRequested.load()) {
+    // A second signal ends the run at once: no file is renamed, none is left behind.
+    ResultFile::removeNamedTemporary();
+    constexpr char kStopped[] = "littoral table: stopped at once by a second signal";
+    ssize_t ignored = ::write(STDERR_FILENO, kStopped, sizeof kStopped - 1);
+    ignored = ::write(STDERR_FILENO, secondStopNote, std::strlen(secondStopNote));
+    (void)ignored;
+    _exit(128 + signalNumber);
+  }
   stopSignal = signalNumber;
   stopRequested.store(true);
 }
 
-// An interrupt or a termination request ends the run after the rows that are ready; a second
-// one ends it at once. Blocking reads return, so that a table typed or piped in can be stopped.
+// An interrupt, a termination request or a hang-up ends the run after the rows that are ready;
+// a second one ends it at once. Blocking reads return, so that a table typed or piped in can be
+// stopped.
 void installStopHandlers() {
   struct sigaction action {};
   action.sa_handler = requestStop;
-  action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+void noteSecondStop(const std::string& note) {
+  const std::string line = note + "\n";
+  if (line.size() < sizeof secondStopNote)
+    std::memcpy(secondStopNote, line.c_str(), line.size() + 1);
 }
 
 std::string systemError(int number) { return std::strerror(number); }
@@ -52,7 +70,10 @@ void tell(const std::string& message) {
 
 class FileSource final : public ByteSource {
  public:
-  explicit FileSource(int fd) : fd_(fd) {}
+  explicit FileSource(int fd) : fd_(fd) {
+    struct stat status {};
+    regular_ = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  }
   long read(char* buffer, std::size_t size) override {
     const ssize_t count = ::read(fd_, buffer, size);
     if (count < 0) error_ = errno;
@@ -60,9 +81,15 @@ class FileSource final : public ByteSource {
   }
   std::string failure() const override { return systemError(error_); }
   bool interrupted() const override { return error_ == EINTR; }
+  bool wouldWait() override {
+    if (regular_) return false;
+    pollfd input{fd_, POLLIN, 0};
+    return poll(&input, 1, 0) == 0;
+  }
 
  private:
   int fd_;
+  bool regular_ = false;  // a file's reads never wait
   int error_ = 0;
 };
 
@@ -71,113 +98,39 @@ class FileSink final : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd), start_(lseek(fd, 0, SEEK_CUR)) {}
   bool write(std::string_view text) override {
-    while (!text.empty()) {
-      const ssize_t count = ::write(fd_, text.data(), text.size());
+    std::size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t count = ::write(fd_, text.data() + done, text.size() - done);
       if (count < 0 && errno == EINTR) continue;  // the rows are finished even when stopping
       if (count <= 0) {
         error_ = count < 0 ? errno : ENOSPC;
-        cutToWholeRows();
+        cutToWholeRows(text.substr(0, done));
         return false;
       }
-      text.remove_prefix(std::size_t(count));
-      written_ += std::size_t(count);
+      done += std::size_t(count);
     }
-    whole_ = written_;
+    whole_ += text.size();
     return true;
   }
   std::string failure() const override { return systemError(error_); }
+  std::size_t keptOfFailedWrite() const override { return kept_; }
 
  private:
-  void cutToWholeRows() {
+  void cutToWholeRows(std::string_view written) {
     struct stat status {};
     if (start_ < 0 || fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) return;
-    if (ftruncate(fd_, start_ + off_t(whole_)) != 0) return;  // the failure is reported anyway
-    lseek(fd_, start_ + off_t(whole_), SEEK_SET);
-    written_ = whole_;
+    const std::size_t kept = wholeRecords(written).bytes;
+    const off_t end = start_ + off_t(whole_ + kept);
+    if (ftruncate(fd_, end) != 0) return;  // the failure is reported anyway
+    lseek(fd_, end, SEEK_SET);
+    kept_ = kept;
   }
 
   int fd_;
   off_t start_;
-  std::size_t written_ = 0;
-  std::size_t whole_ = 0;
+  std::size_t whole_ = 0;  // bytes of the writes that succeeded
+  std::size_t kept_ = 0;   // of the failed write
   int error_ = 0;
-};
-
-// The result table's destination: standard output, a device or pipe named by OUT, or a regular
-// file OUT written under a temporary name in the same directory and renamed when done, so that
-// a table that cannot be read leaves no file behind and never clobbers an earlier OUT.
-class Output {
- public:
-  // False with the reason when the destination cannot be opened.
-  bool open(const std::string& path, std::string& error) {
-    if (path.empty() || path == "-") {
-      fd_ = STDOUT_FILENO;
-      return true;
-    }
-    path_ = path;
-    struct stat status {};
-    const bool exists = stat(path.c_str(), &status) == 0;
-    if (exists && !S_ISREG(status.st_mode)) {
-      fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-      if (fd_ < 0) error = systemError(errno);
-      return fd_ >= 0;
-    }
-    const std::filesystem::path target(path);
-    const std::filesystem::path directory =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    std::string pattern = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
-    fd_ = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd_ < 0) {
-      error = systemError(errno);
-      return false;
-    }
-    temporary_ = pattern;
-    mode_t mode = 0;
-    if (exists) {
-      mode = status.st_mode & 07777;
-    } else {
-      const mode_t mask = umask(0);
-      umask(mask);
-      mode = 0666 & ~mask;
-    }
-    fchmod(fd_, mode);
-    return true;
-  }
-
-  int fd() const { return fd_; }
-
-  // Closes the destination and gives a regular file its name; false with the reason when the
-  // last of the text could not be written.
-  bool finish(std::string& error) {
-    if (fd_ == STDOUT_FILENO) return true;
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) {
-      error = systemError(errno);
-      if (!temporary_.empty()) unlink(temporary_.c_str());
-      return false;
-    }
-    if (temporary_.empty()) return true;
-    if (rename(temporary_.c_str(), path_.c_str()) != 0) {
-      error = systemError(errno);
-      unlink(temporary_.c_str());
-      return false;
-    }
-    return true;
-  }
-
-  // Closes and removes what was written: nothing is left behind.
-  void discard() {
-    if (fd_ < 0 || fd_ == STDOUT_FILENO) return;
-    close(fd_);
-    fd_ = -1;
-    if (!temporary_.empty()) unlink(temporary_.c_str());
-  }
-
- private:
-  int fd_ = -1;
-  std::string path_;
-  std::string temporary_;
 };
 
 // A progress line on a terminal: rows done and rows a second, at most four times a second.
@@ -223,12 +176,33 @@ std::string rowsWritten(std::size_t rows) {
   return std::to_string(rows) + (rows == 1 ? " row" : " rows");
 }
 
+// What an early stop did with the rows written: written in place, or kept beside OUT, which is
+// left as it was.
+std::string keepRows(ResultFile& output, const std::string& outputName, std::size_t rows) {
+  std::string error;
+  if (!output.replacesOut()) {
+    output.commit(error);  // the stop is reported already
+    return "; " + rowsWritten(rows) + " written";
+  }
+  const std::string unchanged = ", " + outputName + " left as it was";
+  if (rows == 0) {
+    output.discard();
+    return "; no rows written" + unchanged;
+  }
+  if (!output.keepPartial(error)) {
+    return "; the " + rowsWritten(rows) + " written could not be kept (" + output.partialName() +
+           ": " + error + ")" + unchanged;
+  }
+  return "; " + rowsWritten(rows) + " kept in " + output.partialName() + unchanged;
+}
+
 int runTableCommand(const TableCommand& command) {
   const bool fromStdin = command.input == "-";
   const std::string inputName = fromStdin ? "standard input" : command.input;
   const std::string outputName =
       command.output.empty() || command.output == "-" ? "standard output" : command.output;
 
+  installStopHandlers();
   int inputFd = STDIN_FILENO;
   if (!fromStdin) {
     inputFd = ::open(command.input.c_str(), O_RDONLY | O_CLOEXEC);
@@ -237,14 +211,14 @@ int runTableCommand(const TableCommand& command) {
       return kExitTrouble;
     }
   }
-  Output output;
+  ResultFile output;
   std::string error;
   if (!output.open(command.output, error)) {
     tell(outputName + ": " + error);
     return kExitTrouble;
   }
+  if (output.replacesOut()) noteSecondStop("; " + outputName + " left as it was");
 
-  installStopHandlers();
   FileSource source(inputFd);
   FileSink sink(output.fd());
   Progress progress;
@@ -258,28 +232,25 @@ int runTableCommand(const TableCommand& command) {
   progress.finish(outcome.rows);
   if (!fromStdin) close(inputFd);
 
-  if (outcome.end == TableOutcome::End::unreadable) {
-    output.discard();
-    tell(inputName + ": " + outcome.message);
-    return kExitTrouble;
-  }
-  const bool finished = output.finish(error);
   switch (outcome.end) {
     case TableOutcome::End::unreadable:
+      output.discard();
+      tell(inputName + ": " + outcome.message);
+      return kExitTrouble;
     case TableOutcome::End::complete:
       break;
     case TableOutcome::End::readFailed:
-      tell(inputName + ": " + outcome.message + "; " + rowsWritten(outcome.rows) + " written");
+      tell(inputName + ": " + outcome.message + keepRows(output, outputName, outcome.rows));
       return kExitTrouble;
     case TableOutcome::End::writeFailed:
-      tell(outputName + ": " + outcome.message + "; " + rowsWritten(outcome.rows) + " written");
+      tell(outputName + ": " + outcome.message + keepRows(output, outputName, outcome.rows));
       return kExitTrouble;
     case TableOutcome::End::stopped:
-      tell("stopped by signal " + std::to_string(int(stopSignal)) + "; " +
-           rowsWritten(outcome.rows) + " written");
+      tell("stopped by signal " + std::to_string(int(stopSignal)) +
+           keepRows(output, outputName, outcome.rows));
       return 128 + int(stopSignal);
   }
-  if (!finished) {
+  if (!output.commit(error)) {
     tell(outputName + ": " + error);
     return kExitTrouble;
   }
@@ -301,6 +272,14 @@ int runCommandLine(int argc, char** argv) {
       "littoral");
   app.set_version_flag("--version", "littoral " LITTORAL_VERSION);
   app.require_subcommand(1);
+
+  // A bad option gets one line, named by its command as every other message; set before the
+  // subcommands, which take it over.
+  app.failure_message([&app](const CLI::App*, const CLI::Error& error) {
+    std::string name = "littoral";
+    for (const CLI::App* command : app.get_subcommands()) name += " " + command->get_name();
+    return name + ": " + error.what() + "; see " + name + " --help\n";
+  });
 
   TableCommand command;
   command.jobs = std::max(1u, std::thread::hardware_concurrency());

@@ -1,71 +1,30 @@
 #include "csv.hpp"
 
-#include <csv.h>
-
-#include <cstdlib>
-#include <new>
+#include <algorithm>
 
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Every character but the delimiter belongs to the field: no blanks are trimmed.
-int noBlanks(unsigned char) { return 0; }
-
-// The parser's field buffer may grow to the record limit and no further.
-void* limitedRealloc(void* block, std::size_t size) {
-  if (size > CsvReader::kMaxRecordBytes + 1) return nullptr;
-  return std::realloc(block, size);
-}
+bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 }  // namespace
 
-CsvReader::CsvReader(CsvRecordHandler& handler) : handler_(handler), parser_(new csv_parser) {
-  if (csv_init(parser_, 0) != 0) throw std::bad_alloc();
-  csv_set_space_func(parser_, noBlanks);
-  csv_set_realloc_func(parser_, limitedRealloc);
-  csv_set_blk_size(parser_, 64 * 1024);
-}
-
-CsvReader::~CsvReader() {
-  csv_free(parser_);
-  delete parser_;
-}
-
-void CsvReader::onField(void* data, std::size_t length, void* reader) {
-  auto& self = *static_cast<CsvReader*>(reader);
-  if (self.tooLong_) return;
-  CsvRecord& record = self.record_;
-  if (record.text.size() + length + (record.ends.size() + 1) * sizeof(std::size_t) >
-      kMaxRecordBytes) {
-    self.tooLong_ = true;
-    return;
+const char* CsvFault::description() const {
+  switch (kind) {
+    case Kind::textAfterQuote:
+      return "text after a closing quote";
+    case Kind::quotePastLineEnd:
+      return "a quoted value runs past the end of the line";
+    case Kind::none:
+      break;
   }
-  record.text.append(static_cast<const char*>(data), length);
-  record.ends.push_back(record.text.size());
+  return "";
 }
 
-void CsvReader::onRecordEnd(int, void* reader) {
-  auto& self = *static_cast<CsvReader*>(reader);
-  if (self.tooLong_) return;
-  ++self.records_;
-  self.handler_.onRecord(self.record_);
-  self.record_.clear();
-}
+CsvReader::CsvReader(CsvRecordHandler& handler) : handler_(handler) {}
 
-bool CsvReader::checkParser(std::size_t parsed, std::size_t length) {
-  if (tooLong_ || (parsed < length && csv_error(parser_) == CSV_ENOMEM)) {
-    error_ = "record " + std::to_string(records_ + 1) + " is longer than " +
-             std::to_string(kMaxRecordBytes >> 20) + " MiB (a quote that is never closed?)";
-    return false;
-  }
-  if (parsed < length) {
-    error_ = std::string("record ") + std::to_string(records_ + 1) + ": " +
-             csv_strerror(csv_error(parser_));
-    return false;
-  }
-  return true;
-}
+void CsvReader::keepWithinLine(std::vector<bool> fields) { withinLine_ = std::move(fields); }
 
 bool CsvReader::read(std::string_view piece) {
   if (!error_.empty()) return false;
@@ -76,27 +35,174 @@ bool CsvReader::read(std::string_view piece) {
     piece.remove_prefix(take);
     if (start_.size() < kByteOrderMark.size() && kByteOrderMark.starts_with(start_)) return true;
     started_ = true;
-    if (start_ != kByteOrderMark) {
-      const std::size_t parsed =
-          csv_parse(parser_, start_.data(), start_.size(), onField, onRecordEnd, this);
-      if (!checkParser(parsed, start_.size())) return false;
+    if (start_ == kByteOrderMark) {
+      offset_ = kByteOrderMark.size();
+    } else if (!readPiece(start_)) {
+      return false;
     }
   }
-  const std::size_t parsed =
-      csv_parse(parser_, piece.data(), piece.size(), onField, onRecordEnd, this);
-  return checkParser(parsed, piece.size());
+  return readPiece(piece);
 }
 
 bool CsvReader::finish() {
   if (!error_.empty()) return false;
   if (!started_) {
     started_ = true;
-    if (start_ != kByteOrderMark) {
-      const std::size_t parsed =
-          csv_parse(parser_, start_.data(), start_.size(), onField, onRecordEnd, this);
-      if (!checkParser(parsed, start_.size())) return false;
+    if (start_ != kByteOrderMark && !readPiece(start_)) return false;
+  }
+  switch (state_) {
+    case State::recordStart:
+      return true;
+    case State::quoted:
+      if (withinLine(record_.size())) fault(CsvFault::Kind::quotePastLineEnd, false);
+      break;
+    case State::fieldStart:
+    case State::unquoted:
+    case State::quoteInQuoted:
+      break;
+  }
+  endField();
+  endRecord();
+  return true;
+}
+
+bool CsvReader::readPiece(std::string_view piece) {
+  pieceStart_ = piece.data();
+  const char* at = piece.data();
+  const char* const end = at + piece.size();
+  while (at < end) {
+    switch (state_) {
+      case State::recordStart:
+        if (isLineEnd(*at)) {  // a blank line
+          countLineEnd(at);
+          ++at;
+          continue;
+        }
+        startRecord(at);
+        break;
+      case State::fieldStart:
+        if (*at == '"' && !record_.fault) {
+          state_ = State::quoted;
+          ++at;
+        } else {
+          state_ = State::unquoted;
+        }
+        break;
+      case State::unquoted:
+        at = readUnquoted(at, end);
+        break;
+      case State::quoted:
+        at = readQuoted(at, end);
+        break;
+      case State::quoteInQuoted:
+        at = readAfterQuote(at);
+        break;
+    }
+    if (record_.text.size() + record_.size() * sizeof(std::size_t) > kMaxRecordBytes) {
+      error_ = "record " + std::to_string(records_ + 1) + " is longer than " +
+               std::to_string(kMaxRecordBytes >> 20) + " MiB (a quote that is never closed?)";
+      return false;
     }
   }
-  csv_fini(parser_, onField, onRecordEnd, this);
-  return checkParser(0, 0);
+  offset_ += piece.size();
+  return true;
+}
+
+const char* CsvReader::readUnquoted(const char* at, const char* end) {
+  const char* stop = at;
+  while (stop < end && *stop != ',' && !isLineEnd(*stop)) ++stop;
+  record_.text.append(at, stop);
+  if (stop == end) return end;
+  if (*stop != ',') countLineEnd(stop);
+  endField();
+  if (*stop != ',') endRecord();
+  return stop + 1;
+}
+
+const char* CsvReader::readQuoted(const char* at, const char* end) {
+  const char* stop = at;
+  while (stop < end && *stop != '"' && !isLineEnd(*stop)) ++stop;
+  record_.text.append(at, stop);
+  if (stop == end) return end;
+  if (*stop == '"') {
+    state_ = State::quoteInQuoted;
+    return stop + 1;
+  }
+  if (withinLine(record_.size())) {
+    fault(CsvFault::Kind::quotePastLineEnd, false);
+    countLineEnd(stop);
+    endField();
+    endRecord();
+  } else {
+    countLineEnd(stop);
+    record_.text += *stop;
+  }
+  return stop + 1;
+}
+
+const char* CsvReader::readAfterQuote(const char* at) {
+  if (*at == '"') {  // a doubled quote inside the value
+    record_.text += '"';
+    state_ = State::quoted;
+  } else if (*at == ',') {
+    endField();
+  } else if (isLineEnd(*at)) {
+    countLineEnd(at);
+    endField();
+    endRecord();
+  } else {
+    fault(CsvFault::Kind::textAfterQuote, true);
+    state_ = State::unquoted;
+    return at;  // the text is read as part of the field
+  }
+  return at + 1;
+}
+
+void CsvReader::startRecord(const char* at) {
+  record_.line = line_;
+  record_.offset = offset_ + std::uint64_t(at - pieceStart_) + (*at == '"' ? 1 : 0);
+  state_ = State::fieldStart;
+}
+
+void CsvReader::endField() {
+  record_.ends.push_back(record_.text.size());
+  fieldStart_ = record_.text.size();
+  state_ = State::fieldStart;
+}
+
+void CsvReader::endRecord() {
+  ++records_;
+  handler_.onRecord(record_);
+  record_.clear();
+  fieldStart_ = 0;
+  state_ = State::recordStart;
+}
+
+void CsvReader::countLineEnd(const char* at) {
+  const std::uint64_t position = offset_ + std::uint64_t(at - pieceStart_);
+  // The LF of a CR LF ends no further line.
+  if (*at == '\r' || lastCr_ + 1 != position) ++line_;
+  if (*at == '\r') lastCr_ = position;
+}
+
+void CsvReader::fault(CsvFault::Kind kind, bool closed) {
+  if (!record_.fault) record_.fault = {kind, record_.size(), line_};
+  // The field as it is written: its opening quote, its quotes doubled, its closing quote.
+  std::string written = "\"";
+  for (const char c : std::string_view(record_.text).substr(fieldStart_)) {
+    if (c == '"') written += '"';
+    written += c;
+  }
+  if (closed) written += '"';
+  record_.text.replace(fieldStart_, std::string::npos, written);
+}
+
+CsvRecords wholeRecords(std::string_view text) {
+  CsvRecords records;
+  bool quoted = false;  // a doubled quote leaves and enters again
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '"') quoted = !quoted;
+    if (text[i] == '\n' && !quoted) records = {i + 1, records.count + 1};
+  }
+  return records;
 }

@@ -1,18 +1,39 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "csv_text.hpp"
 
-struct csv_parser;
+// A fault in the quotes of a record: the record ends at the line end that follows it, so that
+// the records after it are read as they are written.
+struct CsvFault {
+  enum class Kind {
+    none,
+    textAfterQuote,   // a quoted value followed by text other than a comma or a line end
+    quotePastLineEnd  // a quoted value in a field kept within a line that reaches its end
+  };
+  Kind kind = Kind::none;
+  std::size_t field = 0;  // the field where the fault is, from 0
+  std::size_t line = 0;   // the line of the text where the fault is, from 1
 
-// One record of a CSV text: its fields, unquoted, in a flat buffer.
+  explicit operator bool() const { return kind != Kind::none; }
+  // What the fault is, as a message says it: "text after a closing quote".
+  const char* description() const;
+};
+
+// One record of a CSV text: its fields, unquoted, in a flat buffer. A field at fault holds its
+// text as it is written, quotes and all.
 struct CsvRecord {
   std::string text;               // the fields one after another
   std::vector<std::size_t> ends;  // the end of each field in text
+  std::size_t line = 0;           // the line of the text where the record starts, from 1
+  std::uint64_t offset = 0;       // the byte of the text where the first field's value starts
+  CsvFault fault;                 // the record's first fault
 
   std::size_t size() const { return ends.size(); }
   std::string_view field(std::size_t i) const {
@@ -22,6 +43,7 @@ struct CsvRecord {
   void clear() {
     text.clear();
     ends.clear();
+    fault = {};
   }
 };
 
@@ -35,16 +57,18 @@ class CsvRecordHandler {
 };
 
 // Reads a CSV text (RFC 4180: commas, double quotes around a field that holds commas, quotes or
-// line ends, a doubled quote inside one, records ended by LF or CR LF) handed over in pieces of
-// any size. A UTF-8 byte-order mark at the very start is dropped; blank lines are no records;
-// blanks around a value belong to it. A quote inside an unquoted field is an ordinary character.
+// line ends, a doubled quote inside one, records ended by LF, CR LF or CR) handed over in pieces
+// of any size. A UTF-8 byte-order mark at the very start is dropped; blank lines are no records
+// but are counted; blanks around a value belong to it. A quote inside an unquoted field is an
+// ordinary character. Text after a closing quote is a fault of the record: the field is kept as
+// written and the rest of the line is read with its quotes as ordinary characters, so that the
+// record ends at the line end.
 class CsvReader {
  public:
-  // A field, or a record, longer than this is taken for a quote that was never closed.
+  // A record longer than this is taken for a quote that was never closed.
   static constexpr std::size_t kMaxRecordBytes = std::size_t(16) << 20;
 
   explicit CsvReader(CsvRecordHandler& handler);
-  ~CsvReader();
   CsvReader(const CsvReader&) = delete;
   CsvReader& operator=(const CsvReader&) = delete;
 
@@ -54,6 +78,11 @@ class CsvReader {
   // Ends the text: the last record needs no line end. False as read.
   bool finish();
 
+  // The fields, by position, whose quoted values may not hold a line end: such a quote that
+  // reaches the end of its line is a fault, and the record ends there. May be called from
+  // onRecord, for the records that follow.
+  void keepWithinLine(std::vector<bool> fields);
+
   // Why reading stopped.
   const std::string& error() const { return error_; }
 
@@ -61,16 +90,40 @@ class CsvReader {
   std::size_t records() const { return records_; }
 
  private:
-  static void onField(void* data, std::size_t length, void* reader);
-  static void onRecordEnd(int terminator, void* reader);
-  bool checkParser(std::size_t parsed, std::size_t length);
+  enum class State { recordStart, fieldStart, unquoted, quoted, quoteInQuoted };
+
+  bool readPiece(std::string_view piece);
+  const char* readUnquoted(const char* at, const char* end);
+  const char* readQuoted(const char* at, const char* end);
+  const char* readAfterQuote(const char* at);
+  void startRecord(const char* at);
+  void endField();
+  void endRecord();
+  void countLineEnd(const char* at);
+  void fault(CsvFault::Kind kind, bool closed);
+  bool withinLine(std::size_t field) const {
+    return field < withinLine_.size() && withinLine_[field];
+  }
 
   CsvRecordHandler& handler_;
-  csv_parser* parser_;
   CsvRecord record_;
+  State state_ = State::recordStart;
+  std::size_t fieldStart_ = 0;  // where the current field starts in record_.text
+  std::size_t line_ = 1;        // the line of the next byte
+  std::uint64_t lastCr_ = std::numeric_limits<std::uint64_t>::max() - 1;  // where the last CR is
+  std::uint64_t offset_ = 0;  // the bytes before the current piece
+  const char* pieceStart_ = nullptr;
+  std::vector<bool> withinLine_;
   std::string start_;  // the first bytes, until it is known whether they are a byte-order mark
   bool started_ = false;
-  bool tooLong_ = false;
   std::size_t records_ = 0;
   std::string error_;
 };
+
+// The whole records at the start of a CSV text written as appendCsvField writes fields, where
+// a line end outside quotes ends a record: their length and their count.
+struct CsvRecords {
+  std::size_t bytes = 0;
+  std::size_t count = 0;
+};
+CsvRecords wholeRecords(std::string_view text);

@@ -122,6 +122,36 @@ constexpr InputColumn kReadingOrder[] = {
     InputColumn::localDepth,      InputColumn::angleDegrees, InputColumn::beachSlope,
     InputColumn::settlingVelocity};
 
+// A byte that no column name begins with: a control byte, or one that begins no UTF-8
+// character.
+bool isUnexpectedStart(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F || (byte >= 0x80 && byte < 0xC2) || byte >= 0xF5;
+}
+
+std::string hexByte(unsigned char byte) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
+// What stands before the first column name when the name starts with a byte no name starts
+// with, with its place in the table (from 1); empty otherwise.
+std::string unexpectedStart(std::string_view name, std::uint64_t offset) {
+  std::size_t at = 0;
+  while (at < name.size() && (name[at] == ' ' || name[at] == '\t')) ++at;
+  const std::string_view rest = name.substr(at);
+  const std::string place = " at byte " + std::to_string(offset + at + 1) + " of the table";
+  if (rest.starts_with("\xEF\xBB\xBF")) {
+    return "a byte-order mark (EF BB BF)" + place +
+           ", before the first column name: a table may start with one only";
+  }
+  if (rest.starts_with("\xFF\xFE") || rest.starts_with("\xFE\xFF")) {
+    return "a UTF-16 byte-order mark (" + hexByte(rest[0]) + " " + hexByte(rest[1]) + ")" + place +
+           ": the table must be UTF-8 text";
+  }
+  if (rest.empty() || !isUnexpectedStart(static_cast<unsigned char>(rest[0]))) return {};
+  return "an unexpected byte 0x" + hexByte(rest[0]) + place + ", before the first column name";
+}
+
 }  // namespace
 
 const std::vector<std::string>& resultColumnNames() {
@@ -161,6 +191,49 @@ HeaderReading readHeader(const std::vector<std::string_view>& names) {
   }
   if (!missing.empty()) reading.error = "no column " + missing;
   return reading;
+}
+
+TableHeader readTableHeader(const CsvRecord& record) {
+  TableHeader header;
+  std::vector<std::string_view> names;
+  for (std::size_t i = 0; i < record.size(); ++i) {
+    names.push_back(record.field(i));
+    header.names.emplace_back(trimBlanks(record.field(i)));
+  }
+  if (record.fault) {
+    header.error = "line " + std::to_string(record.fault.line) + ", field " +
+                   std::to_string(record.fault.field + 1) +
+                   " of the header: " + record.fault.description();
+    return header;
+  }
+  HeaderReading reading = readHeader(names);
+  header.positions = reading.positions;
+  if (reading.error.empty()) return header;
+  const std::string start = record.size() > 0 ? unexpectedStart(names[0], record.offset) : "";
+  header.error = start.empty() ? std::move(reading.error) : start;
+  return header;
+}
+
+std::vector<bool> inputFields(const TableHeader& header) {
+  std::vector<bool> fields(header.names.size());
+  for (const auto& position : header.positions.at) {
+    if (position) fields[*position] = true;
+  }
+  return fields;
+}
+
+std::string rowShapeError(const TableHeader& header, std::size_t fieldCount,
+                          const CsvFault& fault) {
+  if (fault) {
+    const std::string field =
+        fault.field < header.names.size() && !header.names[fault.field].empty()
+            ? header.names[fault.field]
+            : "field " + std::to_string(fault.field + 1);
+    return "line " + std::to_string(fault.line) + ", " + field + ": " + fault.description();
+  }
+  if (fieldCount == header.names.size()) return {};
+  return "the row has " + std::to_string(fieldCount) + " fields, the header " +
+         std::to_string(header.names.size());
 }
 
 std::optional<float> readReal(std::string_view text) {

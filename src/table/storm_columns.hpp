@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "csv.hpp"
 #include "storm.hpp"
 
 // The columns of a storm table: the answers of a storm read from a row's fields by the header's
@@ -52,6 +53,27 @@ struct HeaderReading {
   std::string error;  // empty when the header can be used
 };
 HeaderReading readHeader(const std::vector<std::string_view>& names);
+
+// A table's header record as its rows are read: the input columns, and the name of each field
+// as a message gives it.
+struct TableHeader {
+  ColumnPositions positions;
+  std::vector<std::string> names;  // the header's names without their blanks
+  std::string error;               // empty when the header can be used
+};
+
+// Reads the header record of a table. Beside readHeader's errors, the error names a quoting
+// fault in the header, and an unexpected byte (a second byte-order mark, a control byte)
+// before the first name with its place in the table, when the header cannot be used.
+TableHeader readTableHeader(const CsvRecord& record);
+
+// The fields of a row that hold input columns: their quoted values are kept within a line.
+std::vector<bool> inputFields(const TableHeader& header);
+
+// Why a row of fieldCount fields cannot be computed, whatever its values: its quoting fault
+// ("line 3, beach_slope: text after a closing quote"), or a count of fields unlike the
+// header's. Empty when its answers can be read.
+std::string rowShapeError(const TableHeader& header, std::size_t fieldCount, const CsvFault& fault);
 
 // A real as the console reads a plain decimal answer: blanks around it, a sign, digits with an
 // optional point, an optional exponent after E, e, D or d; the nearest single. Nothing when the

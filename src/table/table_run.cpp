@@ -20,11 +20,18 @@ constexpr std::size_t kReadSize = 256 * 1024;
 // A batch holding this much text is handed on before it has its count of rows.
 constexpr std::size_t kBatchText = 4 << 20;
 
+// A row whose quotes are at fault: it is written with the fault as its error.
+struct RowFault {
+  std::size_t row;  // in its batch
+  CsvFault fault;
+};
+
 // Rows read from the table, and their result rows once computed.
 struct Batch {
   std::string text;                    // the fields of every row one after another
   std::vector<std::size_t> fieldEnds;  // the end of each field in text
   std::vector<std::size_t> rowEnds;    // the count of fields up to the end of each row
+  std::vector<RowFault> faults;        // in the order of their rows
   std::string output;
   std::size_t errors = 0;
   bool done = false;  // guarded by the workers' lock
@@ -33,6 +40,7 @@ struct Batch {
     text.clear();
     fieldEnds.clear();
     rowEnds.clear();
+    faults.clear();
     output.clear();
     errors = 0;
     done = false;
@@ -46,6 +54,7 @@ struct Batch {
     const std::size_t base = text.size();
     text += record.text;
     for (const std::size_t end : record.ends) fieldEnds.push_back(base + end);
+    if (record.fault) faults.push_back({rowEnds.size(), record.fault});
     rowEnds.push_back(fieldEnds.size());
   }
 };
@@ -53,35 +62,35 @@ struct Batch {
 // Computes the result rows of a batch: each row's fields as they came, then its results.
 class RowComputer {
  public:
-  RowComputer(const ColumnPositions& positions, std::size_t headerFields)
-      : positions_(positions), headerFields_(headerFields) {}
+  explicit RowComputer(TableHeader header) : header_(std::move(header)) {}
 
   void compute(Batch& batch) const {
-    std::vector<std::string_view> fields(headerFields_);
+    const std::size_t headerFields = header_.names.size();
+    std::vector<std::string_view> fields(headerFields);
     std::string& out = batch.output;
     std::size_t first = 0;
-    for (const std::size_t last : batch.rowEnds) {
+    auto fault = batch.faults.begin();
+    for (std::size_t row = 0; row < batch.rows(); ++row) {
+      const std::size_t last = batch.rowEnds[row];
       const std::size_t count = last - first;
-      for (std::size_t i = 0; i < headerFields_; ++i) {
+      for (std::size_t i = 0; i < headerFields; ++i) {
         fields[i] = i < count ? batch.field(first + i) : std::string_view();
         if (i > 0) out += ',';
         appendCsvField(out, fields[i]);
       }
-      if (count != headerFields_) {
-        appendNoResults(out, "the row has " + std::to_string(count) + " fields, the header " +
-                                 std::to_string(headerFields_));
-        ++batch.errors;
+      const bool faulted = fault != batch.faults.end() && fault->row == row;
+      const std::string shapeError =
+          rowShapeError(header_, count, faulted ? (fault++)->fault : CsvFault{});
+      StormAnswers answers;
+      const std::string error =
+          shapeError.empty() ? readAnswers(header_.positions, fields, answers) : shapeError;
+      if (error.empty()) {
+        const StormValues values = runStorm(answers);
+        appendResults(out, answers, values);
+        if (!values.error.empty()) ++batch.errors;
       } else {
-        StormAnswers answers;
-        const std::string error = readAnswers(positions_, fields, answers);
-        if (error.empty()) {
-          const StormValues values = runStorm(answers);
-          appendResults(out, answers, values);
-          if (!values.error.empty()) ++batch.errors;
-        } else {
-          appendNoResults(out, error);
-          ++batch.errors;
-        }
+        appendNoResults(out, error);
+        ++batch.errors;
       }
       out += '\n';
       first = last;
@@ -89,8 +98,7 @@ class RowComputer {
   }
 
  private:
-  ColumnPositions positions_;
-  std::size_t headerFields_;
+  TableHeader header_;
 };
 
 // Threads that compute the batches handed to them, in any order.
@@ -168,9 +176,11 @@ class TableRun final : public CsvRecordHandler {
 
   TableOutcome run() {
     CsvReader reader(*this);
+    reader_ = &reader;
     std::vector<char> buffer(kReadSize);
     while (!halted_) {
       if (stopRequested()) break;
+      if (rowsPending() && source_.wouldWait()) writeRowsRead();
       const long count = source_.read(buffer.data(), buffer.size());
       if (count < 0) {
         if (source_.interrupted()) continue;
@@ -227,21 +237,20 @@ class TableRun final : public CsvRecordHandler {
   }
 
   void readHeaderRecord(const CsvRecord& record) {
-    std::vector<std::string_view> names;
-    for (std::size_t i = 0; i < record.size(); ++i) names.push_back(record.field(i));
-    const HeaderReading header = readHeader(names);
+    TableHeader header = readTableHeader(record);
     if (!header.error.empty()) {
       fail(TableOutcome::End::unreadable, header.error);
       return;
     }
-    computer_ = std::make_unique<RowComputer>(header.positions, names.size());
+    reader_->keepWithinLine(inputFields(header));
     std::string out;
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = 0; i < record.size(); ++i) {
       if (i > 0) out += ',';
-      appendCsvField(out, names[i]);
+      appendCsvField(out, record.field(i));
     }
     for (const std::string& name : resultColumnNames()) out += "," + name;
     out += '\n';
+    computer_ = std::make_unique<RowComputer>(std::move(header));
     if (!sink_.write(out)) {
       fail(TableOutcome::End::writeFailed, sink_.failure());
       return;
@@ -278,6 +287,14 @@ class TableRun final : public CsvRecordHandler {
     }
   }
 
+  bool rowsPending() const { return (current_ && current_->rows() > 0) || !inFlight_.empty(); }
+
+  // Computes and writes every row read so far.
+  void writeRowsRead() {
+    if (current_ && current_->rows() > 0) dispatch();
+    drain();
+  }
+
   void writeFront() {
     std::unique_ptr<Batch> batch = std::move(inFlight_.front());
     inFlight_.pop_front();
@@ -296,6 +313,8 @@ class TableRun final : public CsvRecordHandler {
   void write(const Batch& batch) {
     if (halted_ && outcome_.end == TableOutcome::End::writeFailed) return;
     if (!sink_.write(batch.output)) {
+      const std::size_t kept = sink_.keptOfFailedWrite();
+      outcome_.rows += wholeRecords(std::string_view(batch.output).substr(0, kept)).count;
       fail(TableOutcome::End::writeFailed, sink_.failure());
       return;
     }
@@ -307,6 +326,7 @@ class TableRun final : public CsvRecordHandler {
   ByteSource& source_;
   ByteSink& sink_;
   const TableSettings& settings_;
+  CsvReader* reader_ = nullptr;            // while run() reads
   std::unique_ptr<RowComputer> computer_;  // once the header is read
   std::unique_ptr<Workers> workers_;
   std::unique_ptr<Batch> current_;

@@ -18,6 +18,9 @@ class ByteSource {
   virtual long read(char* buffer, std::size_t size) = 0;
   virtual std::string failure() const = 0;
   virtual bool interrupted() const { return false; }
+  // True when a read would wait for more of the table: the rows read so far are then computed
+  // and written first.
+  virtual bool wouldWait() { return false; }
 
  protected:
   ~ByteSource() = default;
@@ -29,6 +32,8 @@ class ByteSink {
   // Writes all of the text; false after a failure (with failure() telling why).
   virtual bool write(std::string_view text) = 0;
   virtual std::string failure() const = 0;
+  // After a failed write: the bytes of its text that were kept, whole records.
+  virtual std::size_t keptOfFailedWrite() const { return 0; }
 
  protected:
   ~ByteSink() = default;
@@ -49,7 +54,7 @@ struct TableOutcome {
     complete,     // every row read and written
     unreadable,   // no usable header: nothing was written
     readFailed,   // the table could not be read on: the rows before are written
-    writeFailed,  // the results could not be written: the rows before are written
+    writeFailed,  // the results could not be written: the whole rows before are written
     stopped,      // the stop flag was raised: the rows before are written
   };
   End end = End::complete;

@@ -1,12 +1,14 @@
 #include "run_command.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -35,6 +37,15 @@ bool waitsForInput(pid_t child, int inFd) {
   dup2(out[1], STDOUT_FILENO);
   dup2(err[1], STDERR_FILENO);
   for (const int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+  if (!options.outputFile.empty()) {
+    const int fd = open(options.outputFile.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0 || dup2(fd, STDOUT_FILENO) < 0) _exit(127);
+    close(fd);
+  }
+  if (options.userId >= 0 && (setgroups(0, nullptr) != 0 || setgid(gid_t(options.userId)) != 0 ||
+                              setuid(uid_t(options.userId)) != 0)) {
+    _exit(127);
+  }
   if (chdir(options.directory.c_str()) != 0) _exit(127);
   if (options.fileSizeLimit > 0) {
     signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead of ending the process
@@ -66,29 +77,54 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
   fcntl(in[1], F_SETFL, O_NONBLOCK);
 
   CommandOutcome outcome;
+  std::string input = options.input;
+  std::vector<std::size_t> pieceEnds;  // the input that may be written at each interval
+  for (const std::string& piece : options.inputPieces) {
+    input += piece;
+    pieceEnds.push_back(input.size());
+  }
   int inFd = in[1];
   int fds[2] = {out[0], err[0]};
   std::size_t written = 0;
   const auto start = std::chrono::steady_clock::now();
   bool signalled = false;
+  bool repeated = false;
+  std::chrono::steady_clock::duration signalledAt{};
   while (fds[0] >= 0 || fds[1] >= 0) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
     if (elapsed > std::chrono::seconds(60)) {
       kill(child, SIGKILL);
       throw std::runtime_error("littoral did not finish within 60 seconds");
     }
-    if (inFd >= 0 && written == options.input.size() && options.signal == 0) {
+    const auto intervals =
+        std::size_t(elapsed / std::chrono::milliseconds(std::max(1, options.pieceIntervalMs)));
+    const std::size_t writable =
+        pieceEnds.empty() ? input.size() : pieceEnds[std::min(intervals, pieceEnds.size() - 1)];
+    if (inFd >= 0 && written == input.size() && options.signal == 0 &&
+        intervals >= pieceEnds.size()) {
       close(inFd);
       inFd = -1;
+      outcome.outBeforeInputEnd = outcome.out;
     }
-    if (options.signal != 0 && !signalled && written == options.input.size() &&
-        elapsed > std::chrono::milliseconds(100) && waitsForInput(child, inFd)) {
+    const bool signalDue = options.signalAfterMs > 0
+                               ? elapsed > std::chrono::milliseconds(options.signalAfterMs)
+                               : written == input.size() &&
+                                     elapsed > std::chrono::milliseconds(100) &&
+                                     waitsForInput(child, inFd);
+    if (options.signal != 0 && !signalled && signalDue) {
       kill(child, options.signal);
       signalled = true;
+      signalledAt = elapsed;
     }
-    const int pendingInput = inFd >= 0 && written < options.input.size() ? inFd : -1;
+    if (signalled && !repeated && options.repeatSignalAfterMs > 0 &&
+        elapsed - signalledAt > std::chrono::milliseconds(options.repeatSignalAfterMs)) {
+      kill(child, options.signal);
+      repeated = true;
+    }
+    const int pendingInput = inFd >= 0 && written < writable ? inFd : -1;
     pollfd polled[3] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}, {pendingInput, POLLOUT, 0}};
-    if (poll(polled, 3, 50) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
+    const int wait = signalled && !repeated ? 1 : 50;
+    if (poll(polled, 3, wait) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
     char buffer[65536];
     for (int i = 0; i < 2; ++i) {
       if ((polled[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
@@ -101,8 +137,8 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
       }
     }
     if ((polled[2].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
-      const ssize_t n = write(inFd, options.input.data() + written, options.input.size() - written);
-      written = n > 0 ? written + std::size_t(n) : options.input.size();
+      const ssize_t n = write(inFd, input.data() + written, writable - written);
+      written = n > 0 ? written + std::size_t(n) : input.size();
     }
   }
   if (inFd >= 0) close(inFd);

@@ -1,5 +1,8 @@
 // The storm table against the dialogue: the same storms through `littoral table` and through
 // the interactive program, and the table's exit statuses and files.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +12,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -319,6 +323,40 @@ TEST(StormTable, EveryColumnHoldsWhatTheDialoguePrinted) {
 const std::string kTwoStorms =
     std::string(kInputHeader) + "\n" + tableRow(kStorms[0]) + tableRow(kStorms[2]);
 
+TEST(StormTable, QuotingFaultIsTheErrorOfItsLineAlone) {
+  // A blank after a closing quote, and a quote in an input column that its line does not
+  // close; a user's note over two lines is no fault.
+  const std::string fields = ",9.81,10,km,50,m/s,20,5,1,1,3,30,,1.5\n";
+  const std::string table = std::string(kInputHeader) + "\n" +
+                            "a,9.81,10,km,50,m/s,20,5,1,1,3,30,\"0.01\" ,1.5\n" + "\"b\nnote\"" +
+                            fields + "c,9.81,10,km,50,m/s,20,5,1,1,3,\"30,,1.5\n" + "d" + fields +
+                            "e" + fields + "f" + fields;
+  CommandOptions options;
+  options.input = table;
+  const CommandOutcome run = runCommand({"table"}, options);
+  EXPECT_EQ(run.exitStatus, 1);
+  const std::vector<Row> rows = readCsv(run.out);
+  ASSERT_EQ(rows.size(), 7u) << run.out;
+  const std::size_t units = 14;
+  ASSERT_EQ(rows[0][units], "units");
+  const auto error =
+      std::size_t(std::find(rows[0].begin(), rows[0].end(), "error") - rows[0].begin());
+  const std::pair<std::string, std::string> expected[] = {
+      {"a", "line 2, beach_slope: text after a closing quote"},
+      {"b\nnote", ""},
+      {"c", "line 5, angle_deg: a quoted value runs past the end of the line"},
+      {"d", ""},
+      {"e", ""},
+      {"f", ""}};
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const Row& row = rows[i + 1];
+    ASSERT_EQ(row.size(), rows[0].size()) << i;
+    EXPECT_EQ(row[0], expected[i].first);
+    EXPECT_EQ(row.at(error), expected[i].second);
+    EXPECT_EQ(row[units], expected[i].second.empty() ? "SI" : "") << row[0];
+  }
+}
+
 TEST(StormTable, HelpAndVersionGoToStandardOutput) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{"--help"}, {"--version"}, {"table", "--help"}}) {
@@ -339,7 +377,10 @@ TEST(StormTable, BadOptionsAreTrouble) {
     const CommandOutcome run = runCommand(arguments);
     EXPECT_EQ(run.exitStatus, 2) << arguments.back();
     EXPECT_EQ(run.out, "") << arguments.back();
-    EXPECT_NE(run.errors, "") << arguments.back();
+    // One line, named as every message of the command.
+    const std::string name = arguments[0] == "table" ? "littoral table: " : "littoral: ";
+    EXPECT_EQ(run.errors.rfind(name, 0), 0u) << run.errors;
+    EXPECT_EQ(run.errors.find('\n'), run.errors.size() - 1) << run.errors;
   }
 }
 
@@ -371,11 +412,23 @@ TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
                   "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,"
                   "duration_h,rl,local_depth,angle_deg\n");
   directory.write("empty.csv", "");
+  const std::string header =
+      "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg";
+  directory.write("two-marks.csv", "\xEF\xBB\xBF\xEF\xBB\xBF" + header + "\n");
+  directory.write("utf-16.csv", "\xFF\xFEn\0a\0m\0e\0\n\0");
+  directory.write("nul.csv", std::string("\n\0", 2) + header + "\n");
   const std::pair<std::string, std::string> cases[] = {
       {"missing.csv", ": No such file or directory\n"},
       {"no-rt.csv", ": no column rt\n"},
       {"empty.csv", ": no header row\n"},
       {"", ": Is a directory\n"},
+      {"two-marks.csv",
+       ": a byte-order mark (EF BB BF) at byte 4 of the table, before the first column name: a "
+       "table may start with one only\n"},
+      {"utf-16.csv",
+       ": a UTF-16 byte-order mark (FF FE) at byte 1 of the table: the table must be UTF-8 text\n"},
+      {"nul.csv",
+       ": an unexpected byte 0x00 at byte 2 of the table, before the first column name\n"},
   };
   for (const auto& [input, message] : cases) {
     for (const char* output : {"new.csv", "old.csv"}) {
@@ -387,37 +440,164 @@ TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
       EXPECT_EQ(directory.contentsOf("old.csv"), "an earlier result\n") << input;
     }
   }
-  EXPECT_EQ(directory.entries(), 3u);
+  EXPECT_EQ(directory.entries(), 6u);
 }
 
-TEST(StormTable, FullOutputKeepsOnlyWholeRowsAndSaysSo) {
-  const ScratchDirectory directory;
+const std::string kEarlierResult = "an earlier result\n";
+
+std::string manyStorms(int count) {
   std::string table = std::string(kInputHeader) + "\n";
-  for (int i = 0; i < 3000; ++i) table += tableRow(kStorms[i % 2]);
-  directory.write("storms.csv", table);
+  for (int i = 0; i < count; ++i) table += tableRow(kStorms[i % 2]);
+  return table;
+}
+
+std::string rowCount(std::size_t rows) {
+  return std::to_string(rows) + (rows == 1 ? " row" : " rows");
+}
+
+// After an early stop: OUT (a name in the directory) holds the earlier result, the rows written
+// are kept beside it, whole, and the message gives their count and place.
+void expectRowsKeptBeside(const CommandOutcome& run, const ScratchDirectory& directory,
+                          const std::string& out, const std::string& cause) {
+  EXPECT_EQ(directory.contentsOf(out), kEarlierResult);
+  const std::string kept = directory.contentsOf(out + ".partial");
+  ASSERT_FALSE(kept.empty());
+  EXPECT_EQ(kept.back(), '\n');
+  const std::vector<Row> rows = readCsv(kept);
+  ASSERT_GT(rows.size(), 1u);
+  for (const Row& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+  const std::string path = directory.path(out);
+  EXPECT_EQ(run.errors, "littoral table: " + cause + "; " + rowCount(rows.size() - 1) +
+                            " kept in " + path + ".partial, " + path + " left as it was\n");
+}
+
+TEST(StormTable, FullOutputKeepsTheEarlierOutAndTheWholeRowsBeside) {
+  const ScratchDirectory directory;
+  directory.write("storms.csv", manyStorms(3000));
+  directory.write("out.csv", kEarlierResult);
   CommandOptions options;
   options.fileSizeLimit = 1 << 20;
-  const CommandOutcome full = runCommand(
-      {"table", directory.path("storms.csv"), "-o", directory.path("out.csv"), "-j", "2"}, options);
+  const std::string out = directory.path("out.csv");
+  const CommandOutcome full =
+      runCommand({"table", directory.path("storms.csv"), "-o", out, "-j", "2"}, options);
   EXPECT_EQ(full.exitStatus, 2);
-  EXPECT_NE(full.errors.find("littoral table: " + directory.path("out.csv") + ": File too large; "),
-            std::string::npos)
-      << full.errors;
-  const std::string written = directory.contentsOf("out.csv");
-  ASSERT_FALSE(written.empty());
-  EXPECT_EQ(written.back(), '\n');
-  const std::vector<Row> rows = readCsv(written);
-  EXPECT_GT(rows.size(), 1u);
-  EXPECT_LT(rows.size(), 3001u);
-  for (const Row& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+  expectRowsKeptBeside(full, directory, "out.csv", out + ": File too large");
+  EXPECT_EQ(directory.entries(), 3u);
 
   const CommandOutcome device = runCommand({"table", "-o", "/dev/full"}, {".", kTwoStorms});
   EXPECT_EQ(device.exitStatus, 2);
   EXPECT_EQ(device.errors, "littoral table: /dev/full: No space left on device; 0 rows written\n");
 }
 
+// A file system of 64 KiB on a new directory, in a mount namespace of the test process's own.
+class SmallFileSystem {
+ public:
+  explicit SmallFileSystem(std::string path) : path_(std::move(path)) {
+    mkdir(path_.c_str(), 0755);
+    mounted_ = unshare(CLONE_NEWNS) == 0 &&
+               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=64k") == 0;
+    error_ = mounted_ ? "" : std::strerror(errno);
+  }
+  ~SmallFileSystem() {
+    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+  }
+  std::string path_;
+  bool mounted_ = false;
+  std::string error_;
+};
+
+TEST(StormTable, FullDiskKeepsTheEarlierOutAndLeavesNothingWhenNothingFits) {
+  const ScratchDirectory directory;
+  directory.write("storms.csv", manyStorms(3000));
+  const SmallFileSystem disk(directory.path("disk"));
+  if (!disk.mounted_) GTEST_SKIP() << "no file system of 64 KiB can be mounted: " << disk.error_;
+  directory.write("disk/out.csv", kEarlierResult);
+  const std::string out = directory.path("disk/out.csv");
+  const std::vector<std::string> arguments = {"table", directory.path("storms.csv"), "-o", out};
+  const CommandOutcome full = runCommand(arguments);
+  EXPECT_EQ(full.exitStatus, 2);
+  expectRowsKeptBeside(full, directory, "disk/out.csv", out + ": No space left on device");
+
+  std::filesystem::remove(out + ".partial");
+  std::ofstream filler(directory.path("disk/filler"));
+  while (filler << std::string(4096, 'x') << std::flush) {
+  }
+  const CommandOutcome nothing = runCommand(arguments);
+  EXPECT_EQ(nothing.exitStatus, 2);
+  EXPECT_EQ(nothing.errors, "littoral table: " + out +
+                                ": No space left on device; no rows written, " + out +
+                                " left as it was\n");
+  EXPECT_EQ(directory.contentsOf("disk/out.csv"), kEarlierResult);
+  EXPECT_FALSE(directory.holds("disk/out.csv.partial"));
+}
+
+TEST(StormTable, LinksAreFollowedAndDescriptorsWrittenInPlace) {
+  const ScratchDirectory directory;
+  CommandOptions options;
+  options.input = kTwoStorms;
+  const std::string results = runCommand({"table"}, options).out;
+  ASSERT_EQ(readCsv(results).size(), 3u);
+
+  directory.write("target.csv", kEarlierResult);
+  std::filesystem::create_symlink("target.csv", directory.path("link.csv"));
+  std::filesystem::create_directory(directory.path("sub"));
+  std::filesystem::create_symlink("../new.csv", directory.path("sub/link.csv"));
+  for (const char* link : {"link.csv", "sub/link.csv"}) {
+    const CommandOutcome run = runCommand({"table", "-o", directory.path(link)}, options);
+    EXPECT_EQ(run.exitStatus, 0) << run.errors;
+    EXPECT_TRUE(std::filesystem::is_symlink(directory.path(link))) << link;
+  }
+  EXPECT_EQ(directory.contentsOf("target.csv"), results);
+  EXPECT_EQ(directory.contentsOf("new.csv"), results);
+  EXPECT_EQ(directory.entries(), 4u);
+
+  // Standard output appended to a log, through each of the names of descriptor 1.
+  directory.write("log", kEarlierResult);
+  options.outputFile = directory.path("log");
+  std::string expected = kEarlierResult;
+  for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+    const CommandOutcome run = runCommand({"table", "-o", name}, options);
+    EXPECT_EQ(run.exitStatus, 0) << name << ": " << run.errors;
+    expected += results;
+  }
+  EXPECT_EQ(directory.contentsOf("log"), expected);
+  EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout"));
+}
+
+TEST(StormTable, DirectoryThatCannotBeWrittenIsRefusedAtOnce) {
+  const ScratchDirectory directory;
+  directory.write("storms.csv", kTwoStorms);
+  std::filesystem::create_directory(directory.path("locked"));
+  chmod(directory.path().c_str(), 0755);
+  chmod(directory.path("storms.csv").c_str(), 0644);
+  chmod(directory.path("locked").c_str(), 0555);
+  CommandOptions options;
+  options.userId = geteuid() == 0 ? 65534 : -1;  // root may write anywhere: run as nobody
+  const CommandOutcome run = runCommand({"table", "storms.csv", "-o", "locked/out.csv"}, options);
+  if (run.exitStatus == 127) GTEST_SKIP() << "the program cannot be run as another user here";
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_EQ(run.errors,
+            "littoral table: locked/out.csv: cannot write in locked (Permission denied); write "
+            "to standard output instead: -o - or no -o\n");
+  EXPECT_TRUE(std::filesystem::is_empty(directory.path("locked")));
+}
+
+TEST(StormTable, RowsOfASlowTableAreWrittenAsTheyArrive) {
+  for (const char* jobs : {"1", "2"}) {
+    CommandOptions options;
+    options.inputPieces = {std::string(kInputHeader) + "\n" + tableRow(kStorms[0]),
+                           tableRow(kStorms[1])};
+    options.pieceIntervalMs = 600;
+    const CommandOutcome run = runCommand({"table", "-j", jobs}, options);
+    EXPECT_EQ(run.exitStatus, 0) << run.errors;
+    EXPECT_EQ(readCsv(run.out).size(), 3u);
+    EXPECT_EQ(readCsv(run.outBeforeInputEnd).size(), 3u) << jobs << " jobs";  // all before the end
+  }
+}
+
 TEST(StormTable, InterruptWritesTheRowsReadSoFar) {
-  for (const int signal : {SIGINT, SIGTERM}) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
     CommandOptions options;
     options.input = kTwoStorms;
     options.signal = signal;  // the table never ends: the program waits for more rows
@@ -427,6 +607,47 @@ TEST(StormTable, InterruptWritesTheRowsReadSoFar) {
               "littoral table: stopped by signal " + std::to_string(signal) + "; 2 rows written\n");
     EXPECT_EQ(readCsv(run.out).size(), 3u);
   }
+}
+
+TEST(StormTable, InterruptKeepsTheEarlierOutAndTheRowsBeside) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const ScratchDirectory directory;
+    directory.write("out.csv", kEarlierResult);
+    CommandOptions options;
+    options.input = kTwoStorms;
+    options.signal = signal;  // the table never ends: the program waits for more rows
+    const CommandOutcome run = runCommand({"table", "-o", directory.path("out.csv")}, options);
+    EXPECT_EQ(run.exitStatus, 128 + signal);
+    expectRowsKeptBeside(run, directory, "out.csv", "stopped by signal " + std::to_string(signal));
+    EXPECT_EQ(directory.entries(), 2u);
+  }
+}
+
+TEST(StormTable, KilledRunLeavesNoFileBehind) {
+  const ScratchDirectory directory;
+  directory.write("storms.csv", manyStorms(3000));
+  directory.write("out.csv", kEarlierResult);
+  const std::string out = directory.path("out.csv");
+  // Killed while it waits for more rows, the rows before written: no file is left.
+  CommandOptions killed;
+  killed.input = manyStorms(50);
+  killed.signal = SIGKILL;
+  EXPECT_EQ(runCommand({"table", "-o", out}, killed).exitStatus, -1);
+  EXPECT_EQ(directory.entries(), 2u);
+  // A second interrupt 5 ms after the first ends the run at once, even one that waits to write
+  // the rows in hand to a pipe that nobody reads.
+  CommandOptions twice;
+  twice.signal = SIGINT;
+  twice.signalAfterMs = 200;
+  twice.repeatSignalAfterMs = 5;
+  const std::string pipe = directory.path("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  const CommandOutcome blocked =
+      runCommand({"table", directory.path("storms.csv"), "-o", pipe}, twice);
+  close(reader);
+  EXPECT_EQ(blocked.exitStatus, 128 + SIGINT);
+  EXPECT_EQ(blocked.errors, "littoral table: stopped at once by a second signal\n");
 }
 
 }  // namespace

@@ -43,6 +43,76 @@ TEST(CsvReader, ReadsRecordsWhateverThePieces) {
   }
 }
 
+struct FaultCase {
+  const char* name;
+  std::string text;
+  std::vector<bool> withinLine;
+  Records records;
+  std::vector<std::size_t> lines;
+  CsvFault fault;  // of the first record
+};
+
+TEST(CsvReader, QuotingFaultEndsItsRecordAtTheLineEnd) {
+  using Kind = CsvFault::Kind;
+  const FaultCase cases[] = {
+      {"blank after a closing quote",
+       "\"a\" ,b\nc,d\n",
+       {},
+       {{"\"a\" ", "b"}, {"c", "d"}},
+       {1, 2},
+       {Kind::textAfterQuote, 0, 1}},
+      {"field kept as written",
+       "x,\"say \"\"hi\"\"\"!\n",
+       {},
+       {{"x", "\"say \"\"hi\"\"\"!"}},
+       {1},
+       {Kind::textAfterQuote, 1, 1}},
+      {"quotes are ordinary after a fault",
+       "\"a\"b,\"c,d\"\ne\n",
+       {},
+       {{"\"a\"b", "\"c", "d\""}, {"e"}},
+       {1, 2},
+       {Kind::textAfterQuote, 0, 1}},
+      {"quote past the line end of a field kept within it",
+       "a,\"b\r\nc,d\n",
+       {false, true},
+       {{"a", "\"b"}, {"c", "d"}},
+       {1, 2},
+       {Kind::quotePastLineEnd, 1, 1}},
+      {"quote never closed in a field kept within its line",
+       "a,\"b",
+       {false, true},
+       {{"a", "\"b"}},
+       {1},
+       {Kind::quotePastLineEnd, 1, 1}},
+      {"line ends counted in blank lines and quotes",
+       "\r\n\na,\"x\r\ny\"\r\n\rq\"\"\n",
+       {true, false},
+       {{"a", "x\r\ny"}, {"q\"\""}},
+       {3, 6},
+       {}},
+      {"a fault on the second line of a record",
+       "\"x\ny\",\"z\"!\n",
+       {},
+       {{"x\ny", "\"z\"!"}},
+       {1},
+       {Kind::textAfterQuote, 1, 2}},
+  };
+  for (const FaultCase& c : cases) {
+    for (const std::size_t pieceSize : {0, 1, 3}) {
+      Collector collector;
+      readInPieces(collector, c.text, pieceSize, c.withinLine);
+      EXPECT_EQ(collector.records, c.records) << c.name << ", pieces of " << pieceSize;
+      EXPECT_EQ(collector.lines, c.lines) << c.name;
+      ASSERT_FALSE(collector.faults.empty()) << c.name;
+      EXPECT_EQ(collector.faults[0].kind, c.fault.kind) << c.name;
+      EXPECT_EQ(collector.faults[0].field, c.fault.field) << c.name;
+      EXPECT_EQ(collector.faults[0].line, c.fault.line) << c.name;
+      for (std::size_t i = 1; i < collector.faults.size(); ++i) EXPECT_FALSE(collector.faults[i]);
+    }
+  }
+}
+
 TEST(CsvReader, EmptyTextHasNoRecord) {
   EXPECT_TRUE(readInPieces("", 0).empty());
   EXPECT_TRUE(readInPieces("\xEF\xBB\xBF", 1).empty());
