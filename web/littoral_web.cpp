@@ -1,7 +1,7 @@
 // The calculator in a web page: the page and its worker call these functions of the
 // WebAssembly module. Every number is read, computed and written by the program's own code
-// (the storm table's reader, runStorm, the console dialogue and the table run); this file only
-// carries texts and values between it and JavaScript.
+// (the storm table's reader, the stages with the console's records, the table run); this file
+// only carries texts and values between it and JavaScript.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -19,19 +19,17 @@
 #include <vector>
 
 #include "csv.hpp"
-#include "driver.hpp"
 #include "real_text.hpp"
-#include "run_io.hpp"
 #include "storm.hpp"
 #include "storm_columns.hpp"
-#include "unit_names.hpp"
+#include "storm_text.hpp"
 #include "table_run.hpp"
+#include "transcript.hpp"
+#include "unit_names.hpp"
 
 namespace {
 
 using emscripten::val;
-
-void runNoCommand(const std::string&) {}
 
 // The text of one answer: a string as it stands, a number as JavaScript writes it, and an empty
 // text for a missing one.
@@ -42,18 +40,10 @@ std::string answerText(const val& answers, std::string_view name) {
   return answer.call<std::string>("toString");
 }
 
-// Every input column at its own place, as in a table whose header lists them in order.
-ColumnPositions inputPositions() {
-  ColumnPositions positions;
-  for (std::size_t i = 0; i < kInputColumnCount; ++i) positions.at[i] = i;
-  return positions;
-}
-
 // The answers of one storm read from a JavaScript object keyed by the table's input columns, as
-// the table reads the fields of a row, with the table's complaint for each answer it cannot
-// read.
+// the table reads the fields of a row, with the table's complaint, without the column's name
+// that the page shows beside the field, for each answer it cannot read.
 struct StormReading {
-  std::vector<std::string> texts;
   StormAnswers answers;
   val problems = val::object();
   bool valid = true;
@@ -61,79 +51,17 @@ struct StormReading {
 
 StormReading readStorm(const val& given) {
   StormReading reading;
-  for (const std::string_view name : kInputColumnNames) {
-    reading.texts.push_back(answerText(given, name));
-  }
-  const ColumnPositions positions = inputPositions();
-  // Each answer alone among answers that can be read, so that every one is judged.
-  std::vector<std::string_view> fields(kInputColumnCount, "1");
   for (std::size_t i = 0; i < kInputColumnCount; ++i) {
-    fields[i] = reading.texts[i];
-    StormAnswers ignored;
-    const std::string error = readAnswers(positions, fields, ignored);
-    fields[i] = "1";
+    const std::string name(kInputColumnNames[i]);
+    const std::string error =
+        readInputColumn(static_cast<InputColumn>(i), answerText(given, name), reading.answers);
     if (error.empty()) continue;
-    // The complaint without the column's name, which the page shows beside the field.
-    const std::string prefix = std::string(kInputColumnNames[i]) + ": ";
+    const std::string prefix = name + ": ";
     const bool named = error.compare(0, prefix.size(), prefix) == 0;
-    reading.problems.set(std::string(kInputColumnNames[i]),
-                         named ? error.substr(prefix.size()) : error);
+    reading.problems.set(name, named ? error.substr(prefix.size()) : error);
     reading.valid = false;
   }
-  if (reading.valid) {
-    const std::vector<std::string_view> all(reading.texts.begin(), reading.texts.end());
-    readAnswers(positions, all, reading.answers);
-  }
   return reading;
-}
-
-std::string columnText(const StormReading& reading, InputColumn column) {
-  return reading.texts[static_cast<std::size_t>(column)];
-}
-
-// The console answers of the storm, one to a line in the dialogue's order, with the empty line
-// that lets the pause before the slope go on; the menus by their numbers. Without a settling
-// velocity the run stops at the continue prompt.
-std::string consoleAnswers(const StormReading& reading) {
-  const StormAnswers& answers = reading.answers;
-  std::string text;
-  const auto line = [&text](const std::string& answer) { text += answer + "\n"; };
-  line(columnText(reading, InputColumn::gravity));
-  line(columnText(reading, InputColumn::depth));
-  line(std::to_string(answers.fetchUnit));
-  line(columnText(reading, InputColumn::fetch));
-  line(std::to_string(answers.speedUnit));
-  line(columnText(reading, InputColumn::windSpeed));
-  line(columnText(reading, InputColumn::durationHours));
-  line(columnText(reading, InputColumn::rt));
-  line(columnText(reading, InputColumn::rl));
-  line(columnText(reading, InputColumn::localDepth));
-  line(columnText(reading, InputColumn::angleDegrees));
-  if (!answers.settlingVelocity) {
-    line("0");
-    return text;
-  }
-  line("1");
-  line("");
-  line(answers.beachSlope ? columnText(reading, InputColumn::beachSlope) : "/");
-  line(columnText(reading, InputColumn::settlingVelocity));
-  return text;
-}
-
-// Runs the whole console dialogue on the answers text and returns what it wrote.
-val runConsole(const std::string& answers) {
-  std::istringstream input(answers);
-  std::ostringstream console;
-  std::ostringstream errors;
-  RunIo io;
-  bindConsole(io, input, console, errors);
-  io.runCommand = runNoCommand;
-  const int status = runCase(io);
-  val result = val::object();
-  result.set("console", console.str());
-  result.set("errors", errors.str());
-  result.set("status", status);
-  return result;
 }
 
 // One storm from its answers: the problems of the answers that cannot be read, or the storm's
@@ -145,7 +73,8 @@ val computeStorm(val given) {
   result.set("problems", reading.problems);
   if (!reading.valid) return result;
 
-  const StormValues storm = runStorm(reading.answers);
+  const StormTranscript transcript = transcribeStorm(reading.answers);
+  const StormValues& storm = transcript.values;
   val values = val::object();
   val texts = val::object();
   for (std::size_t i = 0; i < kStormValueCount; ++i) {
@@ -161,8 +90,15 @@ val computeStorm(val given) {
   result.set("limited_by", std::string(limitName(storm.limitedBy)));
   result.set("passes", storm.passes);
   result.set("error", storm.error);
+  result.set("warnings", warningsText(reading.answers, storm));
+  result.set("error_cause", errorCauseText(reading.answers, storm));
   result.set("transport", reading.answers.settlingVelocity.has_value());
-  result.set("run", runConsole(consoleAnswers(reading)));
+  // The console as the interactive program shows it for the same answers.
+  val run = val::object();
+  run.set("console", transcript.console);
+  run.set("errors", storm.error.empty() ? std::string() : storm.error + "\n");
+  run.set("status", storm.error.empty() ? 0 : 2);
+  result.set("run", run);
   return result;
 }
 
@@ -448,6 +384,5 @@ val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSumma
 
 EMSCRIPTEN_BINDINGS(littoral) {
   emscripten::function("computeStorm", &computeStorm);
-  emscripten::function("runConsole", &runConsole);
   emscripten::function("runTablePieces", &runTablePieces);
 }

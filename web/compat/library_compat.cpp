@@ -1,7 +1,5 @@
 #include "library_compat.hpp"
 
-#include <poll.h>
-
 #include <cmath>
 #include <cstdio>
 
@@ -73,12 +71,3 @@ from_chars_result from_chars(const char* first, const char* last, double& value,
 #endif
 
 }  // namespace std
-
-// emscripten's C library declares ppoll but lacks it. A page has no signals to let through while
-// it waits, so it is poll with the timeout in milliseconds.
-extern "C" int ppoll(struct pollfd* fds, nfds_t count, const struct timespec* timeout,
-                     const sigset_t*) {
-  const int milliseconds =
-      timeout == nullptr ? -1 : int(timeout->tv_sec * 1000 + timeout->tv_nsec / 1000000);
-  return poll(fds, count, milliseconds);
-}

@@ -2,8 +2,7 @@
 
 // What the C++ library of the WebAssembly build (emscripten's libc++ 13) lacks of C++20 and
 // the computations use: std::bit_cast, and the floating-point conversions of <charconv>. Given
-// to every source of that build with -include; a library that has them keeps its own. The C
-// library's missing ppoll is in library_compat.cpp.
+// to every source of that build with -include; a library that has them keeps its own.
 #include <charconv>
 #include <version>
 

@@ -32,7 +32,7 @@ inline bool nextDecimalReadsBack(char* exponentForm, int digits, float value) {
   }
   const int exponent = std::atoi(e + 1);
   char best[48] = "";
-  double bestDistance = INFINITY;
+  double bestDistance = HUGE_VAL;
   for (const long long step : {-1LL, 1LL}) {
     long long candidate = significand + step;
     long long limit = 1;
