@@ -25,12 +25,14 @@
 #include <thread>
 #include <vector>
 
+#include "columns.hpp"
 #include "csv.hpp"
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
 
+namespace littoral {
 namespace py = pybind11;
 
 namespace {
@@ -427,7 +429,10 @@ py::dict runFile(const std::string& path, unsigned jobs) {
 // The wind climate's functions (climate_binding.cpp).
 void addClimateFunctions(py::module_& module);
 
+}  // namespace littoral
+
 PYBIND11_MODULE(_littoral, module) {
+  using namespace littoral;
   module.doc() = "The storm computations of littoral, over columns of storms.";
   module.def("run_columns", &runColumns, py::arg("names"), py::arg("columns"), py::arg("row_count"),
              py::arg("jobs"));
@@ -437,7 +442,11 @@ PYBIND11_MODULE(_littoral, module) {
              "The positions of the input columns among the names, by the command's rules.");
   module.def("result_columns", &resultColumnNames);
   module.def("real_columns", [] {
-    return std::vector<std::string>(kStormValueNames.begin(), kStormValueNames.end());
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kStormValueCount; ++i) {
+      names.emplace_back(valueName(static_cast<StormValue>(i)));
+    }
+    return names;
   });
   module.def("input_columns", [] {
     return std::vector<std::string>(kInputColumnNames.begin(), kInputColumnNames.end());

@@ -18,6 +18,7 @@
 #include "storm_text.hpp"
 #include "unit_names.hpp"
 
+namespace littoral {
 namespace py = pybind11;
 
 namespace {
@@ -304,3 +305,5 @@ void addClimateFunctions(py::module_& module) {
              py::arg("fetch_values"), py::arg("fetch_depths"), py::arg("columns"),
              py::arg("missing"), py::arg("sort"), py::arg("jobs"));
 }
+
+}  // namespace littoral

@@ -18,6 +18,7 @@
 
 #include "numerics.hpp"
 
+namespace littoral {
 namespace {
 
 float fromBits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
@@ -71,7 +72,10 @@ bool report(const char* what, std::uint32_t first, std::uint32_t last, const Inv
 
 }  // namespace
 
+}  // namespace littoral
+
 int main() {
+  using namespace littoral;
   setNumericEnvironment();
   // The check itself finds a value smaller than the one before it.
   if (!checkNonDecreasing(std::bit_cast<std::uint32_t>(1.0f), std::bit_cast<std::uint32_t>(2.0f),

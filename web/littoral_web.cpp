@@ -18,15 +18,17 @@
 #include <utility>
 #include <vector>
 
+#include "columns.hpp"
 #include "csv.hpp"
+#include "littoral/storm.hpp"
 #include "real_text.hpp"
-#include "storm.hpp"
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
 #include "table_run.hpp"
 #include "transcript.hpp"
 #include "unit_names.hpp"
 
+namespace littoral {
 namespace {
 
 using emscripten::val;
@@ -79,10 +81,11 @@ val computeStorm(val given) {
   val texts = val::object();
   for (std::size_t i = 0; i < kStormValueCount; ++i) {
     if (!storm.present.test(i)) continue;
-    values.set(kStormValueNames[i], double(storm.values[i]));
+    const std::string name(valueName(static_cast<StormValue>(i)));
+    values.set(name, double(storm.values[i]));
     std::string text;
     appendRealText(text, storm.values[i]);
-    texts.set(kStormValueNames[i], text);
+    texts.set(name, text);
   }
   result.set("values", values);
   result.set("texts", texts);
@@ -382,7 +385,10 @@ val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSumma
 
 }  // namespace
 
+}  // namespace littoral
+
 EMSCRIPTEN_BINDINGS(littoral) {
+  using namespace littoral;
   emscripten::function("computeStorm", &computeStorm);
   emscripten::function("runTablePieces", &runTablePieces);
 }

@@ -12,6 +12,7 @@
 #include "number_text.hpp"
 #include "storm_columns.hpp"
 
+namespace littoral {
 const std::vector<std::string_view> kClimateOptionNames = {
     "shore_normal", "local_depth", "depth",    "beach_slope", "settling",   "rt",
     "rl",           "units",       "gravity",  "speed_unit",  "fetch_unit", "height",
@@ -360,3 +361,5 @@ std::vector<SectorSummary> summarizeSectors(const ClimateRun& run, std::int32_t 
   }
   return rows;
 }
+
+}  // namespace littoral

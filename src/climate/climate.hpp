@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "fetch_table.hpp"
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 #include "wind_record.hpp"
 
 // From a wind record to a site's storms, each computed as one storm of the calculator, and the
 // storms' longshore transport by year and by direction sector.
+
+namespace littoral {
 
 struct ClimateSettings {
   // The site.
@@ -109,3 +111,5 @@ std::vector<YearSummary> summarizeYears(const WindRecords& records, const Climat
 
 // The storms by the sector of their direction: `sectors` sectors centred on north.
 std::vector<SectorSummary> summarizeSectors(const ClimateRun& run, std::int32_t sectors);
+
+}  // namespace littoral

@@ -15,6 +15,7 @@
 #include "climate.hpp"
 #include "climate_output.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr int kExitStormErrors = 1;
@@ -332,3 +333,5 @@ int ClimateCommand::run() const {
   }
   return 0;
 }
+
+}  // namespace littoral

@@ -6,6 +6,8 @@ namespace CLI {
 class App;
 }
 
+namespace littoral {
+
 // The command `littoral climate WINDS --fetch FETCH --shore-normal DEG --local-depth D ...`:
 // from a wind record to the site's storms and their transport by year and by sector.
 class ClimateCommand {
@@ -27,3 +29,5 @@ class ClimateCommand {
   struct Options;
   std::unique_ptr<Options> options_;
 };
+
+}  // namespace littoral

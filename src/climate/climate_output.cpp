@@ -9,6 +9,7 @@
 #include "storm_text.hpp"
 #include "unit_names.hpp"
 
+namespace littoral {
 namespace {
 
 // The sums' columns, as both summaries write them after their own.
@@ -203,3 +204,5 @@ std::vector<std::string> climateAccount(const WindRecords& records, const Climat
   lines.push_back(toward);
   return lines;
 }
+
+}  // namespace littoral

@@ -10,6 +10,8 @@
 // The texts of a climate run: the storm table, the summaries by year and by sector (CSV), and
 // a short account for people.
 
+namespace littoral {
+
 // The storm table: storm, start, end, records, wind_direction, then the storm table's input
 // columns and result columns. Each input real is the shortest decimal that reads back as the
 // same single. The text is handed to `write` in pieces of whole rows; false when a write is.
@@ -30,3 +32,5 @@ std::vector<std::string> climateAccount(const WindRecords& records, const Climat
 // The shortest decimal that reads back as the same value.
 void appendShortest(std::string& out, float value);
 void appendShortest(std::string& out, double value);
+
+}  // namespace littoral

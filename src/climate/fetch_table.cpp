@@ -5,6 +5,7 @@
 #include "csv.hpp"
 #include "number_text.hpp"
 
+namespace littoral {
 namespace {
 
 std::string_view trimBlanks(std::string_view text) {
@@ -141,3 +142,5 @@ bool readFetchTable(std::string_view text, FetchTable& table, std::string& error
   error = rows.error;
   return error.empty();
 }
+
+}  // namespace littoral

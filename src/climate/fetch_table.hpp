@@ -9,6 +9,8 @@
 // A site's fetch by direction: for each listed direction the fetch over water and, optionally,
 // the mean depth along it.
 
+namespace littoral {
+
 struct FetchRow {
   double direction = 0;  // degrees true
   float fetch = 0;       // in the fetch table's unit; zero where the direction points at land
@@ -32,3 +34,5 @@ bool readFetchTable(std::string_view text, FetchTable& table, std::string& error
 // naming the column when one cannot be read.
 bool addFetchRow(std::string_view direction, std::string_view fetch, std::string_view depth,
                  FetchTable& table, std::string& error);
+
+}  // namespace littoral

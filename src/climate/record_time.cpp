@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+namespace littoral {
 namespace {
 
 bool isLeap(std::int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -129,3 +130,5 @@ std::string writeRecordTime(std::int64_t instant) {
       static_cast<long long>(seconds % 60));
   return std::string(text, std::size_t(length));
 }
+
+}  // namespace littoral

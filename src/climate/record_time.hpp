@@ -7,6 +7,8 @@
 
 // The times of a wind record, as ISO 8601 writes them.
 
+namespace littoral {
+
 struct RecordTime {
   std::int64_t instant = 0;  // seconds since 1970-01-01 00:00 UTC, the offset applied
   std::int32_t year = 0;     // the calendar year as written
@@ -19,3 +21,5 @@ std::optional<RecordTime> readRecordTime(std::string_view text);
 
 // The time `instant` seconds after 1970-01-01 00:00 as "2016-01-09 17:00:00".
 std::string writeRecordTime(std::int64_t instant);
+
+}  // namespace littoral

@@ -8,6 +8,7 @@
 #include "number_text.hpp"
 #include "record_time.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
@@ -231,3 +232,5 @@ void WindCsvReader::onRecord(const CsvRecord& record) {
     error_ = builder_.error();
   }
 }
+
+}  // namespace littoral

@@ -12,6 +12,8 @@
 // A wind record: the time, the speed and the direction the wind blows from of each reading,
 // in time order, with the place each came from.
 
+namespace littoral {
+
 struct WindRecords {
   std::vector<std::int64_t> instants;  // seconds since 1970 UTC
   std::vector<std::int32_t> years;     // the calendar year of the time as written
@@ -118,3 +120,5 @@ class WindCsvReader final : public CsvRecordHandler {
   std::size_t at_[3] = {};  // the time, speed and direction columns
   std::string error_;
 };
+
+}  // namespace littoral

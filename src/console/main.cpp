@@ -4,6 +4,7 @@
 #include "run_io.hpp"
 
 int main(int argc, char** argv) {
+  using namespace littoral;
   occupyClosedStandardStreams();
   // Any argument is a command; without one the program is the interactive calculator.
   if (argc > 1) return runCommandLine(argc, argv);

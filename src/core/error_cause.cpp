@@ -5,6 +5,7 @@
 
 #include "numerics.hpp"
 
+namespace littoral {
 namespace {
 
 // An entered angle whose cosine, once the angle is a single in radians, is not positive.
@@ -39,3 +40,5 @@ ErrorCause findErrorCause(const StormAnswers& answers, const StormValues& values
   if (!(answers.localDepth > 0)) return cause(ErrorReason::notPositive, Question::localDepth);
   return {ErrorReason::unexplained, Question::gravity};
 }
+
+}  // namespace littoral

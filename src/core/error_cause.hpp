@@ -1,10 +1,12 @@
 #pragma once
 
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 #include "storm_sequence.hpp"
 
 // The input behind a storm's math error: the first answer, in the order the stages use them,
 // that the method cannot take and that leads to such an error.
+
+namespace littoral {
 
 enum class ErrorReason {
   none,                // the storm has no math error
@@ -24,3 +26,5 @@ struct ErrorCause {
 inline constexpr double kLargestGrowthDepth = 922.6;
 
 ErrorCause findErrorCause(const StormAnswers& answers, const StormValues& values);
+
+}  // namespace littoral

@@ -1,5 +1,6 @@
 #include "input_ranges.hpp"
 
+namespace littoral {
 namespace {
 
 // The value in SI units of a length or speed of the run.
@@ -35,3 +36,5 @@ void checkTransportInputs(const CaseState& state, StormValues& values) {
   check(values, Warning::beachSlopeOutOfRange, double(state.beachSlope));
   check(values, Warning::settlingVelocityOutOfRange, double(state.settlingVelocity));
 }
+
+}  // namespace littoral

@@ -3,10 +3,12 @@
 #include <array>
 
 #include "case_state.hpp"
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 // The ranges of the inputs that the method was built for. Outside them a storm is computed all
 // the same, with a warning.
+
+namespace littoral {
 
 // A range in SI units (metres, m/s, hours, cm/s), the ends included.
 struct InputRange {
@@ -37,3 +39,5 @@ void checkHindcastInputs(const CaseState& state, StormValues& values);
 // Warns of the transport's inputs outside their ranges: the beach slope and the settling
 // velocity in cm/s as typed.
 void checkTransportInputs(const CaseState& state, StormValues& values);
+
+}  // namespace littoral

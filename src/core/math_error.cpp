@@ -1,5 +1,6 @@
 #include "math_error.hpp"
 
+namespace littoral {
 void raiseMathError(const char* function, MathErrorKind kind) {
   static const char* const kindNames[] = {"DOMAIN",    "SING",  "OVERFLOW",
                                           "UNDERFLOW", "TLOSS", "PLOSS"};
@@ -7,3 +8,5 @@ void raiseMathError(const char* function, MathErrorKind kind) {
   throw MathError{"math error " + std::to_string(6200 + index) + ": " + function + ": " +
                   kindNames[index - 1] + " error"};
 }
+
+}  // namespace littoral

@@ -2,6 +2,7 @@
 
 #include <string>
 
+namespace littoral {
 // The error of a math library function (a square root of a negative number, an exponential
 // beyond the double range): it ends the storm, whichever front end runs it.
 struct MathError {
@@ -12,3 +13,5 @@ enum class MathErrorKind { domain = 1, singularity, overflow, underflow, totalLo
 
 // Throws the MathError of the function and the kind.
 [[noreturn]] void raiseMathError(const char* function, MathErrorKind kind);
+
+}  // namespace littoral

@@ -5,6 +5,7 @@
 
 #include "math_error.hpp"
 
+namespace littoral {
 void setNumericEnvironment() {
   std::fesetround(FE_TONEAREST);
   std::fenv_t environment;
@@ -52,3 +53,5 @@ double checkedAtan(double x) {
 }
 
 double realPower(double base, double exponent) { return std::pow(base, exponent); }
+
+}  // namespace littoral

@@ -6,6 +6,8 @@
 // toSingle(expression), and a decimal constant enters an expression as the double of its
 // single-precision value, spelled double(0.78f).
 
+namespace littoral {
+
 // Rounds a double result to the single that is stored.
 constexpr float toSingle(double value) { return static_cast<float>(value); }
 
@@ -37,3 +39,5 @@ double realPower(double base, double exponent);
 inline void limitTo(float& value, float bound) {
   if (value > bound) value = bound;
 }
+
+}  // namespace littoral

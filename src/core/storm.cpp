@@ -1,79 +1,11 @@
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 #include "case_state.hpp"
 #include "storm_sequence.hpp"
 
 #include <utility>
 
-const std::array<const char*, kStormValueCount> kStormValueNames = {"density",
-                                                                    "setup_ft",
-                                                                    "setup_m",
-                                                                    "ua",
-                                                                    "fd",
-                                                                    "ff",
-                                                                    "ftd",
-                                                                    "effective_fetch",
-                                                                    "fhs",
-                                                                    "fts",
-                                                                    "hs",
-                                                                    "ts",
-                                                                    "ks",
-                                                                    "lo",
-                                                                    "co",
-                                                                    "l1",
-                                                                    "c1",
-                                                                    "surf_depth",
-                                                                    "s1",
-                                                                    "so",
-                                                                    "aor",
-                                                                    "deep_angle",
-                                                                    "kr",
-                                                                    "deep_height",
-                                                                    "local_angle",
-                                                                    "local_length",
-                                                                    "local_height",
-                                                                    "local_celerity",
-                                                                    "group_ratio",
-                                                                    "ks_local",
-                                                                    "kr_local",
-                                                                    "breaking_height",
-                                                                    "offshore_hrms",
-                                                                    "offshore_hs",
-                                                                    "offshore_h10",
-                                                                    "offshore_h1",
-                                                                    "local_hrms",
-                                                                    "local_hs",
-                                                                    "local_h10",
-                                                                    "local_h1",
-                                                                    "hnso",
-                                                                    "class_share_1",
-                                                                    "class_share_2",
-                                                                    "class_share_3",
-                                                                    "class_share_4",
-                                                                    "kpls",
-                                                                    "class_exposure_1",
-                                                                    "class_exposure_2",
-                                                                    "class_exposure_3",
-                                                                    "class_exposure_4",
-                                                                    "class_rate_1",
-                                                                    "class_rate_2",
-                                                                    "class_rate_3",
-                                                                    "class_rate_4",
-                                                                    "class_height_1",
-                                                                    "class_height_2",
-                                                                    "class_height_3",
-                                                                    "class_height_4",
-                                                                    "class_flux_1",
-                                                                    "class_flux_2",
-                                                                    "class_flux_3",
-                                                                    "class_flux_4",
-                                                                    "surf_current",
-                                                                    "storm_transport",
-                                                                    "storm_transport_m3",
-                                                                    "class_transport_m3_1",
-                                                                    "class_transport_m3_2",
-                                                                    "class_transport_m3_3",
-                                                                    "class_transport_m3_4"};
+namespace littoral {
 
 namespace {
 
@@ -155,3 +87,5 @@ StormValues runStorm(const StormAnswers& answers) {
   runStages(state, shown, frontEnd);
   return std::move(shown.storm);
 }
+
+}  // namespace littoral

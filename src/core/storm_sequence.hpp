@@ -6,9 +6,9 @@
 #include "case_state.hpp"
 #include "hindcast.hpp"
 #include "input_ranges.hpp"
+#include "littoral/storm.hpp"
 #include "math_error.hpp"
 #include "numerics.hpp"
-#include "storm.hpp"
 #include "transform.hpp"
 #include "transport.hpp"
 
@@ -17,6 +17,8 @@
 // step they reach with the values computed so far; the console dialogue prompts, reads and
 // writes its records there, a storm table row only answers and keeps the values. A math error
 // of a stage (MathError) unwinds through the front end, which has shown every step before it.
+
+namespace littoral {
 
 // The questions of the run, in the order they are asked.
 enum class Question {
@@ -334,3 +336,5 @@ void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
     shown.storm.error = error.message;
   }
 }
+
+}  // namespace littoral

@@ -3,6 +3,7 @@
 #include "console_input.hpp"
 #include "pause.hpp"
 
+namespace littoral {
 void ConsoleDialogue::ask(Question question, float& answer) {
   writePrompt(*this, question);
   readValue(io_, answer);
@@ -31,3 +32,5 @@ void ConsoleDialogue::write(Channel channel, std::string_view records) {
       return writeText(io_.results, records);
   }
 }
+
+}  // namespace littoral

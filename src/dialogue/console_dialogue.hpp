@@ -8,6 +8,7 @@
 #include "storm_sequence.hpp"
 #include "transcript.hpp"
 
+namespace littoral {
 // The console dialogue as the stages' front end: it prompts for each answer and reads it at
 // the console, writes every record to the console, Output.out and RESULTS.out, opens
 // RESULTS.out when the transport begins, and pauses where the run pauses. A failed read or
@@ -27,3 +28,5 @@ class ConsoleDialogue final : public RecordOutput {
  private:
   RunIo& io_;
 };
+
+}  // namespace littoral

@@ -11,6 +11,7 @@
 #include "number_text.hpp"
 #include "run_errors.hpp"
 
+namespace littoral {
 namespace {
 
 // Tabs and carriage returns (answer files from other systems) count as blanks.
@@ -108,3 +109,5 @@ void readValue(RunIo& io, std::int32_t& variable) {
   }
   skipRestOfLine(io, value);
 }
+
+}  // namespace littoral

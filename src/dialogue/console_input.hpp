@@ -10,8 +10,12 @@
 // broken list syntax or the end of the input ends the run with errors 64, 59 and 24. The
 // answers are read a character at a time: however long a line, only its value is kept.
 
+namespace littoral {
+
 // A real, converted directly from its decimal digits to the nearest single.
 void readValue(RunIo& io, float& variable);
 
 // An integer, read as a double and truncated toward zero: 1.5 gives 1, -2.7 gives -2.
 void readValue(RunIo& io, std::int32_t& variable);
+
+}  // namespace littoral

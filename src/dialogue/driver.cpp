@@ -8,6 +8,7 @@
 #include "run_errors.hpp"
 #include "storm_sequence.hpp"
 
+namespace littoral {
 namespace {
 
 // Writes the message of the error that ended the run after what the console held; a failure
@@ -40,3 +41,5 @@ int runCase(RunIo& io) {
   closeFiles(io);
   return exitStatus;
 }
+
+}  // namespace littoral

@@ -11,6 +11,7 @@
 
 #include "run_errors.hpp"
 
+namespace littoral {
 namespace {
 
 // held[heldStart, heldEnd) is the console text not yet written: complete records, except that
@@ -119,3 +120,5 @@ void writeWithoutBlocking(int fd, std::string_view text) {
   (void)ignored;
   if (flags >= 0) fcntl(fd, F_SETFL, flags);
 }
+
+}  // namespace littoral

@@ -7,6 +7,8 @@
 // long growth loop costs one write per screenful instead of one per line. The files are never
 // held: their records are written one statement at a time.
 
+namespace littoral {
+
 // Adds the complete records of one statement to the hold of the console on fd. Returns false
 // when writing out a full hold failed.
 bool holdConsoleText(int fd, std::string_view text);
@@ -21,3 +23,5 @@ void releaseHeldConsoleOnSignal();
 
 // Writes what the descriptor takes of the text at once; safe in a signal handler.
 void writeWithoutBlocking(int fd, std::string_view text);
+
+}  // namespace littoral

@@ -6,6 +6,7 @@
 
 #include "transcript.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr std::size_t kPauseLineLength = 1024;
@@ -53,3 +54,5 @@ void pause(RunIo& io) {
     io.runCommand(line->text);
   }
 }
+
+}  // namespace littoral

@@ -7,6 +7,7 @@
 
 #include "held_console.hpp"
 
+namespace littoral {
 namespace {
 
 [[noreturn]] void raiseSevere(int number, const std::string& message) {
@@ -74,3 +75,5 @@ void installConsoleEventHandlers() {
   sigemptyset(&brokenPipe.sa_mask);
   sigaction(SIGPIPE, &brokenPipe, nullptr);
 }
+
+}  // namespace littoral

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <string>
 
+namespace littoral {
 // Exit statuses of the process.
 inline constexpr int kExitNormal = 0;
 inline constexpr int kExitRunTimeError = 1;  // a "forrtl: severe" input or file error
@@ -33,3 +34,5 @@ inline constexpr int kConsoleEvents[] = {SIGINT, SIGQUIT, SIGHUP, SIGTERM};
 // waiting. Records are written to the files as they are completed, so nothing written before
 // the event is lost. A console that closes under the run (SIGPIPE) becomes a write failure.
 void installConsoleEventHandlers();
+
+}  // namespace littoral

@@ -17,6 +17,8 @@
 
 extern char** environ;
 
+namespace littoral {
+
 namespace {
 
 // The run owns its file until it closes it: a file that another run in the same directory holds
@@ -159,3 +161,5 @@ void writeText(Destination& destination, std::string_view text) {
 void writeRecord(Destination& destination, std::initializer_list<Item> items) {
   writeText(destination, layoutRecords(items));
 }
+
+}  // namespace littoral

@@ -7,6 +7,7 @@
 
 #include "records.hpp"
 
+namespace littoral {
 // Where the records of one destination go, and how a failed write names it. A file is written
 // straight to its descriptor, one write per statement, so that a record is in the file the
 // moment it is complete; the process's console is held until the next read; a test console is
@@ -73,3 +74,5 @@ void writeRecord(Destination& destination, std::initializer_list<Item> items);
 
 // Writes characters that are not a record (the pause prompt) like a record.
 void writeText(Destination& destination, std::string_view text);
+
+}  // namespace littoral

@@ -7,6 +7,7 @@
 
 #include "real_text.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr std::size_t kRecordWidth = 80;
@@ -119,3 +120,5 @@ std::string layoutRecords(std::initializer_list<Item> items) {
   }
   return builder.finish();
 }
+
+}  // namespace littoral

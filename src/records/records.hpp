@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+namespace littoral {
 // One item of an output statement: a text written as it stands, an integer in 12 positions or
 // a real in the 15 positions of formatReal.
 struct Item {
@@ -38,3 +39,5 @@ std::string formatInteger(std::int32_t value);
 // The records of one output statement, each with its leading blank and ended by CR LF. An item
 // that does not fit in the 80 positions of a record starts the next one.
 std::string layoutRecords(std::initializer_list<Item> items);
+
+}  // namespace littoral

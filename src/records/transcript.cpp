@@ -5,6 +5,7 @@
 
 #include "records.hpp"
 
+namespace littoral {
 namespace {
 
 void write(RecordOutput& output, Channel channel, std::initializer_list<Item> items) {
@@ -309,3 +310,5 @@ StormTranscript transcribeStorm(const StormAnswers& answers) {
   transcript.values = std::move(shown.storm);
   return transcript;
 }
+
+}  // namespace littoral

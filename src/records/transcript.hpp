@@ -11,6 +11,8 @@
 // echo of an answer, and the lines of each step the stages reach, for the console, the report
 // Output.out and the results RESULTS.out. Where the records go is the front end's business.
 
+namespace littoral {
+
 enum class Channel { console, report, results };
 
 // Receives the records of one output statement (one or more records, each ended by CR LF) for a
@@ -50,3 +52,5 @@ struct StormTranscript {
 };
 
 StormTranscript transcribeStorm(const StormAnswers& answers);
+
+}  // namespace littoral

@@ -20,6 +20,7 @@
 #include "csv.hpp"
 #include "table_run.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr int kExitRowErrors = 1;
@@ -311,3 +312,5 @@ int runCommandLine(int argc, char** argv) {
   if (climate.chosen()) return climate.run();
   return runTableCommand(command);
 }
+
+}  // namespace littoral

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+namespace littoral {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -206,3 +207,5 @@ CsvRecords wholeRecords(std::string_view text) {
   }
   return records;
 }
+
+}  // namespace littoral

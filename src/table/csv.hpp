@@ -9,6 +9,7 @@
 
 #include "csv_text.hpp"
 
+namespace littoral {
 // A fault in the quotes of a record: the record ends at the line end that follows it, so that
 // the records after it are read as they are written.
 struct CsvFault {
@@ -127,3 +128,5 @@ struct CsvRecords {
   std::size_t count = 0;
 };
 CsvRecords wholeRecords(std::string_view text);
+
+}  // namespace littoral

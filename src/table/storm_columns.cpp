@@ -13,6 +13,7 @@
 #include "storm_text.hpp"
 #include "unit_names.hpp"
 
+namespace littoral {
 const std::array<std::string_view, kInputColumnCount> kInputColumnNames = {
     "gravity",          "depth", "fetch", "fetch_unit",  "wind_speed", "speed_unit",
     "duration_h",       "rt",    "rl",    "local_depth", "angle_deg",  "beach_slope",
@@ -330,3 +331,5 @@ void appendNoResults(std::string& out, std::string_view error) {
     if (column.source == ColumnSource::error) appendCsvField(out, error);
   }
 }
+
+}  // namespace littoral

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "csv.hpp"
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 // The columns of a storm table: the answers of a storm read from a row's fields by the header's
 // names, and the values of the storm written as the result columns.
+
+namespace littoral {
 
 // The input columns, found by name in the header.
 enum class InputColumn : std::size_t {
@@ -100,3 +102,5 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
 
 // Appends empty result fields and the error, for a row that could not be computed.
 void appendNoResults(std::string& out, std::string_view error);
+
+}  // namespace littoral

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "csv.hpp"
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 #include "storm_columns.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr std::size_t kReadSize = 256 * 1024;
@@ -343,3 +344,5 @@ TableOutcome runTable(ByteSource& source, ByteSink& sink, const TableSettings& s
   TableRun run(source, sink, settings);
   return run.run();
 }
+
+}  // namespace littoral

@@ -10,6 +10,8 @@
 // result table, in input order, in constant memory. Rows are read and written by the calling
 // thread and computed in batches by worker threads.
 
+namespace littoral {
+
 // Where the table comes from.
 class ByteSource {
  public:
@@ -64,3 +66,5 @@ struct TableOutcome {
 };
 
 TableOutcome runTable(ByteSource& source, ByteSink& sink, const TableSettings& settings);
+
+}  // namespace littoral

@@ -5,6 +5,7 @@
 
 #include "csv_text.hpp"
 
+namespace littoral {
 namespace {
 
 // The exact definitions behind the conversions: 1 ft = 0.3048 m, 1 lbf = 4.4482216152605 N,
@@ -197,6 +198,19 @@ std::span<const ResultColumn> resultColumns() {
   return columns;
 }
 
+std::string_view valueName(StormValue value) {
+  static const std::array<std::string_view, kStormValueCount> names = [] {
+    std::array<std::string_view, kStormValueCount> list{};
+    for (const ResultColumn& column : resultColumns()) {
+      if (column.source == ColumnSource::value) {
+        list[static_cast<std::size_t>(column.value)] = column.info.name;
+      }
+    }
+    return list;
+  }();
+  return names[static_cast<std::size_t>(value)];
+}
+
 std::string columnsCsv() {
   std::string out = "column,si_unit,us_unit,console_line,description\n";
   const auto addRow = [&out](const ColumnInfo& info) {
@@ -211,3 +225,5 @@ std::string columnsCsv() {
   for (const ResultColumn& column : resultColumns()) addRow(column.info);
   return out;
 }
+
+}  // namespace littoral

@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 // The columns of a storm table, with their units and meaning: the one list from which the
 // table writes its header and rows, Python names its frame's columns and units, and
 // `littoral table --columns` tells a script what each column holds.
+
+namespace littoral {
 
 // What a column holds, in words a script can join on. Units are ASCII: m, ft, s, m/s, ft/s,
 // kg/m3, slug/ft3, yd3, m3, deg, rad, %, cm/s, h, W/m, ft.lbf/s/ft; "-" for none; an input
@@ -40,6 +42,11 @@ std::span<const ColumnInfo> inputColumnInfo();
 // error.
 std::span<const ResultColumn> resultColumns();
 
+// The column name of a value: "hs" for StormValue::hs.
+std::string_view valueName(StormValue value);
+
 // The catalog as CSV: a header "column,si_unit,us_unit,console_line,description" and a row for
 // each input and result column.
 std::string columnsCsv();
+
+}  // namespace littoral

@@ -1,5 +1,6 @@
 #include "csv_text.hpp"
 
+namespace littoral {
 void appendCsvField(std::string& out, std::string_view field) {
   bool plain = true;
   for (const char c : field) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
@@ -14,3 +15,5 @@ void appendCsvField(std::string& out, std::string_view field) {
   }
   out += '"';
 }
+
+}  // namespace littoral

@@ -3,6 +3,9 @@
 #include <string>
 #include <string_view>
 
+namespace littoral {
 // Appends one field as spreadsheets write it: in double quotes, with its quotes doubled, only
 // when it holds a comma, a quote, a CR or an LF.
 void appendCsvField(std::string& out, std::string_view field);
+
+}  // namespace littoral

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+namespace littoral {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -74,3 +75,5 @@ std::optional<std::int32_t> readIntegerText(std::string_view text) {
   if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return std::nullopt;
   return static_cast<std::int32_t>(truncated);
 }
+
+}  // namespace littoral

@@ -8,6 +8,8 @@
 // optional exponent after E, e, D or d (1.25D1). The console reads its answers by these rules,
 // and the storm table its fields.
 
+namespace littoral {
+
 enum class NumberReading { number, notNumber, outOfRange };
 
 // The nearest single to the number. Beyond the single range it is outOfRange; a result that
@@ -20,3 +22,5 @@ NumberReading readRealText(std::string_view text, double& value);
 // The number read as a double and truncated toward zero: 1.5 gives 1, -2.7 gives -2. Nothing for
 // text that is not a number or a number beyond the integer range.
 std::optional<std::int32_t> readIntegerText(std::string_view text);
+
+}  // namespace littoral

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+namespace littoral {
 // The fixed form is put together as one word whose lowest byte is its first character.
 static_assert(std::endian::native == std::endian::little, "the text words need a little-endian");
 
@@ -166,3 +167,5 @@ void appendRealText(std::string& out, float value) {
   char text[kRealTextSize];
   out.append(text, std::size_t(writeRealText(text, value) - text));
 }
+
+}  // namespace littoral

@@ -5,6 +5,8 @@
 // A real as the console prints it, without the blanks of its 15 positions: 2.161426,
 // 2.6506891E-02, 1234567., NaN, -Infinity.
 
+namespace littoral {
+
 // The longest such text: a sign and 14 characters.
 inline constexpr int kRealTextSize = 15;
 
@@ -20,3 +22,5 @@ char* writeRealTextExactly(char* at, float value);
 
 // Appends the text.
 void appendRealText(std::string& out, float value);
+
+}  // namespace littoral

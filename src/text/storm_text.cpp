@@ -7,6 +7,7 @@
 #include "input_ranges.hpp"
 #include "unit_names.hpp"
 
+namespace littoral {
 namespace {
 
 // A value shown in a reason, to four significant digits: 2.749, 10, 1.5e+04.
@@ -230,3 +231,5 @@ std::string errorCauseText(const StormAnswers& answers, const StormValues& value
   }
   return "no single input explains it: the inputs together give a value the method cannot take";
 }
+
+}  // namespace littoral

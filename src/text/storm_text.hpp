@@ -3,9 +3,11 @@
 #include <string>
 #include <string_view>
 
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 // The result columns of a storm that are words: its warnings and the cause of its math error.
+
+namespace littoral {
 
 // The warnings column: "code: reason" items joined by "; " (angle-clamped, inside-surf-zone,
 // local-deeper-than-offshore, breaking-capped, many-growth-passes, out-of-range-COLUMN), empty
@@ -18,3 +20,5 @@ std::string errorCauseText(const StormAnswers& answers, const StormValues& value
 
 // A single as the shortest decimal that reads back as the same single: 9.81, 1e-30, -0.5.
 std::string shortestText(float value);
+
+}  // namespace littoral

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+namespace littoral {
 namespace {
 
 struct OtherName {
@@ -67,3 +68,5 @@ const char* limitName(GrowthLimit limit) {
   }
   return "";
 }
+
+}  // namespace littoral

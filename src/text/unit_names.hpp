@@ -5,9 +5,11 @@
 #include <optional>
 #include <string_view>
 
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 // The names of units and of growth limits, as every front end writes and reads them.
+
+namespace littoral {
 
 // The fetch units of the menu answers 1 to 5: "ft", "m", "miles", "km", "kml" (6080 ft).
 inline constexpr std::array<std::string_view, 5> kFetchUnitNames = {"ft", "m", "miles", "km",
@@ -27,3 +29,5 @@ const char* unitsName(UnitSystem units);
 
 // The growth limit as the limited_by column writes it: "fetch", "duration" or "" for neither.
 const char* limitName(GrowthLimit limit);
+
+}  // namespace littoral

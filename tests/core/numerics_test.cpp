@@ -11,6 +11,7 @@
 #include "math_error.hpp"
 #include "records.hpp"
 
+namespace littoral {
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -79,3 +80,5 @@ TEST(RealPower, NeverStopsTheRun) {
 }
 
 }  // namespace
+
+}  // namespace littoral

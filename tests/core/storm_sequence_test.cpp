@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+namespace littoral {
 namespace {
 
 // A front end that answers as runStorm does but is told of every growth pass, as the console
@@ -81,9 +82,11 @@ TEST(StormSequence, QuietPathEqualsThePathThatShowsEveryGrowthPass) {
     ASSERT_EQ(quiet.limitedBy, shown.limitedBy) << i;
     ASSERT_EQ(quiet.present, shown.present) << i;
     for (std::size_t v = 0; v < kStormValueCount; ++v) {
-      ASSERT_TRUE(sameBits(quiet.values[v], shown.values[v])) << i << " " << kStormValueNames[v];
+      ASSERT_TRUE(sameBits(quiet.values[v], shown.values[v])) << i << " " << v;
     }
   }
 }
 
 }  // namespace
+
+}  // namespace littoral

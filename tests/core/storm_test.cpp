@@ -1,4 +1,4 @@
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 #include "error_cause.hpp"
 
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+namespace littoral {
 namespace {
 
 // g, depth, fetch unit and fetch, speed unit and speed, duration, Rt, RL, local depth, angle.
@@ -194,3 +195,5 @@ TEST(ErrorCause, NamesTheAnswerBehindTheMathError) {
 }
 
 }  // namespace
+
+}  // namespace littoral

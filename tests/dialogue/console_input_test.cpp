@@ -9,6 +9,7 @@
 
 #include "run_errors.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr float kUntouched = -7.25f;
@@ -145,3 +146,5 @@ TEST(ReadInteger, BeyondThirtyTwoBitsIsAConversionError) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -17,6 +17,7 @@
 #include "real_text.hpp"
 #include "run_errors.hpp"
 
+namespace littoral {
 namespace {
 
 float fromBits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
@@ -199,3 +200,5 @@ TEST(WriteRecord, FailedWriteNamesTheUnitAndTheFile) {
 }
 
 }  // namespace
+
+}  // namespace littoral

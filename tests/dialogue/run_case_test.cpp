@@ -12,6 +12,7 @@
 #include "run_errors.hpp"
 #include "scratch_directory.hpp"
 
+namespace littoral {
 namespace {
 
 std::vector<std::string> commandsRun;
@@ -103,3 +104,5 @@ TEST(RunCase, ErrorLeavesEveryCompletedRecordInTheReport) {
 }
 
 }  // namespace
+
+}  // namespace littoral

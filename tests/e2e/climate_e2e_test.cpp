@@ -13,6 +13,7 @@
 #include "run_command.hpp"
 #include "scratch_directory.hpp"
 
+namespace littoral {
 namespace {
 
 // A CSV text without quoted fields, as rows of fields.
@@ -425,3 +426,5 @@ TEST(Climate, StandardInputIsReadAsAFileIs) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -1,5 +1,6 @@
 #include "dialogue.hpp"
 
+namespace littoral {
 std::vector<Rec> concat(std::vector<Rec> first, const std::vector<Rec>& second) {
   first.insert(first.end(), second.begin(), second.end());
   return first;
@@ -154,3 +155,5 @@ std::vector<Rec> usStormReport() {
   return hindcastReport(hindcast, transformReport("~74.82", "~19.58", "8.000000", "20.00000",
                                                   "6.240000", kUsOffshoreRow));
 }
+
+}  // namespace littoral

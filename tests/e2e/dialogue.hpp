@@ -5,6 +5,7 @@
 
 #include "record_match.hpp"
 
+namespace littoral {
 // Answers of the two storms through the angle prompt: fetch-limited 5-hour storms, SI
 // (g 9.81, depth 10 m, fetch 50 km, wind 20 m/s, Rt = RL = 1, local depth 3 m, angle 30) and
 // US (g 32.2, depth 20 ft, fetch 10 miles, wind 50 ft/s, Rt 1.1, RL 1, local depth 8 ft,
@@ -23,3 +24,5 @@ std::vector<Rec> siStormConsole();
 std::vector<Rec> siStormReport();
 std::vector<Rec> usStormConsole();
 std::vector<Rec> usStormReport();
+
+}  // namespace littoral

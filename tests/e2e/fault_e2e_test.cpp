@@ -13,6 +13,7 @@
 #include "record_match.hpp"
 #include "run_binary.hpp"
 
+namespace littoral {
 namespace {
 
 const std::string kWholeSiRun = kSiStorm + "1\n\n/\n1.5\n\n";
@@ -384,3 +385,5 @@ TEST(SharedDirectory, AFileHeldByAnotherProcessIsAnOpenFailureAndKeptAsItWas) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -7,6 +7,7 @@
 #include "record_match.hpp"
 #include "run_binary.hpp"
 
+namespace littoral {
 namespace {
 
 // Answers: g, depth, fetch unit, fetch, speed unit, speed, duration, Rt, RL.
@@ -239,3 +240,5 @@ TEST(HindcastRun, ConsoleEventsAtAPromptEndTheRunAndLoseNoRecord) {
 }
 
 }  // namespace
+
+}  // namespace littoral

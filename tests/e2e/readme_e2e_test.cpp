@@ -17,6 +17,8 @@
 // "|" and a note. A line that is only "..." stands for any number of the program's lines. Lines
 // are compared without the blanks and the CR at their ends, which the README cannot keep.
 
+namespace littoral {
+
 namespace {
 
 std::vector<std::string> readmeLines() {
@@ -187,3 +189,5 @@ TEST(Readme, SampleSessionsAreTheProgramsConsole) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace littoral {
 namespace {
 
 // A regular file's contents; nothing for a missing file or a device such as /dev/full.
@@ -239,3 +240,5 @@ std::string records(std::initializer_list<const char*> lines) {
   }
   return text;
 }
+
+}  // namespace littoral

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+namespace littoral {
 // What one run of the real binary left behind.
 struct RunOutcome {
   std::string console;  // standard output
@@ -73,3 +74,5 @@ inline const ConsoleEvent kEvents[] = {
     {SIGHUP, "forrtl: error (200): program aborting due to window-CLOSE event\n", 129},
     {SIGTERM, "forrtl: error (200): program aborting due to SIGTERM event\n", 143},
 };
+
+}  // namespace littoral

@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 
+namespace littoral {
 namespace {
 
 // Whether the process has read all of its input and waits in a read for more: the pipe is
@@ -147,3 +148,5 @@ CommandOutcome runCommand(const std::vector<std::string>& arguments,
   outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return outcome;
 }
+
+}  // namespace littoral

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+namespace littoral {
 // Runs littoral with arguments, as a command rather than the dialogue.
 struct CommandOutcome {
   std::string out;                // standard output
@@ -35,3 +36,5 @@ struct CommandOptions {
 
 CommandOutcome runCommand(const std::vector<std::string>& arguments,
                           const CommandOptions& options = {});
+
+}  // namespace littoral

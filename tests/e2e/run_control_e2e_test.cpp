@@ -4,6 +4,7 @@
 
 #include "run_binary.hpp"
 
+namespace littoral {
 namespace {
 
 TEST(RunControl, ExistingReportIsRewrittenFromItsStart) {
@@ -17,3 +18,5 @@ TEST(RunControl, ExistingReportIsRewrittenFromItsStart) {
 }
 
 }  // namespace
+
+}  // namespace littoral

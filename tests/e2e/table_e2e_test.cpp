@@ -24,6 +24,7 @@
 #include "run_command.hpp"
 #include "scratch_directory.hpp"
 
+namespace littoral {
 namespace {
 
 using Row = std::vector<std::string>;
@@ -651,3 +652,5 @@ TEST(StormTable, KilledRunLeavesNoFileBehind) {
 }
 
 }  // namespace
+
+}  // namespace littoral

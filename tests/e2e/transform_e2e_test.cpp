@@ -4,6 +4,7 @@
 #include "record_match.hpp"
 #include "run_binary.hpp"
 
+namespace littoral {
 namespace {
 
 // The SI and US storms from the first prompt to the continue prompt, with the hindcast figures
@@ -58,3 +59,5 @@ TEST(TransformRun, LetterAtTheLocalDepthPromptEndsTheRun) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -8,6 +8,7 @@
 #include "record_match.hpp"
 #include "run_binary.hpp"
 
+namespace littoral {
 namespace {
 
 const std::string kPausePrompt = "Fortran Pause - Enter command<CR> or <CR> to continue.\n";
@@ -210,3 +211,5 @@ TEST(TransportRun, AnswersWithoutThePauseLineAreRunAsCommands) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -13,6 +13,7 @@
 #include "run_errors.hpp"
 #include "run_io.hpp"
 
+namespace littoral {
 namespace {
 
 void runNoCommand(const std::string&) {}
@@ -56,3 +57,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!sound) std::abort();
   return 0;
 }
+
+}  // namespace littoral

@@ -9,6 +9,7 @@
 #include "csv.hpp"
 #include "table_run.hpp"
 
+namespace littoral {
 namespace {
 
 class BytesSource final : public ByteSource {
@@ -74,3 +75,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (check.records != outcome.rows + 1) std::abort();
   return 0;
 }
+
+}  // namespace littoral

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+namespace littoral {
 namespace {
 
 // Half a unit in the last digit of a figure such as "2.1614" or "1.77E+05".
@@ -95,3 +96,5 @@ int countRecords(const std::string& text, const std::string& recordText) {
   }
   return count;
 }
+
+}  // namespace littoral

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+namespace littoral {
 // One expected record: its text and the values after it. A value is given as
 //   "1000.000"  the exact characters of a real field, without its blanks;
 //   "~2.1614"   a worked figure: the printed value must agree with it to its last digit;
@@ -25,3 +26,5 @@ std::vector<std::string> splitRecords(const std::string& text);
 
 // How many records of the text start with " " followed by the given text.
 int countRecords(const std::string& text, const std::string& recordText);
+
+}  // namespace littoral

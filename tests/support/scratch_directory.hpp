@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+namespace littoral {
 // Runs a test in a fresh working directory and removes it afterwards.
 class ScratchDirectory {
  public:
@@ -52,3 +53,5 @@ class ScratchDirectory {
   std::filesystem::path previous_;
   std::filesystem::path path_;
 };
+
+}  // namespace littoral

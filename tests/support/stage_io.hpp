@@ -7,6 +7,7 @@
 #include "run_io.hpp"
 #include "storm_sequence.hpp"
 
+namespace littoral {
 // The console and the report of a stage in memory, with the answers as console input, and the
 // console dialogue to run stages on. The results file is the real RESULTS.out, opened by the
 // stage that writes it.
@@ -24,3 +25,5 @@ struct StageIo {
   ConsoleDialogue dialogue{io};
   ShownValues shown;
 };
+
+}  // namespace littoral

@@ -8,6 +8,7 @@
 
 #include "csv.hpp"
 
+namespace littoral {
 // The records of a CSV text as read by the table's reader, for the table's tests.
 using Records = std::vector<std::vector<std::string>>;
 
@@ -43,3 +44,5 @@ inline Records readInPieces(const std::string& text, std::size_t pieceSize = 0) 
   readInPieces(collector, text, pieceSize);
   return collector.records;
 }
+
+}  // namespace littoral

@@ -7,6 +7,7 @@
 
 #include "csv_records.hpp"
 
+namespace littoral {
 namespace {
 
 struct ReadCase {
@@ -153,3 +154,5 @@ TEST(CsvWriter, QuotesOnlyTheFieldsThatNeedIt) {
 }
 
 }  // namespace
+
+}  // namespace littoral

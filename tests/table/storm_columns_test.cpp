@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+namespace littoral {
 namespace {
 
 std::vector<std::string> splitAtCommas(const std::string& text) {
@@ -168,3 +169,5 @@ TEST(StormColumns, ResultFieldsInTheirColumns) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -10,6 +10,7 @@
 #include "csv_records.hpp"
 #include "storm_columns.hpp"
 
+namespace littoral {
 namespace {
 
 // The table in pieces of a given size; a failure after failAfter bytes when set.
@@ -225,3 +226,5 @@ TEST(TableRun, StopEndsAfterTheRowsThatAreReady) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
+namespace littoral {
 namespace {
 
 std::string quickText(float value) {
@@ -99,3 +100,5 @@ TEST(RealTextQuickly, DeclinesSubnormalsNonFiniteValuesAndScalesBeyondExactPower
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+namespace littoral {
 namespace {
 
 std::string native(float value) {
@@ -44,3 +45,5 @@ TEST(ShortestFloat, AgreesWithTheNativeLibrary) {
 }
 
 }  // namespace
+
+}  // namespace littoral

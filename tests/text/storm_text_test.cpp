@@ -7,6 +7,7 @@
 
 #include "columns.hpp"
 
+namespace littoral {
 namespace {
 
 StormAnswers siStorm() {
@@ -95,3 +96,5 @@ TEST(Columns, CatalogListsEveryColumnOnceWithUnits) {
 }
 
 }  // namespace
+
+}  // namespace littoral

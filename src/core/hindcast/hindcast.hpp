@@ -1,10 +1,12 @@
 #pragma once
 
 #include "case_state.hpp"
-#include "storm.hpp"
+#include "littoral/storm.hpp"
 
 // The wind-wave hindcast: unit conversion of the site and wind inputs, the wind setup, the
 // adjusted wind speed and the shallow-water growth of the significant wave.
+
+namespace littoral {
 
 // The unit system that gravity chooses (above 30 US, below 30 SI, neither at 30) and the
 // water density of that system: 1.94 slug/ft3 or 1000 kg/m3.
@@ -79,3 +81,5 @@ void beginLastGrowthPass(CaseState& state, WaveGrowth& growth);
 
 // Whether the passes shortened the fetch (duration limited) or kept it (fetch limited).
 GrowthLimit growthLimit(const CaseState& state, const WaveGrowth& growth);
+
+}  // namespace littoral

@@ -3,6 +3,7 @@
 #include "hindcast.hpp"
 #include "numerics.hpp"
 
+namespace littoral {
 namespace {
 
 using UnitFactors = std::array<float, 5>;
@@ -62,3 +63,5 @@ void convertForSetup(CaseState& state) {
   if (state.siUnits) state.fetchMiles = toSingle(double(state.fetch) * 5 / 8000);
   if (state.usUnits) state.fetchMiles = toSingle(double(state.fetch) / 5280);
 }
+
+}  // namespace littoral

@@ -6,6 +6,7 @@
 #include "hindcast.hpp"
 #include "numerics.hpp"
 
+namespace littoral {
 namespace {
 
 StormTerms computeStormTerms(const CaseState& state) {
@@ -175,3 +176,5 @@ GrowthLimit growthLimit(const CaseState& state, const WaveGrowth& growth) {
   if (state.fetch == growth.initialFetch) return GrowthLimit::fetch;
   return GrowthLimit::none;
 }
+
+}  // namespace littoral

@@ -1,6 +1,7 @@
 #include "hindcast.hpp"
 #include "numerics.hpp"
 
+namespace littoral {
 WindSetup computeWindSetup(const CaseState& state) {
   const double numerator = double(state.windMph) * double(state.windMph) * double(state.rt) *
                            double(state.rt) * double(state.rl) * double(state.rl) *
@@ -29,3 +30,5 @@ void adjustWindSpeed(CaseState& state) {
     state.ua = toSingle(realPower(double(factoredSpeed), double(1.23f)) * double(0.71f));
   }
 }
+
+}  // namespace littoral

@@ -1,6 +1,7 @@
 #include "numerics.hpp"
 #include "transform.hpp"
 
+namespace littoral {
 namespace {
 
 HeightRow heightRatios(float hs, float sqrtTwo) {
@@ -45,3 +46,5 @@ HeightStatistics computeHeightStatistics(CaseState& state) {
   state.hnso = toSingle(double(state.deepHeight) / double(sqrtTwo));
   return statistics;
 }
+
+}  // namespace littoral

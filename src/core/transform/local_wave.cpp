@@ -1,6 +1,7 @@
 #include "numerics.hpp"
 #include "transform.hpp"
 
+namespace littoral {
 float computeLocalAngle(CaseState& state) {
   state.localHeight = toSingle(double(state.ksLocal) * double(state.deepHeight));
   const float localSine =
@@ -17,3 +18,5 @@ float computeLocalHeight(CaseState& state, float localAngle) {
   state.localHeight = toSingle(double(krLocal) * double(state.localHeight));
   return krLocal;
 }
+
+}  // namespace littoral

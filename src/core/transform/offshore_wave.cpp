@@ -3,6 +3,7 @@
 #include "numerics.hpp"
 #include "transform.hpp"
 
+namespace littoral {
 OffshoreWave capOffshoreWave(CaseState& state) {
   OffshoreWave wave{};
   wave.capped = state.hs > state.breakLimitHeight;
@@ -40,3 +41,5 @@ void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const Offsh
   state.kr = toSingle(checkedSqrt(double(state.cosAor) / double(angle.cosAlpha)));
   state.deepHeight = toSingle(double(wave.deepHeightUnrefracted) / double(state.kr));
 }
+
+}  // namespace littoral

@@ -5,6 +5,8 @@
 // The wave transformation: the wave length at the offshore and the local depth, the offshore
 // wave and its refraction to deep water, the local wave and the Rayleigh height statistics.
 
+namespace littoral {
+
 // The wave length iteration at the offshore depth: prepares twoPi, lo, fourPi and
 // steepLimitLength, then yields l1, co, ks and the offshore breakLimitHeight.
 void computeOffshoreWaveLength(CaseState& state);
@@ -67,3 +69,5 @@ struct HeightStatistics {
 // The offshore and local rows, the five height-class bounds and the deep-water rms height
 // hnso; the local height is limited by both breaking limits.
 HeightStatistics computeHeightStatistics(CaseState& state);
+
+}  // namespace littoral

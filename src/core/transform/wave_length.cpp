@@ -4,6 +4,7 @@
 #include "numerics.hpp"
 #include "transform.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr int kPasses = 30;
@@ -77,3 +78,5 @@ void computeLocalWaveLength(CaseState& state) {
   state.ksLocal = shoalingCoefficient(pass);
   state.localCelerity = toSingle(double(state.localLength) / double(state.ts));
 }
+
+}  // namespace littoral

@@ -1,6 +1,7 @@
 #include "numerics.hpp"
 #include "transport.hpp"
 
+namespace littoral {
 namespace {
 
 constexpr double kSecondsPerYear = 31536000;
@@ -15,3 +16,5 @@ float computeClassExposure(CaseState& state, std::int32_t i) {
       toSingle((double(pHI) - double(pHJ)) * 100 * double(state.duration) / kSecondsPerYear);
   return toSingle(double(pHI) - double(pHJ));
 }
+
+}  // namespace littoral

@@ -7,6 +7,8 @@
 // The longshore transport: the storm's exposure in each height class, the transport
 // coefficient, the energy-flux transport of each class and of the storm, and the surf current.
 
+namespace littoral {
+
 // The Rayleigh share of waves between the bounds of class i (1 to 4), and its exposure in
 // percent of a 365-day year, stored in classExposure. Returns the share.
 float computeClassExposure(CaseState& state, std::int32_t i);
@@ -65,3 +67,5 @@ float convertToCubicMetres(float cubicYards);
 // A class's transport of the storm in cubic metres: its rate, in SI units divided back to the
 // US expression as the storm total is, is in cubic yards.
 float classTransportInCubicMetres(const CaseState& state, float classRate, float siRateFactor);
+
+}  // namespace littoral

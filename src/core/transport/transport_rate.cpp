@@ -1,6 +1,7 @@
 #include "numerics.hpp"
 #include "transport.hpp"
 
+namespace littoral {
 float computeSiRateFactor() {
   const float densityTerm = toSingle(double(515.4639f) * realPower(double(0.30465838f), 1.5));
   return toSingle(realPower(double(0.30487806f), 2.5) * double(densityTerm));
@@ -71,3 +72,5 @@ float classTransportInCubicMetres(const CaseState& state, float classRate, float
       state.siUnits ? double(classRate) / double(siRateFactor) : double(classRate);
   return toSingle(cubicYards * 0.764554857984);
 }
+
+}  // namespace littoral

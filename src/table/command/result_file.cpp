@@ -15,6 +15,7 @@
 #include <random>
 #include <string_view>
 
+namespace littoral {
 namespace {
 
 std::string systemError(int number) { return std::strerror(number); }
@@ -245,3 +246,5 @@ void ResultFile::discard() {
 void ResultFile::removeNamedTemporary() {
   if (hasNamedTemporary) unlink(namedTemporary);
 }
+
+}  // namespace littoral

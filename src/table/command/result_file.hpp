@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 
+namespace littoral {
 // Where `littoral table` writes its results, as -o names it. Standard output, a device, a pipe
 // and an open descriptor named as a file (/dev/stdout, /dev/fd/N, /proc/self/fd/N) are written
 // in place. A regular file OUT, or one that does not exist yet, is written as an unnamed file in
@@ -58,3 +59,5 @@ class ResultFile {
   std::string path_;        // the file that takes the table's name
   std::string temporary_;   // the hidden named file, when there is no unnamed one
 };
+
+}  // namespace littoral

@@ -7,6 +7,7 @@
 #include "records.hpp"
 #include "stage_io.hpp"
 
+namespace littoral {
 namespace {
 
 // The value a worked figure gives, to the digits it is given with.
@@ -159,3 +160,5 @@ TEST(WaveGrowth, ShortStormShortensTheFetchByTwoPercentAPassInSingles) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -5,6 +5,7 @@
 #include "numerics.hpp"
 #include "transform.hpp"
 
+namespace littoral {
 namespace {
 
 // The wave length and celerity that the program finds for a period and a depth, by the same
@@ -72,3 +73,5 @@ TEST(PublishedValues, RayleighExceedance) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -10,6 +10,7 @@
 #include "stage_io.hpp"
 #include "storm_sequence.hpp"
 
+namespace littoral {
 namespace {
 
 // A value as the report shows it, without its blanks.
@@ -334,3 +335,5 @@ TEST(HeightStatistics, OnlyAnAnswerOfOneGoesOn) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -15,6 +15,7 @@
 #include "stage_io.hpp"
 #include "storm_sequence.hpp"
 
+namespace littoral {
 namespace {
 
 // Bounds of 0.5, 1, 1.4142135, 1.7960511 and 2.3617365 times hnso = 2: a storm whose heights
@@ -213,3 +214,5 @@ TEST(Transport, ZeroSettlingVelocityMakesKplsInfinite) {
 }
 
 }  // namespace
+
+}  // namespace littoral

@@ -7,11 +7,15 @@
 #include <optional>
 #include <string>
 
-// One storm computed without a console: the answers the dialogue would be given, and every
-// value that the dialogue prints for them, computed by the same stage computations.
+// The littoral library's contract: one storm computed from its answers, with every value the
+// interactive calculator prints for them, bit for bit. Include as "littoral/storm.hpp" and link
+// littoral_core. Everything else under src/ is the program's own and may change.
 
-// The answers of one storm, in the dialogue's order. A menu answer outside 1 to 5 keeps the
-// unit factor at zero, as it does at the console.
+namespace littoral {
+
+// The answers of one storm, as a user gives them at the console, in the order it asks for them.
+// Nothing is checked: a menu answer outside 1 to 5 keeps the unit's factor at zero, and values
+// the method cannot take give NaNs or a math error, as at the console.
 struct StormAnswers {
   float g = 0;  // above 30 US units, below 30 SI units
   float depth = 0;
@@ -28,8 +32,8 @@ struct StormAnswers {
   std::optional<float> settlingVelocity;  // cm/s; given: the transport stage runs
 };
 
-// The real values of a storm, in the order the dialogue prints them. Each is the stored single
-// that the dialogue prints.
+// The real values of a storm, in the order the console prints them, each the single it prints;
+// the last five are not printed (the storm's and the classes' transport in m3).
 enum class StormValue : std::size_t {
   density,
   setupFeet,
@@ -105,11 +109,13 @@ enum class StormValue : std::size_t {
 
 inline constexpr std::size_t kStormValueCount = static_cast<std::size_t>(StormValue::count);
 
-// The column name of each value, in the order of StormValue.
-extern const std::array<const char*, kStormValueCount> kStormValueNames;
-
+// The unit system that gravity chose: above 30 US (feet, slugs), below 30 SI (metres,
+// kilograms), neither at 30.
 enum class UnitSystem { none, us, si };
-enum class GrowthLimit { none, fetch, duration };  // none: a NaN fetch is neither
+
+// What limited the wave growth: the fetch (one growth pass) or the duration (more); neither for
+// a fetch that is not a number.
+enum class GrowthLimit { none, fetch, duration };
 
 // Conditions under which a storm's values are computed as the method says but an engineer must
 // know of them.
@@ -133,8 +139,9 @@ enum class Warning : std::size_t {
 
 inline constexpr std::size_t kWarningCount = static_cast<std::size_t>(Warning::count);
 
-// What one storm gave. A value is present when the dialogue would have printed it before the
-// run ended; a math error ends the storm where it ends the dialogue.
+// What one storm gave. A value is present exactly when the console prints it for the same
+// answers: a math error ends the storm where it ends the console's run, and the values before it
+// stay. Warnings never change a value.
 struct StormValues {
   UnitSystem units = UnitSystem::none;
   std::int32_t passes = 0;  // growth passes run
@@ -155,6 +162,9 @@ struct StormValues {
   float get(StormValue which) const { return values[static_cast<std::size_t>(which)]; }
 };
 
-// Runs the stages of one storm in the dialogue's order, with the transport stage when the
-// answers give a settling velocity. Never throws for a math error: it ends the storm.
+// Computes one storm: the stages in the console's order, the transport when the answers give a
+// settling velocity. A math error (a square root of a negative number, say) does not throw: it
+// ends the storm, and `error` names it. Safe to call from many threads at once.
 StormValues runStorm(const StormAnswers& answers);
+
+}  // namespace littoral

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+namespace littoral {
 // Every value below is reported to seven significant digits, so the arithmetic must be IEEE
 // single precision for storage and plain double precision inside an expression.
 static_assert(std::numeric_limits<float>::is_iec559 && sizeof(float) == 4,
@@ -82,3 +83,5 @@ struct CaseState {
   float beachSlope = 0;
   float settlingVelocity = 0;
 };
+
+}  // namespace littoral
