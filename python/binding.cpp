@@ -98,20 +98,18 @@ struct Rows {
 void runRange(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
               std::size_t columnCount, std::size_t first, std::size_t last, Rows& rows) {
   std::vector<std::string_view> fields(columnCount);
-  StormAnswers answers;
   for (std::size_t row = first; row < last; ++row) {
     if (!rows.readErrors[row].empty()) continue;  // refused as it was read
     for (std::size_t column = 0; column < columnCount; ++column) {
       fields[column] = text[column].empty() ? std::string_view() : text[column][row];
     }
-    answers = StormAnswers{};
-    std::string error = readAnswers(positions, fields, answers);
-    if (error.empty()) {
-      rows.values[row] = runStorm(answers);
-      rows.warnings[row] = warningsText(answers, rows.values[row]);
-      rows.errorCauses[row] = errorCauseText(answers, rows.values[row]);
+    AnswerReading reading = readAnswers(positions, fields);
+    if (reading.error.empty()) {
+      rows.values[row] = runStorm(reading.answers);
+      rows.warnings[row] = warningsText(reading.answers, rows.values[row]);
+      rows.errorCauses[row] = errorCauseText(reading.answers, rows.values[row]);
     } else {
-      rows.readErrors[row] = std::move(error);
+      rows.readErrors[row] = std::move(reading.error);
     }
   }
 }

@@ -285,15 +285,16 @@ std::string readInputColumn(InputColumn column, std::string_view text, StormAnsw
   return {};
 }
 
-std::string readAnswers(const ColumnPositions& positions,
-                        const std::vector<std::string_view>& fields, StormAnswers& answers) {
+AnswerReading readAnswers(const ColumnPositions& positions,
+                          const std::vector<std::string_view>& fields) {
+  AnswerReading reading;
   for (const InputColumn column : kReadingOrder) {
     const auto& position = positions.at[static_cast<std::size_t>(column)];
     if (!position) continue;  // an optional column that the table does not have
-    std::string error = readInputColumn(column, fields[*position], answers);
-    if (!error.empty()) return error;
+    reading.error = readInputColumn(column, fields[*position], reading.answers);
+    if (!reading.error.empty()) break;
   }
-  return {};
+  return reading;
 }
 
 void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {

@@ -91,10 +91,14 @@ std::optional<std::int32_t> readSpeedUnit(std::string_view text);
 // column and the value, or is empty. An optional column's empty text gives no answer.
 std::string readInputColumn(InputColumn column, std::string_view text, StormAnswers& answers);
 
-// The answers of a row from its fields (as many as the header has). Returns the error that names
-// the column and the value, or an empty text.
-std::string readAnswers(const ColumnPositions& positions,
-                        const std::vector<std::string_view>& fields, StormAnswers& answers);
+// The answers of a row from its fields (as many as the header has), read in the order the
+// console asks for them; the first that cannot be read is the error.
+struct AnswerReading {
+  StormAnswers answers;
+  std::string error;  // names the column and the value; empty when every answer was read
+};
+AnswerReading readAnswers(const ColumnPositions& positions,
+                          const std::vector<std::string_view>& fields);
 
 // Appends the result fields of a storm, each preceded by a comma, in the order of
 // resultColumns().

@@ -82,12 +82,12 @@ class RowComputer {
       const bool faulted = fault != batch.faults.end() && fault->row == row;
       const std::string shapeError =
           rowShapeError(header_, count, faulted ? (fault++)->fault : CsvFault{});
-      StormAnswers answers;
-      const std::string error =
-          shapeError.empty() ? readAnswers(header_.positions, fields, answers) : shapeError;
+      const AnswerReading reading = shapeError.empty() ? readAnswers(header_.positions, fields)
+                                                       : AnswerReading{StormAnswers{}, shapeError};
+      const std::string& error = reading.error;
       if (error.empty()) {
-        const StormValues values = runStorm(answers);
-        appendResults(out, answers, values);
+        const StormValues values = runStorm(reading.answers);
+        appendResults(out, reading.answers, values);
         if (!values.error.empty()) ++batch.errors;
       } else {
         appendNoResults(out, error);

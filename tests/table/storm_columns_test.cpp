@@ -98,7 +98,9 @@ std::string answerError(std::size_t column, std::string_view value, StormAnswers
   fields.emplace_back("");
   fields.emplace_back("1.5");
   fields.at(column) = value;
-  return readAnswers(readHeader(names).positions, fields, answers);
+  AnswerReading reading = readAnswers(readHeader(names).positions, fields);
+  answers = reading.answers;
+  return reading.error;
 }
 
 TEST(StormColumns, RowAnswers) {
