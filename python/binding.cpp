@@ -9,20 +9,15 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "columns.hpp"
@@ -31,6 +26,7 @@
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
+#include "worker_pool.hpp"
 
 namespace littoral {
 namespace py = pybind11;
@@ -127,43 +123,12 @@ bool signalRaised() {
 // is left set for the caller to throw once it holds the lock again.
 bool runRows(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
              std::size_t columnCount, std::size_t rowCount, unsigned jobs, Rows& rows) {
-  constexpr std::size_t kChunk = 1024;
-  if (rowCount <= kChunk) {  // a few milliseconds: no thread and no look for signals
-    runRange(positions, text, columnCount, 0, rowCount, rows);
-    return true;
-  }
-  const unsigned threads =
-      unsigned(std::min<std::size_t>(std::max(1u, jobs), (rowCount + kChunk - 1) / kChunk));
-  std::atomic<std::size_t> next{0};
-  std::atomic<bool> stopping{false};
-  std::mutex finishing;
-  std::condition_variable finished;
-  unsigned running = threads;
-  const auto work = [&] {
-    while (!stopping.load()) {
-      const std::size_t first = next.fetch_add(kChunk);
-      if (first >= rowCount) break;
-      runRange(positions, text, columnCount, first, std::min(rowCount, first + kChunk), rows);
-    }
-    const std::lock_guard<std::mutex> lock(finishing);
-    if (--running == 0) finished.notify_one();
-  };
-  std::vector<std::thread> workers;
-  for (unsigned i = 0; i < threads; ++i) workers.emplace_back(work);
-  {
-    std::unique_lock<std::mutex> lock(finishing);
-    while (!finished.wait_for(lock, std::chrono::milliseconds(100), [&] { return running == 0; })) {
-      lock.unlock();
-      const bool raised = signalRaised();
-      lock.lock();
-      if (raised) {
-        stopping = true;
-        break;
-      }
-    }
-  }
-  for (std::thread& worker : workers) worker.join();
-  return !stopping.load();
+  return runInChunks(
+      rowCount, 1024, jobs,
+      [&](std::size_t first, std::size_t last) {
+        runRange(positions, text, columnCount, first, last, rows);
+      },
+      [] { return !signalRaised(); });
 }
 
 // The value a frame holds for a stored single: the single itself, a zero of either sign as +0,

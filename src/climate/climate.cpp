@@ -1,16 +1,15 @@
 #include "climate.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <numbers>
-#include <thread>
 
 #include "case_state.hpp"
 #include "hindcast.hpp"
 #include "number_text.hpp"
 #include "storm_columns.hpp"
+#include "worker_pool.hpp"
 
 namespace littoral {
 const std::vector<std::string_view> kClimateOptionNames = {
@@ -171,22 +170,9 @@ StormAnswers stormAnswers(const WindRecords& records, const FetchTable& fetch,
 
 // Runs the storms on `jobs` threads, a chunk at a time.
 void computeStorms(std::vector<ClimateStorm>& storms, unsigned jobs) {
-  constexpr std::size_t kChunk = 64;
-  std::atomic<std::size_t> next{0};
-  const auto work = [&] {
-    for (;;) {
-      const std::size_t first = next.fetch_add(kChunk);
-      if (first >= storms.size()) return;
-      const std::size_t last = std::min(storms.size(), first + kChunk);
-      for (std::size_t i = first; i < last; ++i) storms[i].values = runStorm(storms[i].answers);
-    }
-  };
-  const std::size_t chunks = (storms.size() + kChunk - 1) / kChunk;
-  const unsigned threads = unsigned(std::min<std::size_t>(std::max(1u, jobs), chunks));
-  std::vector<std::thread> workers;
-  for (unsigned i = 1; i < threads; ++i) workers.emplace_back(work);
-  work();
-  for (std::thread& worker : workers) worker.join();
+  runInChunks(storms.size(), 64, jobs, [&storms](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) storms[i].values = runStorm(storms[i].answers);
+  });
 }
 
 }  // namespace

@@ -1,18 +1,13 @@
 #include "table_run.hpp"
 
-#include <pthread.h>
-
-#include <condition_variable>
-#include <csignal>
 #include <deque>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "csv.hpp"
 #include "littoral/storm.hpp"
 #include "storm_columns.hpp"
+#include "worker_pool.hpp"
 
 namespace littoral {
 namespace {
@@ -35,7 +30,7 @@ struct Batch {
   std::vector<RowFault> faults;        // in the order of their rows
   std::string output;
   std::size_t errors = 0;
-  bool done = false;  // guarded by the workers' lock
+  PoolTask task;  // its computing on a worker thread
 
   void clear() {
     text.clear();
@@ -44,7 +39,6 @@ struct Batch {
     faults.clear();
     output.clear();
     errors = 0;
-    done = false;
   }
   std::size_t rows() const { return rowEnds.size(); }
   std::string_view field(std::size_t i) const {
@@ -100,74 +94,6 @@ class RowComputer {
 
  private:
   TableHeader header_;
-};
-
-// Threads that compute the batches handed to them, in any order.
-class Workers {
- public:
-  Workers(unsigned count, const RowComputer& computer) : computer_(computer) {
-    // The threads take no signals: an interrupt must reach the thread that reads.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    pthread_sigmask(SIG_SETMASK, &all, &previous);
-    for (unsigned i = 0; i < count; ++i) threads_.emplace_back([this] { work(); });
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  }
-  ~Workers() {
-    {
-      const std::lock_guard lock(mutex_);
-      closing_ = true;
-    }
-    workReady_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-  }
-  Workers(const Workers&) = delete;
-  Workers& operator=(const Workers&) = delete;
-
-  void submit(Batch& batch) {
-    {
-      const std::lock_guard lock(mutex_);
-      queue_.push_back(&batch);
-    }
-    workReady_.notify_one();
-  }
-  bool isDone(const Batch& batch) {
-    const std::lock_guard lock(mutex_);
-    return batch.done;
-  }
-  void waitFor(const Batch& batch) {
-    std::unique_lock lock(mutex_);
-    batchDone_.wait(lock, [&] { return batch.done; });
-  }
-
- private:
-  void work() {
-    for (;;) {
-      Batch* batch = nullptr;
-      {
-        std::unique_lock lock(mutex_);
-        workReady_.wait(lock, [this] { return closing_ || !queue_.empty(); });
-        if (queue_.empty()) return;
-        batch = queue_.front();
-        queue_.pop_front();
-      }
-      computer_.compute(*batch);
-      {
-        const std::lock_guard lock(mutex_);
-        batch->done = true;
-      }
-      batchDone_.notify_all();
-    }
-  }
-
-  const RowComputer& computer_;
-  std::mutex mutex_;
-  std::condition_variable workReady_;
-  std::condition_variable batchDone_;
-  std::deque<Batch*> queue_;
-  bool closing_ = false;
-  std::vector<std::thread> threads_;
 };
 
 class TableRun final : public CsvRecordHandler {
@@ -257,7 +183,7 @@ class TableRun final : public CsvRecordHandler {
       return;
     }
     headerWritten_ = true;
-    if (settings_.jobs > 1) workers_ = std::make_unique<Workers>(settings_.jobs, *computer_);
+    if (settings_.jobs > 1) workers_ = std::make_unique<WorkerPool>(settings_.jobs);
   }
 
   std::unique_ptr<Batch> takeBatch() {
@@ -278,12 +204,14 @@ class TableRun final : public CsvRecordHandler {
       spare_.push_back(std::move(batch));
       return;
     }
-    workers_->submit(*batch);
+    Batch& submitted = *batch;
+    submitted.task.run = [this, &submitted] { computer_->compute(submitted); };
+    workers_->submit(submitted.task);
     inFlight_.push_back(std::move(batch));
-    while (!inFlight_.empty() && workers_->isDone(*inFlight_.front())) writeFront();
+    while (!inFlight_.empty() && workers_->isDone(inFlight_.front()->task)) writeFront();
     const std::size_t limit = 2 * std::size_t(settings_.jobs) + 1;
     while (inFlight_.size() > limit) {
-      workers_->waitFor(*inFlight_.front());
+      workers_->waitFor(inFlight_.front()->task);
       writeFront();
     }
   }
@@ -306,7 +234,7 @@ class TableRun final : public CsvRecordHandler {
   // Waits for every batch in flight, writing each unless writing has failed.
   void drain() {
     while (!inFlight_.empty()) {
-      workers_->waitFor(*inFlight_.front());
+      workers_->waitFor(inFlight_.front()->task);
       writeFront();
     }
   }
@@ -329,7 +257,7 @@ class TableRun final : public CsvRecordHandler {
   const TableSettings& settings_;
   CsvReader* reader_ = nullptr;            // while run() reads
   std::unique_ptr<RowComputer> computer_;  // once the header is read
-  std::unique_ptr<Workers> workers_;
+  std::unique_ptr<WorkerPool> workers_;
   std::unique_ptr<Batch> current_;
   std::deque<std::unique_ptr<Batch>> inFlight_;
   std::vector<std::unique_ptr<Batch>> spare_;
