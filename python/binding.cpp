@@ -397,22 +397,34 @@ void addClimateFunctions(py::module_& module);
 PYBIND11_MODULE(_littoral, module) {
   using namespace littoral;
   module.doc() = "The storm computations of littoral, over columns of storms.";
+  module.attr("__version__") = LITTORAL_VERSION;
+  module.attr("si_rate_factor") = double(siRateFactor());
+  module.attr("cubic_metres_per_cubic_yard") = kCubicMetresPerCubicYard;
   module.def("run_columns", &runColumns, py::arg("names"), py::arg("columns"), py::arg("row_count"),
-             py::arg("jobs"));
+             py::arg("jobs"),
+             "Runs the storms of named columns (float64 arrays or sequences of text), row_count "
+             "rows on jobs threads, and returns the result columns: 'reals' (float64, one column "
+             "a value), 'passes', and the text columns. Raises ValueError for a header the table "
+             "refuses and KeyboardInterrupt on Ctrl-C.");
   module.def("run_file", &runFile, py::arg("path"), py::arg("jobs"),
              "Runs the storms of a CSV file read as `littoral table` reads it.");
   module.def("input_positions", &inputPositions, py::arg("names"),
              "The positions of the input columns among the names, by the command's rules.");
-  module.def("result_columns", &resultColumnNames);
-  module.def("real_columns", [] {
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      names.emplace_back(valueName(static_cast<StormValue>(i)));
-    }
-    return names;
-  });
-  module.def("input_columns", [] {
-    return std::vector<std::string>(kInputColumnNames.begin(), kInputColumnNames.end());
-  });
+  module.def("result_columns", &resultColumnNames,
+             "The result columns' names in the order `littoral table` writes them.");
+  module.def(
+      "real_columns",
+      [] {
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < kStormValueCount; ++i) {
+          names.emplace_back(valueName(static_cast<StormValue>(i)));
+        }
+        return names;
+      },
+      "The names of the real values, in the order of run_columns' 'reals'.");
+  module.def(
+      "input_columns",
+      [] { return std::vector<std::string>(kInputColumnNames.begin(), kInputColumnNames.end()); },
+      "The input columns' names; beach_slope and settling_velocity are optional.");
   addClimateFunctions(module);
 }

@@ -303,7 +303,11 @@ void addClimateFunctions(py::module_& module) {
   module.def("run_climate", &runClimateColumns, py::arg("times"), py::arg("speeds"),
              py::arg("directions"), py::arg("options"), py::arg("fetch_directions"),
              py::arg("fetch_values"), py::arg("fetch_depths"), py::arg("columns"),
-             py::arg("missing"), py::arg("sort"), py::arg("jobs"));
+             py::arg("missing"), py::arg("sort"), py::arg("jobs"),
+             "Turns a wind record (times as text, speeds and directions as float64, NaN where "
+             "missing) and a fetch table into storms computed as `littoral climate` computes "
+             "them; returns the columns of the storms, their inputs and results, and the year "
+             "and sector sums. Raises ValueError with the command's message for what it refuses.");
 }
 
 }  // namespace littoral

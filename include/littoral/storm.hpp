@@ -162,6 +162,17 @@ struct StormValues {
   float get(StormValue which) const { return values[static_cast<std::size_t>(which)]; }
 };
 
+// Cubic metres in a cubic yard, exactly: storm_transport_m3 is storm_transport times this.
+inline constexpr double kCubicMetresPerCubicYard = 0.764554857984;
+
+// The ratio of the transport expression worked in SI units to the same in US units, as the
+// program stores it (4.448703): an SI class rate divided by it is in cubic yards.
+float siRateFactor();
+
+// The factor from a speed unit (the menu's 1 ft/s, 2 m/s, 3 mph, 4 km/h, 5 knots) to m/s, as the
+// calculator converts a wind in SI units; 0 for any other answer.
+float siSpeedFactor(std::int32_t speedUnit);
+
 // Computes one storm: the stages in the console's order, the transport when the answers give a
 // settling velocity. A math error (a square root of a negative number, say) does not throw: it
 // ends the storm, and `error` names it. Safe to call from many threads at once.

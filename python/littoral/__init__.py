@@ -12,6 +12,9 @@ import pandas as pd
 
 from . import _littoral
 
+#: The program's version, as `littoral --version` prints it.
+__version__ = _littoral.__version__
+
 __all__ = ["run_table", "run_storm", "climate", "ClimateResult", "INPUT_COLUMNS",
            "RESULT_COLUMNS"]
 

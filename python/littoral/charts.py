@@ -29,6 +29,7 @@ from matplotlib.patches import Patch
 from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator
 
 import littoral
+from littoral import _littoral
 
 __all__ = ["read_results", "growth_axes", "growth_chart", "class_bounds", "plot_exceedance",
            "plot_class_rates", "storm_chart", "plot_hs_ts", "plot_hs_histogram",
@@ -51,8 +52,8 @@ _GROWTH_UNITS = {
 _LONG_DURATION_H = 1000.0
 # The ratio of the transport expression in SI units to the same in US units, as the calculator
 # prints it: an SI class rate over this ratio is in cubic yards.
-_SI_RATE_RATIO = 4.448703
-_CUBIC_YARD = 0.764554857984  # m3
+_SI_RATE_RATIO = _littoral.si_rate_factor
+_CUBIC_YARD = _littoral.cubic_metres_per_cubic_yard  # m3
 _LENGTH = {"SI": "m", "US": "ft"}
 _CLASS_COLOURS = ("tab:blue", "tab:green", "tab:orange", "tab:red")
 _FETCH_POINTS = 91

@@ -5,8 +5,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "case_state.hpp"
-#include "hindcast.hpp"
 #include "number_text.hpp"
 #include "storm_columns.hpp"
 #include "worker_pool.hpp"
@@ -81,16 +79,6 @@ class OptionReader {
   const std::function<std::string(std::string_view)>& name_;
   std::string& error_;
 };
-
-// The calculator's own factor from a speed unit to m/s.
-double siSpeedFactor(std::int32_t speedUnit) {
-  CaseState state;
-  state.g = 9.81f;
-  chooseUnitSystem(state);
-  state.unitChoice = speedUnit;
-  chooseSpeedUnit(state);
-  return double(state.speedFactor);
-}
 
 // An angle in (-180, 180], without a negative zero. The IEEE remainder is exact.
 double wrapAngle(double degrees) {
@@ -205,7 +193,7 @@ bool readClimateSettings(const std::map<std::string, std::string, std::less<>>& 
   if (read.real("height", settings.anemometerHeight) && !(settings.anemometerHeight > 0)) {
     read.failValue("height", "is not a height above the water");
   }
-  settings.threshold = 5 / siSpeedFactor(settings.speedUnit);
+  settings.threshold = 5 / double(siSpeedFactor(settings.speedUnit));
   read.real("threshold", settings.threshold);
   if (read.real("turn", settings.turn) && !(settings.turn >= 0 && settings.turn <= 180)) {
     read.failValue("turn", "is not 0 to 180 degrees");

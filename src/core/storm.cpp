@@ -80,6 +80,8 @@ void answerFrom(const StormAnswers& answers, Question question, std::int32_t& an
   }
 }
 
+float siRateFactor() { return computeSiRateFactor(); }
+
 StormValues runStorm(const StormAnswers& answers) {
   CaseState state;
   ShownValues shown;

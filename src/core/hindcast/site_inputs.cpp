@@ -1,6 +1,7 @@
 #include <array>
 
 #include "hindcast.hpp"
+#include "littoral/storm.hpp"
 #include "numerics.hpp"
 
 namespace littoral {
@@ -62,6 +63,11 @@ void convertForSetup(CaseState& state) {
   if (state.siUnits) state.depthFeet = toSingle(double(state.depth) * double(3.28f));
   if (state.siUnits) state.fetchMiles = toSingle(double(state.fetch) * 5 / 8000);
   if (state.usUnits) state.fetchMiles = toSingle(double(state.fetch) / 5280);
+}
+
+float siSpeedFactor(std::int32_t speedUnit) {
+  if (speedUnit < 1 || speedUnit > 5) return 0;
+  return kSiSpeedFactors[static_cast<std::size_t>(speedUnit - 1)];
 }
 
 }  // namespace littoral

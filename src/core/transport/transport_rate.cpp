@@ -1,3 +1,4 @@
+#include "littoral/storm.hpp"
 #include "numerics.hpp"
 #include "transport.hpp"
 
@@ -64,13 +65,13 @@ float computeStormTotal(const CaseState& state, const StormTransport& storm, flo
 }
 
 float convertToCubicMetres(float cubicYards) {
-  return toSingle(double(cubicYards) * 0.764554857984);
+  return toSingle(double(cubicYards) * kCubicMetresPerCubicYard);
 }
 
 float classTransportInCubicMetres(const CaseState& state, float classRate, float siRateFactor) {
   const double cubicYards =
       state.siUnits ? double(classRate) / double(siRateFactor) : double(classRate);
-  return toSingle(cubicYards * 0.764554857984);
+  return toSingle(cubicYards * kCubicMetresPerCubicYard);
 }
 
 }  // namespace littoral
