@@ -105,6 +105,32 @@ val computeStorm(val given) {
   return result;
 }
 
+// One column of the catalog for the page: its name, its units in each system, the factor that
+// takes a US row's value to the SI unit, and what it holds.
+val catalogEntry(const ColumnInfo& info, const char* kind) {
+  val entry = val::object();
+  entry.set("column", std::string(info.name));
+  entry.set("kind", std::string(kind));
+  entry.set("si_unit", std::string(info.siUnit));
+  entry.set("us_unit", std::string(info.usUnit));
+  entry.set("us_to_si", info.usToSi);
+  entry.set("description", std::string(info.description));
+  return entry;
+}
+
+// The column catalog of the table (columnsCsv's rows): the input columns, then the result
+// columns in the order the table writes them.
+val columnCatalog() {
+  val catalog = val::array();
+  for (const ColumnInfo& info : inputColumnInfo()) {
+    catalog.call<void>("push", catalogEntry(info, "input"));
+  }
+  for (const ResultColumn& column : resultColumns()) {
+    catalog.call<void>("push", catalogEntry(column.info, "result"));
+  }
+  return catalog;
+}
+
 // The size of the pieces in which a table and its result pass between JavaScript and the
 // calculator, as the table command reads a file: the memory of a run stays bounded whatever the
 // table's size.
@@ -391,4 +417,5 @@ EMSCRIPTEN_BINDINGS(littoral) {
   using namespace littoral;
   emscripten::function("computeStorm", &computeStorm);
   emscripten::function("runTablePieces", &runTablePieces);
+  emscripten::function("columnCatalog", &columnCatalog);
 }

@@ -15,7 +15,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
 import storms
-from conftest import NATIVE, no_console_errors, peak_memory
+from conftest import NATIVE, native_table, no_console_errors, peak_memory
 
 
 def rows_with_error(table: bytes):
@@ -23,13 +23,6 @@ def rows_with_error(table: bytes):
     records = list(csv.reader(io.StringIO(table.decode())))
     at = records[0].index("error")
     return [i for i, record in enumerate(records[1:], 1) if record[at]]
-
-
-def native_table(text: bytes) -> bytes:
-    run = subprocess.run([str(NATIVE), "table", "-j", "1", "-"], input=text, capture_output=True,
-                         check=False, timeout=120)
-    assert run.returncode in (0, 1), run.stderr  # 1: some row has an error
-    return run.stdout
 
 
 def browser_table(driver, text: str) -> str:
