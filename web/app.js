@@ -378,26 +378,69 @@
     }
   }
 
-  function showRowErrors(table) {
-    const list = $('row-errors');
-    list.replaceChildren();
-    for (const { row, error } of table.errors) list.appendChild(cell('li', `Row ${row}: ${error}`));
-    if (table.outcome.rowsWithError > table.errors.length) {
-      list.appendChild(cell('li', `… and ${table.outcome.rowsWithError - table.errors.length} more; the download has them all.`));
+  // Where a row is: its first line in the table, and its own name when the table has an id
+  // column.
+  function rowPlace(entry, idColumn) {
+    const place = entry.line > 0 ? `Line ${entry.line}` : `Row ${entry.row}`;
+    return idColumn && entry.id ? `${place}, ${idColumn} ${entry.id}` : place;
+  }
+
+  function flaggedItem(entry, idColumn) {
+    const item = cell('li', `${rowPlace(entry, idColumn)}: `);
+    if (entry.error) {
+      item.append(cell('span', entry.error));
+      if (entry.error_cause) item.append(cell('span', ` (cause: ${entry.error_cause})`));
+      item.className = 'erred';
     }
-    $('row-errors-box').hidden = table.outcome.rowsWithError === 0;
+    const warnings = warningItems(entry.warnings);
+    if (warnings.length > 0) {
+      if (entry.error) item.append('; ');
+      item.append(cell('span', 'warnings:'));
+      const list = document.createElement('ul');
+      list.className = 'warnings';
+      list.append(...warnings.map(warningItem));
+      item.append(list);
+    }
+    return item;
+  }
+
+  // The rows with an error or warnings, in the order of the table.
+  function showFlaggedRows(table) {
+    const { flagged, idColumn, outcome, rowsWithWarnings } = table;
+    const list = $('row-errors');
+    list.replaceChildren(...flagged.map((entry) => flaggedItem(entry, idColumn)));
+    const moreErrors = outcome.rowsWithError - flagged.filter((entry) => entry.error).length;
+    const moreWarned = rowsWithWarnings - flagged.filter((entry) => entry.warnings).length;
+    if (moreErrors > 0 || moreWarned > 0) {
+      list.appendChild(cell('li', `… and ${moreErrors} more rows with an error and ${moreWarned} more with warnings; the download has them all.`));
+    }
+    $('row-errors-box').hidden = flagged.length === 0;
+  }
+
+  // The significant height against the period, in the SI unit when the table has SI runs (US
+  // runs converted with the catalog's factor) and in feet when it has US runs only: never
+  // metres and feet on one axis.
+  function heightChart(box, series) {
+    const hs = catalog.get('hs');
+    const systems = new Set(series.units);
+    const inFeet = systems.has('US') && !systems.has('SI');
+    const unit = inFeet ? hs.us_unit : hs.si_unit;
+    const points = (units, factor) => series.hs.map((height, i) => [series.ts[i], height * factor]).filter((p, i) => series.units[i] === units);
+    const converted = `US runs, ${hs.us_unit} converted to ${hs.si_unit} (× ${hs.us_to_si})`;
+    const groups = [{ label: `SI runs, ${hs.si_unit}`, points: points('SI', 1) },
+      { label: inFeet ? `US runs, ${hs.us_unit}` : converted, points: points('US', inFeet ? 1 : hs.us_to_si) }];
+    const note = systems.has('US') && !inFeet ? `; the US runs' heights converted from ${hs.us_unit} to ${hs.si_unit} (× ${hs.us_to_si})` : '';
+    littoralCharts.scatterChart(box, {
+      id: 'chart-hs-ts', title: 'Significant height against period',
+      description: `The hindcast height hs (${unit}) against the period ts (s) of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}${note}.`,
+      groups, xLabel: 'ts (s)', yLabel: `hs (${unit})`,
+    });
   }
 
   function tableCharts(series) {
     const box = $('table-charts');
     box.replaceChildren();
-    const points = (units) => series.hs.map((hs, i) => [series.ts[i], hs]).filter((p, i) => series.units[i] === units);
-    littoralCharts.scatterChart(box, {
-      id: 'chart-hs-ts', title: 'Significant height against period',
-      description: `The hindcast height hs against the period ts of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}, SI runs in metres and US runs in feet.`,
-      groups: [{ label: 'SI runs, hs in m', points: points('SI') }, { label: 'US runs, hs in ft', points: points('US') }],
-      xLabel: 'ts (s)', yLabel: 'hs (m or ft)',
-    });
+    heightChart(box, series);
     littoralCharts.lineChart(box, {
       id: 'chart-cumulative', title: 'Cumulative longshore transport over the rows',
       description: 'The running sum of storm_transport (yd³) from the first row to the last; rows without a transport add nothing.',
@@ -405,12 +448,17 @@
     });
   }
 
-  // The rows, the time they took (outcome.seconds: computing only) and the row errors.
-  function tableSummary(outcome) {
+  // The rows, the time they took (outcome.seconds: computing only), the row errors and the rows
+  // with warnings.
+  function tableSummary(table) {
+    const { outcome, rowsWithWarnings } = table;
     const seconds = outcome.seconds;
     const rate = seconds > 0 ? `, ${Math.round(outcome.rows / seconds).toLocaleString('en')} rows/s` : '';
-    const errors = outcome.rowsWithError === 0 ? 'no row errors' : `${outcome.rowsWithError} row${outcome.rowsWithError === 1 ? '' : 's'} with an error`;
-    let text = `${outcome.rows} row${outcome.rows === 1 ? '' : 's'} computed in ${seconds.toFixed(2)} s${rate}; ${errors}.`;
+    const rows = (count) => `${count} row${count === 1 ? '' : 's'}`;
+    const errors = outcome.rowsWithError === 0 ? 'no row errors' : `${rows(outcome.rowsWithError)} with an error`;
+    const warned = rowsWithWarnings > 0 ? `; ${rows(rowsWithWarnings)} with warnings` : '';
+    if (outcome.end === 'unreadable') return `The table could not be read: ${outcome.message}.`;
+    let text = `${rows(outcome.rows)} computed in ${seconds.toFixed(2)} s${rate}; ${errors}${warned}.`;
     if (outcome.end !== 'complete') text += ` The table stopped early: ${outcome.message}`;
     return text;
   }
@@ -423,7 +471,7 @@
     const link = $('table-download');
     link.href = downloadUrl;
     link.download = file.name.replace(/\.csv$/i, '') + '-results.csv';
-    showRowErrors(table);
+    showFlaggedRows(table);
     showPreview(table);
     tableCharts(table.series);
     $('table-results').hidden = false;
@@ -452,7 +500,7 @@
         },
       });
       if (running !== run) return;
-      $('table-summary').textContent = tableSummary(table.outcome);
+      $('table-summary').textContent = tableSummary(table);
       if (table.outcome.end !== 'unreadable') showResults(file, table);
     } catch (error) {
       if (running !== run) return;  // a later table has the view

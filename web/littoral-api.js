@@ -157,7 +157,10 @@
   // message, and seconds: the time the worker spent on the run, without reading the table or
   // waiting). With options.summary also what the page shows of it, read from the result as it is
   // written: preview (the first rows, at most 200 columns of each), columns (the count of
-  // columns), errors and series. options.onProgress receives { rows, bytesRead, bytesTotal } as
+  // columns), idColumn (the table's id, case or storm column, if any), flagged (the first 100
+  // rows with an error and the first 100 with warnings only, in order, each { row, line, id,
+  // error, error_cause, warnings }, `line` being the row's first line in the table, the header
+  // being line 1), rowsWithWarnings and series. options.onProgress receives { rows, bytesRead, bytesTotal } as
   // the rows are computed. options.signal, an AbortSignal, cancels the run: the promise then
   // rejects with the signal's reason (an AbortError DOMException unless another reason was
   // given), as fetch does.
