@@ -61,7 +61,7 @@
     ['class_transport_m3', 'Transport'],
     ['class_height', 'Height H'],
     ['class_flux', 'Energy flux'],
-    ['class_rate', 'Class rate as the console prints it'],
+    ['class_rate', 'Console\'s class rate'],
   ];
   const TRANSPORT = [
     ['kpls', 'Transport coefficient K<sub>pls</sub>'],
