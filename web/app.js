@@ -17,64 +17,88 @@
       rt: '1.1', rl: '1', local_depth: '8', angle_deg: '20', beach_slope: '', settling_velocity: '1.5' },
   };
 
-  // Units of the values: [US, SI]; a plain string is the same in both.
-  const LENGTH = ['ft', 'm'];
-  const SPEED = ['ft/s', 'm/s'];
-  const NONE = '–';
-
+  // The value rows of each group: the column and its label; the units come from the column
+  // catalog (littoral.columns()).
   const HINDCAST = [
-    ['density', 'Water density', ['slug/ft³', 'kg/m³']],
-    ['setup_ft', 'Wind setup', 'ft'],
-    ['setup_m', 'Wind setup', 'm'],
-    ['ua', 'Adjusted wind speed U<sub>A</sub>', SPEED],
-    ['fd', 'Fd, depth (last growth pass)', NONE],
-    ['ff', 'FF, fetch (last growth pass)', NONE],
-    ['ftd', 'Ftd, duration (last growth pass)', NONE],
-    ['effective_fetch', 'Effective fetch', LENGTH],
-    ['fhs', 'g H<sub>s</sub> / U<sub>A</sub>²', NONE],
-    ['fts', 'g T<sub>s</sub> / U<sub>A</sub>', NONE],
-    ['hs', 'Significant height H<sub>s</sub>', LENGTH],
-    ['ts', 'Significant period T<sub>s</sub>', 's'],
+    ['density', 'Water density'],
+    ['setup_ft', 'Wind setup'],
+    ['setup_m', 'Wind setup'],
+    ['ua', 'Adjusted wind speed U<sub>A</sub>'],
+    ['fd', 'Fd, depth (last growth pass)'],
+    ['ff', 'FF, fetch (last growth pass)'],
+    ['ftd', 'Ftd, duration (last growth pass)'],
+    ['effective_fetch', 'Effective fetch'],
+    ['fhs', 'g H<sub>s</sub> / U<sub>A</sub>²'],
+    ['fts', 'g T<sub>s</sub> / U<sub>A</sub>'],
+    ['hs', 'Significant height H<sub>s</sub>'],
+    ['ts', 'Significant period T<sub>s</sub>'],
   ];
   const TRANSFORMATION = [
-    ['ks', 'Shoaling coefficient K<sub>s</sub>, offshore', NONE],
-    ['lo', 'Deep-water length L<sub>o</sub>', LENGTH],
-    ['co', 'Deep-water celerity C<sub>o</sub>', SPEED],
-    ['l1', 'Length at the offshore depth L<sub>1</sub>', LENGTH],
-    ['c1', 'Celerity at the offshore depth C<sub>1</sub>', SPEED],
-    ['surf_depth', 'Approximate surf depth', LENGTH],
-    ['s1', 'Sine of the angle typed', NONE],
-    ['so', 'Sine of the deep-water angle', NONE],
-    ['aor', 'Deep-water angle', 'rad'],
-    ['deep_angle', 'Deep-water angle', '°'],
-    ['kr', 'Refraction coefficient K<sub>r</sub>, offshore', NONE],
-    ['deep_height', 'Deep-water height', LENGTH],
-    ['local_angle', 'Local angle', '°'],
-    ['local_length', 'Local length', LENGTH],
-    ['local_height', 'Local height', LENGTH],
-    ['local_celerity', 'Local celerity', SPEED],
-    ['group_ratio', 'Group ratio n, local', NONE],
-    ['ks_local', 'Shoaling coefficient K<sub>s</sub>, local', NONE],
-    ['kr_local', 'Refraction coefficient K<sub>r</sub>, local', NONE],
-    ['breaking_height', 'Breaking height', LENGTH],
+    ['ks', 'Shoaling coefficient K<sub>s</sub>, offshore'],
+    ['lo', 'Deep-water length L<sub>o</sub>'],
+    ['co', 'Deep-water celerity C<sub>o</sub>'],
+    ['l1', 'Length at the offshore depth L<sub>1</sub>'],
+    ['c1', 'Celerity at the offshore depth C<sub>1</sub>'],
+    ['surf_depth', 'Approximate surf depth'],
+    ['s1', 'Sine of the angle typed'],
+    ['so', 'Sine of the deep-water angle'],
+    ['aor', 'Deep-water angle'],
+    ['deep_angle', 'Deep-water angle'],
+    ['kr', 'Refraction coefficient K<sub>r</sub>, offshore'],
+    ['deep_height', 'Deep-water height'],
+    ['local_angle', 'Local angle'],
+    ['local_length', 'Local length'],
+    ['local_height', 'Local height'],
+    ['local_celerity', 'Local celerity'],
+    ['group_ratio', 'Group ratio n, local'],
+    ['ks_local', 'Shoaling coefficient K<sub>s</sub>, local'],
+    ['kr_local', 'Refraction coefficient K<sub>r</sub>, local'],
+    ['breaking_height', 'Breaking height'],
   ];
   const CLASS_COLUMNS = [
-    ['class_share', 'Share of the waves', NONE],
-    ['class_exposure', 'Exposure', '% of a year'],
-    ['class_rate', 'Transport', ['yd³', 'SI rate (≈ 4.45 × yd³)']],
-    ['class_height', 'Height H', LENGTH],
-    ['class_flux', 'Energy flux', ['ft·lb/s per ft', 'W/m']],
+    ['class_share', 'Share of the waves'],
+    ['class_exposure', 'Exposure, of a year'],
+    ['class_transport_m3', 'Transport'],
+    ['class_height', 'Height H'],
+    ['class_flux', 'Energy flux'],
+    ['class_rate', 'Console\'s class rate'],
   ];
   const TRANSPORT = [
-    ['kpls', 'Transport coefficient K<sub>pls</sub>', NONE],
-    ['surf_current', 'Surf current', SPEED],
-    ['storm_transport', 'Longshore transport of the storm', 'yd³'],
-    ['storm_transport_m3', 'Longshore transport of the storm', 'm³'],
+    ['kpls', 'Transport coefficient K<sub>pls</sub>'],
+    ['surf_current', 'Surf current'],
+    ['storm_transport', 'Longshore transport of the storm'],
+    ['storm_transport_m3', 'Longshore transport of the storm'],
   ];
 
-  function unitOf(unit, units) {
-    if (Array.isArray(unit)) return units === 'SI' ? unit[1] : units === 'US' ? unit[0] : unit.join(' or ');
-    return unit;
+  // The column catalog by column name, once the calculator is loaded.
+  let catalog = new Map();
+
+  // The catalog's ASCII units as the page writes them.
+  const UNIT_TEXT = {
+    'm/s2': 'm/s²', 'ft/s2': 'ft/s²', 'kg/m3': 'kg/m³', 'slug/ft3': 'slug/ft³', yd3: 'yd³', m3: 'm³',
+    deg: '°', 'ft.lbf/s/ft': 'ft·lbf/s per ft', '-': '–',
+  };
+
+  function shownUnit(unit, other) {
+    // A column with a unit in one system and none in the other is in no usable unit there.
+    if (unit === '-' && other !== '-') return 'no usable unit';
+    if (catalog.has(unit)) return `in ${unit}`;  // the unit is given by that column
+    return UNIT_TEXT[unit] || unit;
+  }
+
+  // The unit of a column's values for the unit systems of its rows ('SI', 'US' or 'none'); an
+  // empty text for a column the catalog does not know.
+  function unitOf(name, systems) {
+    const column = catalog.get(name);
+    if (!column) return '';
+    const si = shownUnit(column.si_unit, column.us_unit);
+    const us = shownUnit(column.us_unit, column.si_unit);
+    if (si === us) return si;
+    const present = new Set(systems);
+    if (present.size === 1 && present.has('SI')) return si;
+    if (present.size === 1 && present.has('US')) return us;
+    if (present.size === 1) return `${si} or ${us}`;  // no unit system: gravity of exactly 30
+    return `SI: ${si}, US: ${us}`;
   }
 
   function valueCell(storm, name) {
@@ -85,18 +109,22 @@
     return cell;
   }
 
+  function unitCell(text) {
+    const cell = document.createElement('td');
+    cell.className = 'unit';
+    cell.textContent = text;
+    return cell;
+  }
+
   function fillValues(table, rows, storm) {
     table.replaceChildren();
     const body = document.createElement('tbody');
-    for (const [name, label, unit] of rows) {
+    for (const [name, label] of rows) {
       const row = document.createElement('tr');
       const head = document.createElement('th');
       head.scope = 'row';
       head.innerHTML = label;
-      const unitCell = document.createElement('td');
-      unitCell.className = 'unit';
-      unitCell.textContent = unitOf(unit, storm.units);
-      row.append(head, valueCell(storm, name), unitCell);
+      row.append(head, valueCell(storm, name), unitCell(unitOf(name, [storm.units])));
       body.appendChild(row);
     }
     table.appendChild(body);
@@ -104,10 +132,11 @@
 
   function fillStatistics(table, storm) {
     table.replaceChildren();
-    const unit = unitOf(LENGTH, storm.units);
+    const unit = unitOf('offshore_hs', [storm.units]);
     const head = document.createElement('thead');
-    head.innerHTML = `<tr><th scope="col">${unit}</th><th scope="col">H<sub>rms</sub></th><th scope="col">H<sub>s</sub></th>` +
+    head.innerHTML = `<tr><th scope="col" class="unit"></th><th scope="col">H<sub>rms</sub></th><th scope="col">H<sub>s</sub></th>` +
       '<th scope="col">H<sub>1/10</sub></th><th scope="col">H<sub>1/100</sub></th></tr>';
+    head.querySelector('.unit').textContent = unit;
     const body = document.createElement('tbody');
     for (const [where, label] of [['offshore', 'Offshore'], ['local', 'Local']]) {
       const row = document.createElement('tr');
@@ -126,19 +155,25 @@
     table.append(head, body);
   }
 
-  function fillTransport(table, storm) {
-    table.replaceChildren();
+  // The storm's totals, a table narrow enough for a phone, and the height classes' values in a
+  // table of their own that scrolls sideways when it must.
+  function fillTransport(storm) {
+    const classes = $('class-values');
+    classes.replaceChildren();
+    $('transport-classes').hidden = !storm.transport;
     if (!storm.transport) {
-      table.innerHTML = '<tbody><tr><td>No settling velocity: the storm stops before the transport.</td></tr></tbody>';
+      $('transport-values').innerHTML = '<tbody><tr><td>No settling velocity: the storm stops before the transport.</td></tr></tbody>';
       return;
     }
+    fillValues($('transport-values'), TRANSPORT, storm);
     const head = document.createElement('thead');
     const headRow = document.createElement('tr');
     headRow.innerHTML = '<th scope="col">Class</th>';
-    for (const [, label, unit] of CLASS_COLUMNS) {
+    for (const [name, label] of CLASS_COLUMNS) {
       const th = document.createElement('th');
       th.scope = 'col';
-      th.innerHTML = `${label}<br><span class="unit">${unitOf(unit, storm.units)}</span>`;
+      th.innerHTML = `${label}<br><span class="unit"></span>`;
+      th.querySelector('.unit').textContent = unitOf(`${name}_1`, [storm.units]);
       headRow.appendChild(th);
     }
     head.appendChild(headRow);
@@ -149,18 +184,28 @@
       for (const [name] of CLASS_COLUMNS) row.appendChild(valueCell(storm, `${name}_${i}`));
       body.appendChild(row);
     }
-    for (const [name, label, unit] of TRANSPORT) {
-      const row = document.createElement('tr');
-      row.innerHTML = `<th scope="row" colspan="3">${label}</th>`;
-      const cell = valueCell(storm, name);
-      const unitCell = document.createElement('td');
-      unitCell.className = 'unit';
-      unitCell.colSpan = 2;
-      unitCell.textContent = unitOf(unit, storm.units);
-      row.append(cell, unitCell);
-      body.appendChild(row);
-    }
-    table.append(head, body);
+    classes.append(head, body);
+  }
+
+  // The "code: reason" items of a warnings text.
+  function warningItems(text) {
+    return text ? text.split(/; (?=[a-z][a-z0-9_-]*: )/) : [];
+  }
+
+  // An item of a list: its warning's code in bold, then its reason.
+  function warningItem(item) {
+    const node = document.createElement('li');
+    const at = item.indexOf(': ');
+    const code = document.createElement('strong');
+    code.textContent = at < 0 ? item : item.slice(0, at);
+    node.append(code, at < 0 ? '' : item.slice(at));
+    return node;
+  }
+
+  function showWarnings(storm) {
+    const items = warningItems(storm.warnings);
+    $('storm-warnings').replaceChildren(...items.map(warningItem));
+    $('storm-warnings-box').hidden = items.length === 0;
   }
 
   function summaryOf(storm) {
@@ -170,6 +215,7 @@
     parts.push(`${storm.passes} growth pass${storm.passes === 1 ? '' : 'es'}`);
     let text = parts.join(' · ') + '.';
     if (storm.error) text += ` The storm ended with ${storm.error}: the values after it are not computed.`;
+    if (storm.error_cause) text += ` Its cause: ${storm.error_cause}.`;
     return text;
   }
 
@@ -185,11 +231,12 @@
       description: 'The Rayleigh share of each of the four height classes: ' + texts('class_share').join(', ') + '.',
       labels, values: series('class_share'), texts: texts('class_share'), xLabel: 'height class', yLabel: 'share',
     });
-    if (!('class_rate_1' in storm.values)) return;
+    if (!('class_transport_m3_1' in storm.values)) return;
+    const unit = unitOf('class_transport_m3_1', [storm.units]);
     littoralCharts.barChart(box, {
-      id: 'chart-rates', title: 'Transport by height class',
-      description: 'The transport of each of the four height classes, ' + unitOf(CLASS_COLUMNS[2][2], storm.units) + ': ' + texts('class_rate').join(', ') + '.',
-      labels, values: series('class_rate'), texts: texts('class_rate'), xLabel: 'height class', yLabel: unitOf(CLASS_COLUMNS[2][2], storm.units),
+      id: 'chart-transport', title: 'Transport by height class',
+      description: `The transport of each of the four height classes in this storm, ${unit}: ` + texts('class_transport_m3').join(', ') + '.',
+      labels, values: series('class_transport_m3'), texts: texts('class_transport_m3'), xLabel: 'height class', yLabel: unit,
     });
   }
 
@@ -198,8 +245,9 @@
     fillValues($('hindcast-values'), HINDCAST, storm);
     fillValues($('transformation-values'), TRANSFORMATION, storm);
     fillStatistics($('statistics-values'), storm);
-    fillTransport($('transport-values'), storm);
-    for (const span of document.querySelectorAll('[data-unit="length"]')) span.textContent = unitOf(LENGTH, storm.units);
+    fillTransport(storm);
+    showWarnings(storm);
+    for (const span of document.querySelectorAll('[data-unit="length"]')) span.textContent = unitOf('depth', [storm.units]);
     stormCharts(storm);
     $('console-text').textContent = storm.run.console + storm.run.errors;
     $('copy-message').textContent = '';
@@ -308,6 +356,13 @@
       headRow.appendChild(th);
     }
     head.appendChild(headRow);
+    // Each column's unit for the unit systems of the rows shown, in a row of its own.
+    const unitsAt = preview[0].indexOf('units');
+    const systems = unitsAt < 0 ? [] : preview.slice(1).map((fields) => fields[unitsAt]);
+    const unitRow = document.createElement('tr');
+    unitRow.className = 'units';
+    for (const name of preview[0]) unitRow.appendChild(cell('td', unitOf(name.trim(), systems)));
+    head.appendChild(unitRow);
     const body = document.createElement('tbody');
     for (const fields of preview.slice(1)) {
       const row = document.createElement('tr');
@@ -323,26 +378,69 @@
     }
   }
 
-  function showRowErrors(table) {
-    const list = $('row-errors');
-    list.replaceChildren();
-    for (const { row, error } of table.errors) list.appendChild(cell('li', `Row ${row}: ${error}`));
-    if (table.outcome.rowsWithError > table.errors.length) {
-      list.appendChild(cell('li', `… and ${table.outcome.rowsWithError - table.errors.length} more; the download has them all.`));
+  // Where a row is: its first line in the table, and its own name when the table has an id
+  // column.
+  function rowPlace(entry, idColumn) {
+    const place = entry.line > 0 ? `Line ${entry.line}` : `Row ${entry.row}`;
+    return idColumn && entry.id ? `${place}, ${idColumn} ${entry.id}` : place;
+  }
+
+  function flaggedItem(entry, idColumn) {
+    const item = cell('li', `${rowPlace(entry, idColumn)}: `);
+    if (entry.error) {
+      item.append(cell('span', entry.error));
+      if (entry.error_cause) item.append(cell('span', ` (cause: ${entry.error_cause})`));
+      item.className = 'erred';
     }
-    $('row-errors-box').hidden = table.outcome.rowsWithError === 0;
+    const warnings = warningItems(entry.warnings);
+    if (warnings.length > 0) {
+      if (entry.error) item.append('; ');
+      item.append(cell('span', 'warnings:'));
+      const list = document.createElement('ul');
+      list.className = 'warnings';
+      list.append(...warnings.map(warningItem));
+      item.append(list);
+    }
+    return item;
+  }
+
+  // The rows with an error or warnings, in the order of the table.
+  function showFlaggedRows(table) {
+    const { flagged, idColumn, outcome, rowsWithWarnings } = table;
+    const list = $('row-errors');
+    list.replaceChildren(...flagged.map((entry) => flaggedItem(entry, idColumn)));
+    const moreErrors = outcome.rowsWithError - flagged.filter((entry) => entry.error).length;
+    const moreWarned = rowsWithWarnings - flagged.filter((entry) => entry.warnings).length;
+    if (moreErrors > 0 || moreWarned > 0) {
+      list.appendChild(cell('li', `… and ${moreErrors} more rows with an error and ${moreWarned} more with warnings; the download has them all.`));
+    }
+    $('row-errors-box').hidden = flagged.length === 0;
+  }
+
+  // The significant height against the period, in the SI unit when the table has SI runs (US
+  // runs converted with the catalog's factor) and in feet when it has US runs only: never
+  // metres and feet on one axis.
+  function heightChart(box, series) {
+    const hs = catalog.get('hs');
+    const systems = new Set(series.units);
+    const inFeet = systems.has('US') && !systems.has('SI');
+    const unit = inFeet ? hs.us_unit : hs.si_unit;
+    const points = (units, factor) => series.hs.map((height, i) => [series.ts[i], height * factor]).filter((p, i) => series.units[i] === units);
+    const converted = `US runs, ${hs.us_unit} converted to ${hs.si_unit} (× ${hs.us_to_si})`;
+    const groups = [{ label: `SI runs, ${hs.si_unit}`, points: points('SI', 1) },
+      { label: inFeet ? `US runs, ${hs.us_unit}` : converted, points: points('US', inFeet ? 1 : hs.us_to_si) }];
+    const note = systems.has('US') && !inFeet ? `; the US runs' heights converted from ${hs.us_unit} to ${hs.si_unit} (× ${hs.us_to_si})` : '';
+    littoralCharts.scatterChart(box, {
+      id: 'chart-hs-ts', title: 'Significant height against period',
+      description: `The hindcast height hs (${unit}) against the period ts (s) of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}${note}.`,
+      groups, xLabel: 'ts (s)', yLabel: `hs (${unit})`,
+    });
   }
 
   function tableCharts(series) {
     const box = $('table-charts');
     box.replaceChildren();
-    const points = (units) => series.hs.map((hs, i) => [series.ts[i], hs]).filter((p, i) => series.units[i] === units);
-    littoralCharts.scatterChart(box, {
-      id: 'chart-hs-ts', title: 'Significant height against period',
-      description: `The hindcast height hs against the period ts of ${series.hs.length} storms${series.sampled ? ' (a sample of the rows)' : ''}, SI runs in metres and US runs in feet.`,
-      groups: [{ label: 'SI runs, hs in m', points: points('SI') }, { label: 'US runs, hs in ft', points: points('US') }],
-      xLabel: 'ts (s)', yLabel: 'hs (m or ft)',
-    });
+    heightChart(box, series);
     littoralCharts.lineChart(box, {
       id: 'chart-cumulative', title: 'Cumulative longshore transport over the rows',
       description: 'The running sum of storm_transport (yd³) from the first row to the last; rows without a transport add nothing.',
@@ -350,12 +448,17 @@
     });
   }
 
-  // The rows, the time they took (outcome.seconds: computing only) and the row errors.
-  function tableSummary(outcome) {
+  // The rows, the time they took (outcome.seconds: computing only), the row errors and the rows
+  // with warnings.
+  function tableSummary(table) {
+    const { outcome, rowsWithWarnings } = table;
     const seconds = outcome.seconds;
     const rate = seconds > 0 ? `, ${Math.round(outcome.rows / seconds).toLocaleString('en')} rows/s` : '';
-    const errors = outcome.rowsWithError === 0 ? 'no row errors' : `${outcome.rowsWithError} row${outcome.rowsWithError === 1 ? '' : 's'} with an error`;
-    let text = `${outcome.rows} row${outcome.rows === 1 ? '' : 's'} computed in ${seconds.toFixed(2)} s${rate}; ${errors}.`;
+    const rows = (count) => `${count} row${count === 1 ? '' : 's'}`;
+    const errors = outcome.rowsWithError === 0 ? 'no row errors' : `${rows(outcome.rowsWithError)} with an error`;
+    const warned = rowsWithWarnings > 0 ? `; ${rows(rowsWithWarnings)} with warnings` : '';
+    if (outcome.end === 'unreadable') return `The table could not be read: ${outcome.message}.`;
+    let text = `${rows(outcome.rows)} computed in ${seconds.toFixed(2)} s${rate}; ${errors}${warned}.`;
     if (outcome.end !== 'complete') text += ` The table stopped early: ${outcome.message}`;
     return text;
   }
@@ -368,7 +471,7 @@
     const link = $('table-download');
     link.href = downloadUrl;
     link.download = file.name.replace(/\.csv$/i, '') + '-results.csv';
-    showRowErrors(table);
+    showFlaggedRows(table);
     showPreview(table);
     tableCharts(table.series);
     $('table-results').hidden = false;
@@ -397,7 +500,7 @@
         },
       });
       if (running !== run) return;
-      $('table-summary').textContent = tableSummary(table.outcome);
+      $('table-summary').textContent = tableSummary(table);
       if (table.outcome.end !== 'unreadable') showResults(file, table);
     } catch (error) {
       if (running !== run) return;  // a later table has the view
@@ -443,7 +546,7 @@
     $('copy-console').addEventListener('click', copyConsole);
     setUpDropZone();
     try {
-      await littoral.ready();
+      catalog = new Map((await littoral.columns()).map((column) => [column.column, column]));
       performance.mark('littoral-ready');
       $('status').textContent = 'Ready: type a storm or choose a table.';
       document.body.dataset.ready = 'true';

@@ -42,7 +42,8 @@
 
   // Everything about one storm: whether its answers are numbers (`valid`, `problems`), its values
   // as numbers (`values`) and as the console prints them (`texts`), the unit system, the growth
-  // limit, the passes, the math error that ended it (`error`, empty when none), and the
+  // limit, the passes, the math error that ended it (`error`, empty when none) and the answer
+  // behind it (`error_cause`), its `warnings` ("code: reason" items joined by "; "), and the
   // console's records for the same answers (`run.console`, `run.errors`, `run.status`).
   async function computeStorm(answers) {
     const module = await loadModule();
@@ -52,15 +53,29 @@
   // The values of one storm, keyed by the column names of the storm table. The answers are keyed
   // by the table's input columns (gravity, depth, fetch, fetch_unit, wind_speed, speed_unit,
   // duration_h, rt, rl, local_depth, angle_deg, and optionally beach_slope and
-  // settling_velocity); each is a number or a text read as the console reads it. Rejects with an
-  // AnswerError when an answer is not a number or is beyond the single-precision range.
+  // settling_velocity); each is a number or a text read as the console reads it. The result
+  // also holds the table's text columns units, passes, limited_by, error, warnings and
+  // error_cause. Rejects with an AnswerError when an answer is not a number or is beyond the single-precision range.
   async function runStorm(answers) {
     const storm = await computeStorm(answers);
     if (!storm.valid) throw new AnswerError(storm.problems);
     const result = { units: storm.units, passes: storm.passes, limited_by: storm.limited_by };
     Object.assign(result, storm.values);
     result.error = storm.error;
+    result.warnings = storm.warnings;
+    result.error_cause = storm.error_cause;
     return result;
+  }
+
+  // The columns of the storm table, as `littoral table --columns` lists them: for each input
+  // column and then each result column, { column, kind ('input' or 'result'), si_unit, us_unit,
+  // us_to_si (a US row's value times this is in the SI unit), description }. Units are ASCII
+  // (m, ft, m/s, kg/m3, yd3, m3, deg, '-' for none; an input whose unit another column gives
+  // names that column).
+  let catalogPromise = null;
+  function columns() {
+    if (catalogPromise === null) catalogPromise = loadModule().then((module) => module.columnCatalog());
+    return catalogPromise;
   }
 
   // Table workers: one per run, so that a run can be cancelled by ending its worker; one that
@@ -142,7 +157,10 @@
   // message, and seconds: the time the worker spent on the run, without reading the table or
   // waiting). With options.summary also what the page shows of it, read from the result as it is
   // written: preview (the first rows, at most 200 columns of each), columns (the count of
-  // columns), errors and series. options.onProgress receives { rows, bytesRead, bytesTotal } as
+  // columns), idColumn (the table's id, case or storm column, if any), flagged (the first 100
+  // rows with an error and the first 100 with warnings only, in order, each { row, line, id,
+  // error, error_cause, warnings }, `line` being the row's first line in the table, the header
+  // being line 1), rowsWithWarnings and series. options.onProgress receives { rows, bytesRead, bytesTotal } as
   // the rows are computed. options.signal, an AbortSignal, cancels the run: the promise then
   // rejects with the signal's reason (an AbortError DOMException unless another reason was
   // given), as fetch does.
@@ -187,6 +205,7 @@
 
   global.littoral = {
     ready: () => loadModule().then(() => undefined),
+    columns,
     computeStorm,
     runStorm,
     runTable,

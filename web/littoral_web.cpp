@@ -6,10 +6,12 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <new>
 #include <sstream>
@@ -105,21 +107,125 @@ val computeStorm(val given) {
   return result;
 }
 
+// One column of the catalog for the page: its name, its units in each system, the factor that
+// takes a US row's value to the SI unit, and what it holds.
+val catalogEntry(const ColumnInfo& info, const char* kind) {
+  val entry = val::object();
+  entry.set("column", std::string(info.name));
+  entry.set("kind", std::string(kind));
+  entry.set("si_unit", std::string(info.siUnit));
+  entry.set("us_unit", std::string(info.usUnit));
+  entry.set("us_to_si", info.usToSi);
+  entry.set("description", std::string(info.description));
+  return entry;
+}
+
+// The column catalog of the table (columnsCsv's rows): the input columns, then the result
+// columns in the order the table writes them.
+val columnCatalog() {
+  val catalog = val::array();
+  for (const ColumnInfo& info : inputColumnInfo()) {
+    catalog.call<void>("push", catalogEntry(info, "input"));
+  }
+  for (const ResultColumn& column : resultColumns()) {
+    catalog.call<void>("push", catalogEntry(column.info, "result"));
+  }
+  return catalog;
+}
+
 // The size of the pieces in which a table and its result pass between JavaScript and the
 // calculator, as the table command reads a file: the memory of a run stays bounded whatever the
 // table's size.
 constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
 
+// The line where each row of a table starts, the header being line 1, as the table's own
+// reader numbers them: a second reader over the same bytes, set up by the header as the table
+// sets up its reader, so that it splits the rows where the table does (a quoted value may span
+// lines, blank lines are counted). It holds the lines of the rows read and not yet taken, a few
+// thousand at most, since the result rows follow the rows read batch by batch.
+class RowLines final : public CsvRecordHandler {
+ public:
+  // With keepLines false only the header is read (see semicolons()).
+  explicit RowLines(bool keepLines) : reader_(*this), keepLines_(keepLines) {}
+
+  void read(std::string_view bytes) {
+    if (reading_) reading_ = reader_.read(bytes);
+  }
+  void finish() {
+    if (reading_) reader_.finish();
+    reading_ = false;
+  }
+
+  void onRecord(const CsvRecord& record) override {
+    if (headerRead_) {
+      lines_.push_back(record.line);
+      return;
+    }
+    headerRead_ = true;
+    const TableHeader header = readTableHeader(record);
+    if (header.error.empty()) {
+      reader_.keepWithinLine(inputFields(header));
+    } else {
+      semicolons_ = namesSeparatedBySemicolons(record);
+    }
+    reading_ = keepLines_ && header.error.empty();
+  }
+
+  // The line of the next row: 0 when it is not known.
+  std::size_t takeLine() {
+    if (lines_.empty()) return 0;
+    const std::size_t line = lines_.front();
+    lines_.pop_front();
+    return line;
+  }
+
+  // Whether the header, unusable, holds input column names separated by semicolons, as a
+  // spreadsheet set to a European locale writes a CSV file.
+  bool semicolons() const { return semicolons_; }
+
+ private:
+  static bool namesSeparatedBySemicolons(const CsvRecord& header) {
+    for (std::size_t i = 0; i < header.size(); ++i) {
+      std::string_view rest = header.field(i);
+      if (rest.find(';') == std::string_view::npos) continue;
+      while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find(';'), rest.size());
+        std::string_view name = rest.substr(0, end);
+        while (!name.empty() && (name.front() == ' ' || name.front() == '"')) name.remove_prefix(1);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '"')) name.remove_suffix(1);
+        if (std::find(kInputColumnNames.begin(), kInputColumnNames.end(), name) !=
+            kInputColumnNames.end()) {
+          return true;
+        }
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+      }
+    }
+    return false;
+  }
+
+  CsvReader reader_;
+  bool keepLines_;
+  bool reading_ = true;
+  bool headerRead_ = false;
+  bool semicolons_ = false;
+  std::deque<std::size_t> lines_;
+};
+
 // Bytes handed over in pieces by a JavaScript function: readPiece() returns the next piece as a
 // Uint8Array, an empty one at the end, or a text that says why the bytes cannot be read.
 class PieceSource final : public ByteSource {
  public:
-  explicit PieceSource(val readPiece) : readPiece_(std::move(readPiece)) {}
+  // Each byte read is also handed to `lines`.
+  PieceSource(val readPiece, RowLines& lines) : readPiece_(std::move(readPiece)), lines_(lines) {}
 
   long read(char* buffer, std::size_t size) override {
-    if (at_ == piece_.size() && !nextPiece()) return failure_.empty() ? 0 : -1;
+    if (at_ == piece_.size() && !nextPiece()) {
+      if (failure_.empty()) lines_.finish();
+      return failure_.empty() ? 0 : -1;
+    }
     const std::size_t count = std::min(size, piece_.size() - at_);
     std::memcpy(buffer, piece_.data() + at_, count);
+    lines_.read(std::string_view(buffer, count));
     at_ += count;
     consumed_ += count;
     return long(count);
@@ -146,6 +252,7 @@ class PieceSource final : public ByteSource {
   }
 
   val readPiece_;
+  RowLines& lines_;
   std::string piece_;
   std::size_t at_ = 0;
   std::size_t consumed_ = 0;
@@ -206,16 +313,19 @@ const char* endText(TableOutcome::End end) {
 }
 
 // What the page shows of a result table, read with the table's CSV reader as it is written: the
-// first rows and their first columns, the count of columns, the first row errors, and the
-// charts' series (a sample of at most kChartRows rows of a long table). Of each row it keeps
-// the few numbers the charts need, a small fraction of the row, until the count of rows, and so
-// the sample, is known.
+// first rows and their first columns, the count of columns, the first rows with an error or
+// warnings, and the charts' series (a sample of at most kChartRows rows of a long table). Of
+// each row it keeps the few numbers the charts need, a small fraction of the row, until the
+// count of rows, and so the sample, is known.
 class ResultSummary final : public CsvRecordHandler {
  public:
   static constexpr std::size_t kPreviewRows = 20;
   static constexpr std::size_t kPreviewColumns = 200;
-  static constexpr std::size_t kListedErrors = 100;
+  static constexpr std::size_t kListedRows = 100;  // of those with an error, and of the others
   static constexpr std::size_t kChartRows = 2000;
+
+  // The line of each row is taken from `lines`.
+  explicit ResultSummary(RowLines& lines) : lines_(lines) {}
 
   void onRecord(const CsvRecord& record) override {
     if (preview_.size() <= kPreviewRows) preview_.push_back(fieldsOf(record));
@@ -238,19 +348,35 @@ class ResultSummary final : public CsvRecordHandler {
     }
     summary.set("preview", preview);
     summary.set("columns", double(columns_));
-    val errors = val::array();
-    for (const auto& [row, error] : errors_) {
+    summary.set("idColumn", idColumn_);
+    val flagged = val::array();
+    for (const FlaggedRow& row : flagged_) {
       val entry = val::object();
-      entry.set("row", double(row));
-      entry.set("error", error);
-      errors.call<void>("push", entry);
+      entry.set("row", double(row.row));
+      entry.set("line", double(row.line));
+      entry.set("id", row.id);
+      entry.set("error", row.error);
+      entry.set("error_cause", row.errorCause);
+      entry.set("warnings", row.warnings);
+      flagged.call<void>("push", entry);
     }
-    summary.set("errors", errors);
+    summary.set("flagged", flagged);
+    summary.set("rowsWithWarnings", double(rowsWithWarnings_));
     summary.set("series", series());
     return summary;
   }
 
  private:
+  // A row with an error or warnings: its place in the result (from 1) and in the table.
+  struct FlaggedRow {
+    std::size_t row;
+    std::size_t line;
+    std::string id;
+    std::string error;
+    std::string errorCause;
+    std::string warnings;
+  };
+
   static std::vector<std::string> fieldsOf(const CsvRecord& record) {
     std::vector<std::string> fields;
     const std::size_t shown = std::min(record.size(), kPreviewColumns);
@@ -287,14 +413,32 @@ class ResultSummary final : public CsvRecordHandler {
     return series;
   }
 
+  static std::string_view withoutBlanks(std::string_view name) {
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+    return name;
+  }
+
   void findColumns(const CsvRecord& header) {
+    // A row's own name for itself, the first of these names that the table has.
+    constexpr std::array<std::string_view, 3> kIdNames = {"id", "case", "storm"};
+    std::size_t idRank = kIdNames.size();
     for (std::size_t i = 0; i < header.size(); ++i) {
-      const std::string_view name = header.field(i);
+      const std::string_view name = withoutBlanks(header.field(i));
       if (name == "hs") hsAt_ = i;
       if (name == "ts") tsAt_ = i;
       if (name == "units") unitsAt_ = i;
       if (name == "storm_transport") transportAt_ = i;
       if (name == "error") errorAt_ = i;
+      if (name == "error_cause") errorCauseAt_ = i;
+      if (name == "warnings") warningsAt_ = i;
+      const auto rank =
+          std::size_t(std::find(kIdNames.begin(), kIdNames.end(), name) - kIdNames.begin());
+      if (rank < idRank) {
+        idRank = rank;
+        idAt_ = i;
+        idColumn_ = std::string(name);
+      }
     }
   }
 
@@ -303,6 +447,10 @@ class ResultSummary final : public CsvRecordHandler {
   static float number(const CsvRecord& record, std::size_t at) {
     if (at >= record.size()) return std::numeric_limits<float>::quiet_NaN();
     return readReal(record.field(at)).value_or(std::numeric_limits<float>::quiet_NaN());
+  }
+
+  static std::string_view text(const CsvRecord& record, std::size_t at) {
+    return at < record.size() ? record.field(at) : std::string_view();
   }
 
   // The unit system's place in unitNames_, added when new (a table has two or three).
@@ -315,43 +463,70 @@ class ResultSummary final : public CsvRecordHandler {
   }
 
   void readRow(const CsvRecord& record) {
-    if (errorAt_ < record.size() && !record.field(errorAt_).empty() &&
-        errors_.size() < kListedErrors) {
-      errors_.emplace_back(row_, std::string(record.field(errorAt_)));
+    const std::size_t line = lines_.takeLine();
+    const std::string_view error = text(record, errorAt_);
+    const std::string_view warnings = text(record, warningsAt_);
+    if (!warnings.empty()) ++rowsWithWarnings_;
+    std::size_t& listed = error.empty() ? warnedListed_ : erredListed_;
+    if ((!error.empty() || !warnings.empty()) && listed < kListedRows) {
+      ++listed;
+      flagged_.push_back({row_, line, std::string(text(record, idAt_)), std::string(error),
+                          std::string(text(record, errorCauseAt_)), std::string(warnings)});
     }
     hs_.push_back(number(record, hsAt_));
     ts_.push_back(number(record, tsAt_));
     transport_.push_back(number(record, transportAt_));
-    units_.push_back(
-        unitCode(unitsAt_ < record.size() ? record.field(unitsAt_) : std::string_view()));
+    units_.push_back(unitCode(text(record, unitsAt_)));
   }
 
   static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  RowLines& lines_;
   std::size_t row_ = 0;
   std::size_t hsAt_ = kNone;
   std::size_t tsAt_ = kNone;
   std::size_t unitsAt_ = kNone;
   std::size_t transportAt_ = kNone;
   std::size_t errorAt_ = kNone;
+  std::size_t errorCauseAt_ = kNone;
+  std::size_t warningsAt_ = kNone;
+  std::size_t idAt_ = kNone;
+  std::string idColumn_;
   std::size_t columns_ = 0;
   std::vector<std::vector<std::string>> preview_;
-  std::vector<std::pair<std::size_t, std::string>> errors_;
+  std::vector<FlaggedRow> flagged_;
+  std::size_t erredListed_ = 0;
+  std::size_t warnedListed_ = 0;
+  std::size_t rowsWithWarnings_ = 0;
   std::vector<float> hs_, ts_, transport_;
   std::vector<std::uint8_t> units_;
   std::vector<std::string> unitNames_{""};
 };
 
+// The message of a table that cannot be read, with a word on its separator when its header's
+// names are separated by semicolons and the message does not already speak of them.
+std::string unreadableMessage(std::string message, const RowLines& lines) {
+  if (!lines.semicolons() || message.find(';') != std::string::npos ||
+      message.find("semicolon") != std::string::npos) {
+    return message;
+  }
+  return message +
+         "; the header's names are separated by semicolons (;), as a spreadsheet set to a "
+         "European locale saves CSV: the table needs commas (,) between its fields and points "
+         "in its numbers";
+}
+
 // A whole storm table: runTable with one job over the pieces that readPiece() returns (see
 // PieceSource), handing the result table to writePiece() (see PieceSink) and calling
 // onProgress(rows, bytesRead) after each batch of rows. Returns { outcome }: how the run ended,
-// with { preview, columns, errors, series } when asked for (see ResultSummary); or { failure }
-// when the calculator ran out of memory.
+// with { preview, columns, idColumn, flagged, rowsWithWarnings, series } when asked for (see
+// ResultSummary); or { failure } when the calculator ran out of memory.
 val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSummary) {
   val result = val::object();
   try {
-    ResultSummary shown;
+    RowLines lines(withSummary);
+    ResultSummary shown(lines);
     CsvReader resultReader(shown);
-    PieceSource source(std::move(readPiece));
+    PieceSource source(std::move(readPiece), lines);
     PieceSink sink(std::move(writePiece), withSummary ? &resultReader : nullptr);
     TableSettings settings;
     settings.jobs = 1;
@@ -364,6 +539,9 @@ val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSumma
       outcome.end = TableOutcome::End::writeFailed;
       outcome.message = sink.failure();
     }
+    if (outcome.end == TableOutcome::End::unreadable) {
+      outcome.message = unreadableMessage(std::move(outcome.message), lines);
+    }
     val summary = val::object();
     summary.set("end", std::string(endText(outcome.end)));
     summary.set("rows", double(outcome.rows));
@@ -373,7 +551,8 @@ val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSumma
     if (!withSummary) return result;
     resultReader.finish();
     const val shownTable = shown.result();
-    for (const char* name : {"preview", "columns", "errors", "series"}) {
+    for (const char* name :
+         {"preview", "columns", "idColumn", "flagged", "rowsWithWarnings", "series"}) {
       result.set(name, shownTable[name]);
     }
   } catch (const std::bad_alloc&) {
@@ -391,4 +570,5 @@ EMSCRIPTEN_BINDINGS(littoral) {
   using namespace littoral;
   emscripten::function("computeStorm", &computeStorm);
   emscripten::function("runTablePieces", &runTablePieces);
+  emscripten::function("columnCatalog", &columnCatalog);
 }

@@ -95,6 +95,14 @@ def run_native(answers: str) -> str:
     return run.stdout.decode()
 
 
+def native_table(text: bytes) -> bytes:
+    """The result table of `littoral table` for the table's bytes."""
+    run = subprocess.run([str(NATIVE), "table", "-j", "1", "-"], input=text, capture_output=True,
+                         check=False, timeout=120)
+    assert run.returncode in (0, 1), run.stderr  # 1: some row has an error
+    return run.stdout
+
+
 @contextlib.contextmanager
 def no_console_errors(driver):
     """Fails when the browser's console logged an error or a warning inside the block."""

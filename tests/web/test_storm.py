@@ -1,14 +1,16 @@
 """One storm typed into the page's form: the values shown and the console records against the
 native program's console for the same answers."""
 
+import csv
+import io
 import re
 
 import pytest
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import Select
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
-from conftest import no_console_errors, run_native
+from conftest import native_table, no_console_errors, run_native
 
 FIELDS = ["gravity", "depth", "fetch_unit", "fetch", "speed_unit", "wind_speed", "duration_h",
           "rt", "rl", "local_depth", "angle_deg", "beach_slope", "settling_velocity"]
@@ -125,7 +127,8 @@ def test_typed_storm_shows_the_native_values_and_console(page, storm):
     for name, text in expected.items():
         assert shown.get(name) == text, name
     # The values the console does not print are the only ones beyond it.
-    assert set(shown) - set(expected) <= {"effective_fetch", "fhs", "fts", "storm_transport_m3"}
+    assert set(shown) - set(expected) <= {"effective_fetch", "fhs", "fts", "storm_transport_m3"} | {
+        f"class_transport_m3_{i}" for i in range(1, 5)}
 
 
 def test_math_error_is_told_and_the_values_before_it_are_shown(page):
@@ -252,3 +255,93 @@ def test_an_answer_beyond_the_single_range_is_called_so(page, wrong, form_messag
             "littoral.runStorm(answers).then(() => done('resolved'), (e) => done([e.name, e.message]));",
             dict(zip(FIELDS, texts)))
     assert rejected == ["AnswerError", error_message]
+
+
+# Storms with the warnings that their answers call for: the SI sample's local depth of 3 m lies
+# inside its surf depth Hs / Ks / 0.78 = 2.161426 / 0.9191104 / 0.78 = 3.015 m; no duration takes
+# thousands of growth passes and is outside the method's range; an angle of -95 degrees has its
+# deep-water sine clamped, reversing the transport, and ends the storm with a math error.
+WARNED_STORMS = [
+    ("si sample", STORMS["si sample"], ["inside-surf-zone"], ""),
+    ("us sample", STORMS["us sample"], [], ""),
+    ("no duration", [*STORMS["si sample"][:6], "0", *STORMS["si sample"][7:]],
+     ["many-growth-passes", "out-of-range-duration_h"], "duration_h 0:"),
+    ("angle of -95 degrees", [*STORMS["si sample"][:10], "-95", *STORMS["si sample"][11:]],
+     ["angle-clamped", "inside-surf-zone"], "angle_deg -95:"),
+]
+
+# Units as the page writes them, (SI, US): the class rate of an SI run is in no usable unit.
+UNITS = {"hs": ("m", "ft"), "ua": ("m/s", "ft/s"), "density": ("kg/m³", "slug/ft³"),
+         "ts": ("s", "s"), "deep_angle": ("°", "°"), "ks": ("–", "–"), "offshore_h10": ("m", "ft"),
+         "class_flux_2": ("W/m", "ft·lbf/s per ft"), "class_rate_3": ("no usable unit", "yd³"),
+         "class_transport_m3_4": ("m³", "m³"), "storm_transport": ("yd³", "yd³"),
+         "storm_transport_m3": ("m³", "m³")}
+
+# Each value cell with the unit beside it, in its column's head or in its table's head.
+SHOWN_UNITS = """
+const units = {};
+for (const cell of document.querySelectorAll('#storm-results td[data-name]')) {
+  if (cell.textContent === '—') continue;
+  const next = cell.nextElementSibling;
+  const head = cell.closest('table').tHead;
+  const column = head && head.rows[0].cells[cell.cellIndex];
+  const unit = next && next.classList.contains('unit') ? next
+    : (column && column.querySelector('.unit')) || (head && head.querySelector('.unit'));
+  units[cell.dataset.name] = unit ? unit.textContent : null;
+}
+return units;"""
+
+
+def test_warnings_error_cause_and_class_transport_are_shown_with_units(page):
+    for name, texts, codes, cause in WARNED_STORMS:
+        row = next(csv.DictReader(io.StringIO(native_table(
+            (",".join(FIELDS) + "\n" + ",".join(texts) + "\n").encode()).decode())))
+        with no_console_errors(page):
+            type_storm(page, texts)
+        warnings = [item.text for item in page.find_elements(By.CSS_SELECTOR, "#storm-warnings li")]
+        assert [item.split(":")[0] for item in warnings] == codes, name
+        assert "; ".join(warnings) == row["warnings"], name
+        assert page.find_element(By.ID, "storm-warnings-box").is_displayed() == bool(codes), name
+        summary = page.find_element(By.ID, "storm-summary").text
+        assert (f"Its cause: {row['error_cause']}." in summary) == bool(cause), name
+        assert row["error_cause"].startswith(cause), name
+        shown = shown_values(page)
+        if not row["error"]:
+            classes = [shown[f"class_transport_m3_{i}"] for i in range(1, 5)]
+            assert classes == [row[f"class_transport_m3_{i}"] for i in range(1, 5)], name
+            assert sum(map(float, classes)) == pytest.approx(float(shown["storm_transport_m3"]), rel=1e-5)
+        units = page.execute_script(SHOWN_UNITS)
+        assert all(units.values()), [value for value, unit in units.items() if not unit]
+        system = 0 if row["units"] == "SI" else 1
+        for value, unit in UNITS.items():
+            assert units.get(value, unit[system]) == unit[system], (name, value)
+
+
+def test_the_transport_totals_fit_a_phones_width(browser, site_url):
+    browser.set_window_size(390, 900)
+    try:
+        browser.get(site_url)
+        WebDriverWait(browser, 30).until(
+            lambda driver: driver.execute_script("return document.body.dataset.ready === 'true'"))
+        # Each total's label, value and unit lies within the viewport and within every box
+        # around it that could hide it or scroll it sideways.
+        hidden = browser.execute_script("""
+          const width = document.documentElement.clientWidth;
+          const hidden = [];
+          for (const name of ['kpls', 'surf_current', 'storm_transport', 'storm_transport_m3']) {
+            const value = document.querySelector(`#storm-results td[data-name="${name}"]`);
+            for (const part of value.parentElement.children) {
+              const box = part.getBoundingClientRect();
+              let inside = box.left >= 0 && box.right <= width && box.width > 0;
+              for (let up = part.parentElement; up; up = up.parentElement) {
+                const frame = up.getBoundingClientRect();
+                if (getComputedStyle(up).overflowX !== 'visible' && box.right > frame.right + 0.5) inside = false;
+              }
+              if (!inside) hidden.push(`${name}: ${part.textContent}`);
+            }
+          }
+          return hidden;""")
+        assert browser.execute_script("return window.innerWidth") == 390
+        assert hidden == []
+    finally:
+        browser.set_window_size(1280, 1800)

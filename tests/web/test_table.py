@@ -15,7 +15,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
 
 import storms
-from conftest import NATIVE, no_console_errors, peak_memory
+from conftest import NATIVE, native_table, no_console_errors, peak_memory
 
 
 def rows_with_error(table: bytes):
@@ -23,13 +23,6 @@ def rows_with_error(table: bytes):
     records = list(csv.reader(io.StringIO(table.decode())))
     at = records[0].index("error")
     return [i for i, record in enumerate(records[1:], 1) if record[at]]
-
-
-def native_table(text: bytes) -> bytes:
-    run = subprocess.run([str(NATIVE), "table", "-j", "1", "-"], input=text, capture_output=True,
-                         check=False, timeout=120)
-    assert run.returncode in (0, 1), run.stderr  # 1: some row has an error
-    return run.stdout
 
 
 def browser_table(driver, text: str) -> str:
@@ -88,8 +81,9 @@ def test_a_dropped_table_is_computed_with_progress_errors_preview_and_download(p
     error_rows = rows_with_error(native)
     assert summary.startswith(f"{len(rows)} rows computed")
     assert f"{len(error_rows)} rows with an error" in summary
-    listed = [item.text for item in page.find_elements(By.CSS_SELECTOR, "#row-errors li")]
-    assert listed[0].startswith(f"Row {error_rows[0]}: ")
+    # A row is named by its line, the header being line 1; no field here spans lines.
+    listed = [item.text for item in page.find_elements(By.CSS_SELECTOR, "#row-errors li.erred")]
+    assert listed[0].startswith(f"Line {error_rows[0] + 1}: ")
     # The preview shows the first rows' fields: the header and the first storm.
     header = [cell.text for cell in page.find_elements(By.CSS_SELECTOR, "#table-preview thead th")]
     assert header[:2] == ["name", "gravity"] and header[-1] == "error_cause"
@@ -197,7 +191,7 @@ def test_a_long_table_runs_in_bounded_memory_and_downloads_whole(page, large_tab
     # The result is kept for the download; the run itself needs a few times the table at most.
     assert memory["peak"] - memory["before"] < result_bytes + 4 * table_bytes + 100e6
     summary = page.find_element(By.ID, "table-summary").text
-    assert summary.startswith(f"{rows} rows computed in ") and f"; {errors} rows with an error." in summary
+    assert summary.startswith(f"{rows} rows computed in ") and f"; {errors} rows with an error;" in summary
     assert page.find_element(By.ID, "preview-note").text == (
         f"Shown: the first 20 of {rows:,} rows and all {len(header.split(b','))} columns; "
         "the download has them all.")
@@ -249,3 +243,60 @@ def test_a_running_table_is_cancelled_by_its_button_or_by_the_next_table(page, l
     # 1,500 rows take a few hundredths of a second: the long table's time is not theirs.
     assert float(re.search(r"computed in ([0-9.]+) s", summary).group(1)) < 1, summary
     assert page.find_element(By.ID, "table-download").get_attribute("download") == "short-results.csv"
+
+
+# A table with an id column: a quoted note over two lines and a blank line move the later rows'
+# lines away from their row numbers; its rows have an error with its cause, warnings, both, or
+# neither, in SI and US units (hs of 15 ft is 4.6 m).
+NAMED_ROWS = [
+    "id,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,"
+    "angle_deg,settling_velocity,note",
+    "a,9.81,10,50,4,20,2,5,1,1,3,30,1.5,plain",
+    'b,9.81,10,50,4,20,2,5,1,1,3,-95,1.5,"over\ntwo lines"',
+    "",
+    "c,32.2,20,10,3,50,1,5,1.1,1,8,20,1.5,",
+    "d,9.81,ten,50,4,20,2,5,1,1,3,30,1.5,",
+    "e,32.2,60,60,3,90,1,10,1.1,1,20,20,1.5,",
+]
+
+
+def test_rows_are_named_by_their_line_and_id_with_error_cause_and_warnings(page, tmp_path):
+    text = "\n".join(NAMED_ROWS) + "\n"
+    lines = [1 + "\n".join(NAMED_ROWS[:i]).count("\n") + (i > 0) for i in range(len(NAMED_ROWS))]
+    lines = [line for line, row in zip(lines, NAMED_ROWS) if row][1:]
+    native = list(csv.DictReader(io.StringIO(native_table(text.encode()).decode())))
+    assert [row["id"] for row in native] == list("abcde") and lines == [2, 3, 6, 7, 8]
+    path = tmp_path / "named.csv"
+    path.write_text(text)
+    with no_console_errors(page):
+        choose(page, path)
+        WebDriverWait(page, 60).until(results_shown)
+    listed = [item.text for item in page.find_elements(By.CSS_SELECTOR, "#row-errors > li")]
+    flagged = [(line, row) for line, row in zip(lines, native) if row["error"] or row["warnings"]]
+    assert len(listed) == len(flagged) == 4
+    for item, (line, row) in zip(listed, flagged):
+        assert item.startswith(f"Line {line}, id {row['id']}: {row['error']}"), item
+        assert (f"(cause: {row['error_cause']})" in item) == bool(row["error_cause"]), item
+        assert all(reason in item for reason in re.split(r"; (?=[a-z_-]+: )", row["warnings"]))
+    summary = page.find_element(By.ID, "table-summary").text
+    assert summary.endswith("; 2 rows with an error; 3 rows with warnings.")
+    # One axis in metres: the US heights converted, the highest tick between the tallest storm in
+    # metres and in feet.
+    chart = page.find_element(By.ID, "chart-hs-ts-title").find_element(By.XPATH, "..")
+    labels = [node.text for node in chart.find_elements(By.CSS_SELECTOR, "text")]
+    assert "hs (m)" in labels and "US runs, ft converted to m (× 0.3048)" in labels
+    computed = [row for row in native if row["hs"]]
+    heights = [float(row["hs"]) * (0.3048 if row["units"] == "US" else 1) for row in computed]
+    feet = max(float(row["hs"]) for row in computed)
+    top = max(float(tick.text) for tick in chart.find_elements(By.CSS_SELECTOR, "text[text-anchor='end']"))
+    assert max(heights) <= top < feet
+
+
+def test_a_semicolon_separated_table_is_told_its_separator(page, tmp_path):
+    path = tmp_path / "european.csv"
+    path.write_text(NAMED_ROWS[0].replace(",", ";") + "\na;9,81;10;50;4;20;2;5;1;1;3;30;1,5;\n")
+    with no_console_errors(page):
+        choose(page, path)
+        WebDriverWait(page, 60).until(
+            lambda d: "could not be read" in d.find_element(By.ID, "table-summary").text)
+    assert "separated by semicolons (;)" in page.find_element(By.ID, "table-summary").text
