@@ -26,7 +26,7 @@ from matplotlib.backends.backend_agg import FigureCanvasAgg
 from matplotlib.figure import Figure
 from matplotlib.lines import Line2D
 from matplotlib.patches import Patch
-from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator
+from matplotlib.ticker import FuncFormatter, LogLocator
 
 import littoral
 from littoral import _littoral
@@ -106,20 +106,100 @@ def _growth_storms(system, depth, fetch, wind, duration_h):
     })
 
 
-def _nice_levels(values, bins):
-    values = values[np.isfinite(values)]
+# Round numbers within a power of ten, the levels of the isolines: the roundest first, then
+# those of the finer steps that data of a narrow range need.
+_ROUND_MANTISSAS = (np.array([1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10]),
+                    np.array([1, 1.2, *np.arange(1.5, 10.01, 0.5)]),
+                    np.arange(1, 10.01, 0.1))
+
+
+def _rounded(value, mantissas):
+    """``value`` (positive) to the nearest of the ``mantissas`` times a power of ten, on a
+    logarithmic scale."""
+    power = 10.0 ** math.floor(math.log10(value))
+    mantissa = mantissas[np.argmin(np.abs(np.log(value / power / mantissas)))]
+    return float(f"{mantissa * power:.3g}")
+
+
+def _levels(values, count):
+    """About ``count`` levels for the isolines of ``values``, the chart's grid of storms: the
+    values at evenly spaced quantiles, so that the lines split the chart's area (the grid is
+    even on the chart) into bands of about equal size wherever the waves are, from centimetres
+    to tens of metres; each rounded as coarsely as leaves no band of more than 2.5 shares."""
+    values = np.sort(values[np.isfinite(values) & (values > 0)])
     if values.size == 0:
         return []
-    low, high = values.min(), values.max()
-    levels = MaxNLocator(nbins=bins, steps=[1, 2, 2.5, 5, 10]).tick_values(low, high)
-    return [level for level in levels if low < level < high]
+    low, high = values[0], values[-1]
+    quantiles = np.quantile(values, np.arange(1, count + 1) / (count + 1))
+    for mantissas in _ROUND_MANTISSAS:
+        levels = [level for level in sorted({_rounded(q, mantissas) for q in quantiles})
+                  if low < level < high]
+        bands = np.diff(np.searchsorted(values, [low, *levels, np.inf]))
+        if bands.max() <= 2.5 * values.size / (count + 1):
+            break
+    return levels
 
 
-def _label(ax, isolines, unit):
-    # On a white ground rather than cut into the line: the isoline stays whole.
-    for text in ax.clabel(isolines, fmt=lambda value: f"{value:g} {unit}", inline=False,
-                          fontsize=9):
-        text.set_bbox(dict(facecolor="white", edgecolor="none", pad=0.6))
+def _renderer(figure):
+    """The renderer that measures the figure's text as it will be drawn."""
+    canvas = figure.canvas
+    return canvas.get_renderer() if hasattr(canvas, "get_renderer") else figure._get_renderer()
+
+
+# Where along its line a label goes, as shares of the line's length: the middle first.
+_LABEL_SHARES = (0.5, 0.4, 0.6, 0.3, 0.7, 0.2, 0.8, 0.1, 0.9, 0.05, 0.95)
+
+
+def _along(ax, points):
+    """The points of ``_LABEL_SHARES`` along a line of ``points`` (data coordinates), measured
+    on the chart; none for a line of no length."""
+    shown = ax.transData.transform(points)
+    steps = np.hypot(*np.diff(shown, axis=0).T)
+    length = np.concatenate([[0], np.cumsum(steps)])
+    if length[-1] == 0:
+        return []
+    at = np.array(_LABEL_SHARES) * length[-1]
+    spots = np.column_stack([np.interp(at, length, shown[:, 0]),
+                             np.interp(at, length, shown[:, 1])])
+    return ax.transData.inverted().transform(spots)
+
+
+def _isoline_labels(ax, isolines, unit, colour):
+    """A label for each level of ``isolines``: its text and the places on its longest piece."""
+    labels = []
+    for level, pieces in zip(isolines.levels, isolines.allsegs):
+        pieces = [piece for piece in pieces if len(piece) > 1]
+        if pieces:
+            longest = max(pieces, key=lambda piece: np.ptp(ax.transData.transform(piece), 0)
+                          .sum())
+            labels.append((f"{level:g} {unit}", dict(color=colour), _along(ax, longest)))
+    return labels
+
+
+def _place_labels(ax, labels):
+    """Writes each of ``labels`` (text, text properties, the places it may take in data
+    coordinates, the first preferred) centred on the first of its places where, measured by
+    the renderer on the figure as it is laid out, it lies inside the axes and clear of every
+    label written before it; on a white ground, so that the line under it stays whole. A label
+    with no such place is left out. Returns the texts written."""
+    renderer = _renderer(ax.figure)
+    room = ax.get_window_extent(renderer)
+    taken, written = [], []
+    for text, style, places in labels:
+        label = ax.text(0, 0, text, ha="center", va="center", fontsize=9, parse_math=False,
+                        bbox=dict(facecolor="white", edgecolor="none", pad=0.6), **style)
+        for place in places:
+            label.set_position(place)
+            extent = label.get_window_extent(renderer).padded(2)
+            inside = (room.x0 <= extent.x0 and extent.x1 <= room.x1 and room.y0 <= extent.y0
+                      and extent.y1 <= room.y1)
+            if inside and not any(extent.overlaps(other) for other in taken):
+                taken.append(extent)
+                written.append(label)
+                break
+        else:
+            label.remove()
+    return written
 
 
 def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_levels=None,
@@ -167,14 +247,12 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
 
     hs_lines = ax.contour(fetch, wind, np.ma.masked_invalid(hs), colors="tab:blue",
                           linewidths=1.4,
-                          levels=_nice_levels(hs, 9) if hs_levels is None else hs_levels)
+                          levels=_levels(hs, 9) if hs_levels is None else hs_levels)
     _tag(hs_lines, "hs-isolines")
-    _label(ax, hs_lines, length)
     ts_lines = ax.contour(fetch, wind, np.ma.masked_invalid(ts), colors="tab:red",
                           linewidths=1.1, linestyles="dashed",
-                          levels=_nice_levels(ts, 8) if ts_levels is None else ts_levels)
+                          levels=_levels(ts, 8) if ts_levels is None else ts_levels)
     _tag(ts_lines, "ts-isolines")
-    _label(ax, ts_lines, "s")
 
     failed = ~fetch_limited
     if failed.any():
@@ -183,6 +261,7 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
         _tag(gaps, "no-wave")
 
     everywhere_fetch_limited = []
+    duration_labels = []
     for hours in durations:
         limits = _growth_storms(system, depth, fetch[-1:], wind, hours)
         if (limits["error"] != "").all():
@@ -194,12 +273,9 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
         line_fetch /= system["metres_or_feet_per_fetch"]
         ax.plot(line_fetch, wind, color="black", linewidth=1.3, linestyle="dashdot",
                 gid=f"duration-{hours:g}h")
-        if limited.any():
-            # The name at the line's upper end, left of it, inside the chart.
-            top = np.flatnonzero(limited)[-1]
-            ax.annotate(f"{hours:g} h", (line_fetch[top], wind[top]), ha="right",
-                        xytext=(-4, -13 if top == len(wind) - 1 else 4),
-                        textcoords="offset points", fontsize=9, fontweight="bold")
+        # The name on the line, as near its upper end as there is room.
+        places = [(line_fetch[i], wind[i]) for i in np.flatnonzero(limited)[::-1]]
+        duration_labels.append((f"{hours:g} h", dict(fontweight="bold"), places))
 
     ax.xaxis.set_major_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
     ax.xaxis.set_minor_locator(LogLocator(subs=(2, 5)))
@@ -228,6 +304,10 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
                                     "over the whole chart"))
     ax.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, -0.08), ncol=2,
               frameon=False)
+    # The labels go where they fit on the chart as laid out, which sets the size of the axes.
+    ax.figure.draw_without_rendering()
+    _place_labels(ax, [*duration_labels, *_isoline_labels(ax, hs_lines, length, "tab:blue"),
+                       *_isoline_labels(ax, ts_lines, "s", "tab:red")])
     return figure
 
 

@@ -95,6 +95,31 @@ def test_growth_chart_draws_into_the_callers_axes():
     assert len(vertices(right, "hs-isolines")) > 0 and not left.has_data()
 
 
+@pytest.mark.parametrize("units, depth", [("si", 2), ("si", 12), ("si", 200), ("us", 40),
+                                          ("us", 600)])
+def test_growth_isolines_lie_where_the_waves_are_and_labels_on_nothing(units, depth):
+    figure = charts.growth_chart(depth, units)
+    chart = figure.axes[0]
+    renderer = figure.canvas.get_renderer()
+    room = chart.get_window_extent(renderer)
+    extents = [text.get_window_extent(renderer) for text in chart.texts]
+    for i, extent in enumerate(extents):
+        assert room.x0 <= extent.x0 < extent.x1 <= room.x1, chart.texts[i]
+        assert room.y0 <= extent.y0 < extent.y1 <= room.y1, chart.texts[i]
+        assert not any(extent.overlaps(other) for other in extents[:i]), chart.texts[i]
+    # Every line has its label. The grid is even on the chart: a share of its storms is a share
+    # of the chart's area, and no band between two isolines holds much of it.
+    named = [text.get_text().split(" ") for text in chart.texts]
+    storms = grid_storms(units, depth, *charts.growth_axes(units), hours=5000)
+    for name, unit in (("hs", {"si": "m", "us": "ft"}[units]), ("ts", "s")):
+        levels = sorted(float(value) for value, of in named if of == unit)
+        assert len(levels) == len(tagged(chart, f"{name}-isolines")), (name, levels)
+        bands = np.histogram(storms[name], bins=[-np.inf, *levels, np.inf])[0]
+        assert bands.max() <= 0.3 * len(storms), (name, levels, bands)
+    assert sum(of == "h" for _, of in named) == \
+        sum(np.isfinite(line.get_xdata()).any() for line in chart.get_lines())
+
+
 # Storms of both unit systems and both signs, one limited by breaking offshore (its classes 3
 # and 4 are empty), one duration-limited without the transport stage, and one that cannot be
 # computed.
