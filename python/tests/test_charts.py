@@ -484,3 +484,17 @@ def test_legends_cover_no_values(storms, draw):
         extent = legend.get_window_extent(renderer)
         for ax in figure.axes:
             assert not extent.overlaps(ax.get_window_extent(renderer)), (legend, ax)
+
+
+@pytest.mark.parametrize("source", ["--help", "docs/charts.md", "examples/wind_climate.py"])
+def test_commands_name_debians_python(source):
+    """Debian's Python has matplotlib; a python3 found first on the PATH may not."""
+    if source == "--help":
+        for kind in ("growth", "storm", "table", "climate"):
+            assert command(kind, "--help").stdout.startswith(
+                f"usage: /usr/bin/python3 -m littoral.charts {kind}")
+        return
+    path = os.path.join(os.path.dirname(__file__), "..", "..", source)
+    with open(path, encoding="utf-8") as text:
+        commands = [line for line in text if "python3 " in line]
+    assert commands and all("/usr/bin/python3 " in line for line in commands), commands
