@@ -17,7 +17,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 charts() { PYTHONPATH="$build/python" "$python" -m littoral.charts "$@"; }
 charts growth --depth 12 --units si -o docs/charts-growth.png
-charts storm "$scratch/winter_results.csv" --row 7 -o docs/charts-storm.png
+charts storm "$scratch/winter_results.csv" --row 9 --id start -o docs/charts-storm.png
 charts table "$scratch/winter_results.csv" -o docs/charts-table.png
 PYTHONPATH="$build/python" LITTORAL_BINARY="$build/littoral" "$python" examples/wind_climate.py \
   "$scratch" >/dev/null 2>&1

@@ -1,8 +1,11 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """A year of hourly winds at a beach facing north-north-east -> its storms -> the year's net
 and gross longshore transport, with littoral.climate and with the command `littoral climate`.
 
-    python3 examples/wind_climate.py [DIRECTORY]
+    /usr/bin/python3 examples/wind_climate.py [DIRECTORY]
+
+Debian's Python, for which littoral's module is built, with numpy and pandas (after the default
+build, with PYTHONPATH=build/default/python); a Python found first on the PATH may lack them.
 
 The winds are made here, from a fixed seed, and written to DIRECTORY/winds.csv (default: the
 working directory) as a station would publish them: hourly, with a three-day outage and a

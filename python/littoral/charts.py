@@ -7,17 +7,22 @@
 Every value a chart plots is one that ``littoral.run_table`` computed, or that ``littoral table``
 printed. Each chart returns a matplotlib Figure on the Agg canvas (no display needed); one with a
 single panel draws into the ``ax`` it is given instead, so that it can take its place in a figure
-of the caller's. From the shell, ``python3 -m littoral.charts KIND ... -o FILE`` writes the chart
-as PNG, SVG, PDF or any other format matplotlib writes, by the file's extension.
+of the caller's. From the shell, ``/usr/bin/python3 -m littoral.charts KIND ... -o FILE`` writes
+the chart as PNG, SVG, PDF or any other format matplotlib writes, by the file's extension: Debian's
+Python, which has numpy, pandas and matplotlib (python3-matplotlib); another Python needs those and
+littoral's module on its path.
 """
 import argparse
 import contextlib
+import csv
 import errno
+import io
 import math
 import os
 import stat
 import sys
 import tempfile
+import textwrap
 
 import numpy as np
 import pandas as pd
@@ -26,15 +31,15 @@ from matplotlib.backends.backend_agg import FigureCanvasAgg
 from matplotlib.figure import Figure
 from matplotlib.lines import Line2D
 from matplotlib.patches import Patch
-from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator
+from matplotlib.ticker import FuncFormatter, LogLocator, MaxNLocator, StrMethodFormatter
 
 import littoral
 from littoral import _littoral
 
 __all__ = ["read_results", "growth_axes", "growth_chart", "class_bounds", "plot_exceedance",
-           "plot_class_rates", "storm_chart", "plot_hs_ts", "plot_hs_histogram",
-           "plot_cumulative_transport", "table_chart", "read_storms", "climate_sectors",
-           "plot_rose", "climate_chart", "main"]
+           "plot_class_transport", "plot_class_rates", "storm_chart", "plot_hs_ts",
+           "plot_hs_histogram", "plot_cumulative_transport", "table_chart", "read_storms",
+           "climate_sectors", "plot_rose", "climate_chart", "main"]
 
 #: A4 landscape, in inches: the size of every chart's own figure.
 PAGE = (11.69, 8.27)
@@ -78,6 +83,22 @@ def _tag(artists, gid):
         part.set_gid(f"{gid}-{i}")
 
 
+def _legend_beside(ax, handles=None, **options):
+    """The legend right of the axes, clear of the values."""
+    if handles is None:
+        handles, _ = ax.get_legend_handles_labels()
+    return ax.legend(handles=handles, loc="upper left", bbox_to_anchor=(1.02, 1),
+                     borderaxespad=0, fontsize=9, **options)
+
+
+def _legend_below(ax, handles=None, offset=-0.1, **options):
+    """The legend below the axes (and their tick labels), clear of the values."""
+    if handles is None:
+        handles, _ = ax.get_legend_handles_labels()
+    return ax.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, offset), ncol=2,
+                     fontsize=9, frameon=False, **options)
+
+
 def growth_axes(units="si"):
     """The grid of the growth chart: the fetches (logarithmic, in km or miles) and the wind
     speeds (m/s or ft/s) of its storms."""
@@ -106,20 +127,100 @@ def _growth_storms(system, depth, fetch, wind, duration_h):
     })
 
 
-def _nice_levels(values, bins):
-    values = values[np.isfinite(values)]
+# Round numbers within a power of ten, the levels of the isolines: the roundest first, then
+# those of the finer steps that data of a narrow range need.
+_ROUND_MANTISSAS = (np.array([1, 1.2, 1.5, 2, 2.5, 3, 4, 5, 6, 8, 10]),
+                    np.array([1, 1.2, *np.arange(1.5, 10.01, 0.5)]),
+                    np.arange(1, 10.01, 0.1))
+
+
+def _rounded(value, mantissas):
+    """``value`` (positive) to the nearest of the ``mantissas`` times a power of ten, on a
+    logarithmic scale."""
+    power = 10.0 ** math.floor(math.log10(value))
+    mantissa = mantissas[np.argmin(np.abs(np.log(value / power / mantissas)))]
+    return float(f"{mantissa * power:.3g}")
+
+
+def _levels(values, count):
+    """About ``count`` levels for the isolines of ``values``, the chart's grid of storms: the
+    values at evenly spaced quantiles, so that the lines split the chart's area (the grid is
+    even on the chart) into bands of about equal size wherever the waves are, from centimetres
+    to tens of metres; each rounded as coarsely as leaves no band of more than 2.5 shares."""
+    values = np.sort(values[np.isfinite(values) & (values > 0)])
     if values.size == 0:
         return []
-    low, high = values.min(), values.max()
-    levels = MaxNLocator(nbins=bins, steps=[1, 2, 2.5, 5, 10]).tick_values(low, high)
-    return [level for level in levels if low < level < high]
+    low, high = values[0], values[-1]
+    quantiles = np.quantile(values, np.arange(1, count + 1) / (count + 1))
+    for mantissas in _ROUND_MANTISSAS:
+        levels = [level for level in sorted({_rounded(q, mantissas) for q in quantiles})
+                  if low < level < high]
+        bands = np.diff(np.searchsorted(values, [low, *levels, np.inf]))
+        if bands.max() <= 2.5 * values.size / (count + 1):
+            break
+    return levels
 
 
-def _label(ax, isolines, unit):
-    # On a white ground rather than cut into the line: the isoline stays whole.
-    for text in ax.clabel(isolines, fmt=lambda value: f"{value:g} {unit}", inline=False,
-                          fontsize=9):
-        text.set_bbox(dict(facecolor="white", edgecolor="none", pad=0.6))
+def _renderer(figure):
+    """The renderer that measures the figure's text as it will be drawn."""
+    canvas = figure.canvas
+    return canvas.get_renderer() if hasattr(canvas, "get_renderer") else figure._get_renderer()
+
+
+# Where along its line a label goes, as shares of the line's length: the middle first.
+_LABEL_SHARES = (0.5, 0.4, 0.6, 0.3, 0.7, 0.2, 0.8, 0.1, 0.9, 0.05, 0.95)
+
+
+def _along(ax, points):
+    """The points of ``_LABEL_SHARES`` along a line of ``points`` (data coordinates), measured
+    on the chart; none for a line of no length."""
+    shown = ax.transData.transform(points)
+    steps = np.hypot(*np.diff(shown, axis=0).T)
+    length = np.concatenate([[0], np.cumsum(steps)])
+    if length[-1] == 0:
+        return []
+    at = np.array(_LABEL_SHARES) * length[-1]
+    spots = np.column_stack([np.interp(at, length, shown[:, 0]),
+                             np.interp(at, length, shown[:, 1])])
+    return ax.transData.inverted().transform(spots)
+
+
+def _isoline_labels(ax, isolines, unit, colour):
+    """A label for each level of ``isolines``: its text and the places on its longest piece."""
+    labels = []
+    for level, pieces in zip(isolines.levels, isolines.allsegs):
+        pieces = [piece for piece in pieces if len(piece) > 1]
+        if pieces:
+            longest = max(pieces, key=lambda piece: np.ptp(ax.transData.transform(piece), 0)
+                          .sum())
+            labels.append((f"{level:g} {unit}", dict(color=colour), _along(ax, longest)))
+    return labels
+
+
+def _place_labels(ax, labels):
+    """Writes each of ``labels`` (text, text properties, the places it may take in data
+    coordinates, the first preferred) centred on the first of its places where, measured by
+    the renderer on the figure as it is laid out, it lies inside the axes and clear of every
+    label written before it; on a white ground, so that the line under it stays whole. A label
+    with no such place is left out. Returns the texts written."""
+    renderer = _renderer(ax.figure)
+    room = ax.get_window_extent(renderer)
+    taken, written = [], []
+    for text, style, places in labels:
+        label = ax.text(0, 0, text, ha="center", va="center", fontsize=9, parse_math=False,
+                        bbox=dict(facecolor="white", edgecolor="none", pad=0.6), **style)
+        for place in places:
+            label.set_position(place)
+            extent = label.get_window_extent(renderer).padded(2)
+            inside = (room.x0 <= extent.x0 and extent.x1 <= room.x1 and room.y0 <= extent.y0
+                      and extent.y1 <= room.y1)
+            if inside and not any(extent.overlaps(other) for other in taken):
+                taken.append(extent)
+                written.append(label)
+                break
+        else:
+            label.remove()
+    return written
 
 
 def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_levels=None,
@@ -167,14 +268,12 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
 
     hs_lines = ax.contour(fetch, wind, np.ma.masked_invalid(hs), colors="tab:blue",
                           linewidths=1.4,
-                          levels=_nice_levels(hs, 9) if hs_levels is None else hs_levels)
+                          levels=_levels(hs, 9) if hs_levels is None else hs_levels)
     _tag(hs_lines, "hs-isolines")
-    _label(ax, hs_lines, length)
     ts_lines = ax.contour(fetch, wind, np.ma.masked_invalid(ts), colors="tab:red",
                           linewidths=1.1, linestyles="dashed",
-                          levels=_nice_levels(ts, 8) if ts_levels is None else ts_levels)
+                          levels=_levels(ts, 8) if ts_levels is None else ts_levels)
     _tag(ts_lines, "ts-isolines")
-    _label(ax, ts_lines, "s")
 
     failed = ~fetch_limited
     if failed.any():
@@ -183,6 +282,7 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
         _tag(gaps, "no-wave")
 
     everywhere_fetch_limited = []
+    duration_labels = []
     for hours in durations:
         limits = _growth_storms(system, depth, fetch[-1:], wind, hours)
         if (limits["error"] != "").all():
@@ -194,12 +294,9 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
         line_fetch /= system["metres_or_feet_per_fetch"]
         ax.plot(line_fetch, wind, color="black", linewidth=1.3, linestyle="dashdot",
                 gid=f"duration-{hours:g}h")
-        if limited.any():
-            # The name at the line's upper end, left of it, inside the chart.
-            top = np.flatnonzero(limited)[-1]
-            ax.annotate(f"{hours:g} h", (line_fetch[top], wind[top]), ha="right",
-                        xytext=(-4, -13 if top == len(wind) - 1 else 4),
-                        textcoords="offset points", fontsize=9, fontweight="bold")
+        # The name on the line, as near its upper end as there is room.
+        places = [(line_fetch[i], wind[i]) for i in np.flatnonzero(limited)[::-1]]
+        duration_labels.append((f"{hours:g} h", dict(fontweight="bold"), places))
 
     ax.xaxis.set_major_formatter(FuncFormatter(lambda value, _: f"{value:g}"))
     ax.xaxis.set_minor_locator(LogLocator(subs=(2, 5)))
@@ -228,29 +325,117 @@ def growth_chart(depth, units="si", durations=(1, 2, 3, 6, 12, 24, 48), hs_level
                                     "over the whole chart"))
     ax.legend(handles=handles, loc="upper center", bbox_to_anchor=(0.5, -0.08), ncol=2,
               frameon=False)
+    # The labels go where they fit on the chart as laid out, which sets the size of the axes.
+    ax.figure.draw_without_rendering()
+    _place_labels(ax, [*duration_labels, *_isoline_labels(ax, hs_lines, length, "tab:blue"),
+                       *_isoline_labels(ax, ts_lines, "s", "tab:red")])
     return figure
 
 
-def read_results(path):
-    """A result table written by ``littoral table``: numbers as float64, and the text columns
-    ``units``, ``limited_by`` and ``error`` as text, empty where the field is."""
+# The text columns of a result table; warnings and error_cause are filled in empty when a table
+# of an earlier littoral lacks them.
+_TEXTS = ("units", "limited_by", "error")
+_LATER_TEXTS = ("warnings", "error_cause")
+# The names of a column that identifies the rows, in any case, when none is given.
+_ID_NAMES = ("id", "case", "storm")
+
+
+def _id_column(names, given=None):
+    """The column that identifies the rows: ``given``, else the first named id, case or storm
+    in any case; None when there is none."""
+    if given is not None:
+        return given
+    return next((name for name in names if str(name).strip().lower() in _ID_NAMES), None)
+
+
+def _record_lines(text):
+    """The line on which each record of the CSV ``text`` starts, the header's being 1, as a
+    spreadsheet numbers its rows when no field spans lines. A blank line holds no record."""
+    reader = csv.reader(io.StringIO(text, newline=""))
+    lines, read = [], 0
+    for record in reader:
+        if record and not (len(record) == 1 and not record[0].strip()):
+            lines.append(read + 1)
+        read = reader.line_num
+    return lines
+
+
+def read_results(path, id_column=None):
+    """A table written by ``littoral table``, indexed by the line on which each row starts in
+    the file (the header is line 1): numbers as float64, and the text columns ``units``,
+    ``limited_by``, ``error``, ``warnings`` and ``error_cause`` and the row's identifier
+    (``id_column``, else a column named id, case or storm) as text, as written, empty where the
+    field is."""
+    name = os.path.basename(str(path))
     try:
-        frame = pd.read_csv(path, encoding="utf-8-sig")
+        with open(path, encoding="utf-8-sig", newline="") as stream:
+            text = stream.read()
+        lines = _record_lines(text)
+        header = next(csv.reader(io.StringIO(text)), [])
+        texts = (*_TEXTS, *_LATER_TEXTS, _id_column(header, id_column))
+        frame = pd.read_csv(io.StringIO(text),
+                            converters={column: str for column in texts if column})
     except ValueError as error:  # not a CSV table: empty, ragged, or not text
-        raise ValueError(f"{os.path.basename(str(path))}: {error}") from None
-    for name in ("units", "limited_by", "error"):
-        if name in frame.columns:
-            frame[name] = frame[name].fillna("").astype(str)
+        raise ValueError(f"{name}: {error}") from None
+    if len(lines) != len(frame) + 1:
+        raise ValueError(f"{name}: cannot tell on which line of the file each row starts")
+    frame.index = pd.Index(lines[1:], name="line")
     return frame
 
 
-def _results(results, numbers, texts=()):
+class _Rows:
+    """How a chart names the rows of its table in titles and messages: by the line each starts
+    on in the file it was read from, or by the frame's index label; with the row's identifier
+    when the table has a column for one."""
+
+    def __init__(self, frame, source, from_file, id_column):
+        self.source = source
+        self.word = "line" if from_file else "row"
+        self.labels = frame.index
+        self.id_column = _id_column(frame.columns, id_column)
+        if self.id_column is not None and self.id_column not in frame.columns:
+            raise ValueError(f"{source}: no column {self.id_column} to name the rows by (--id)")
+
+    def name(self, frame, position):
+        """``line 9`` or ``row 3``, and the identifier: ``line 9 (storm "W07")``."""
+        name = f"{self.word} {self.labels[position]}"
+        if self.id_column is None:
+            return name
+        value = frame[self.id_column].iloc[position]
+        value = "" if pd.isna(value) else str(value)
+        if len(value) > 40:
+            value = value[:37] + "..."
+        return f'{name} ({self.id_column} "{value}")'
+
+    def position(self, row):
+        """The position of the row named ``row`` (its line or index label; None for the first),
+        or ValueError."""
+        if len(self.labels) == 0:
+            raise ValueError(f"{self.source}: the table has no rows")
+        if row is None:
+            return 0
+        found = np.flatnonzero(self.labels == row)
+        if len(found) == 1:
+            return found[0]
+        if self.word == "row":
+            why = "twice or more" if len(found) else "not"
+            raise ValueError(f"{self.source}: row {row!r} is {why} in the frame's index")
+        first, last = self.labels[0], self.labels[-1]
+        if row == 1:
+            raise ValueError(f"{self.source}: line 1 is the header: rows are named by their line "
+                             f"in the file, the first is line {first}")
+        raise ValueError(f"{self.source}: no row starts at line {row}: the rows are lines "
+                         f"{first} to {last} (the header is line 1)")
+
+
+def _results(results, numbers, texts=_TEXTS, id_column=None):
     """The result frame (read when it is a path) with the columns a chart needs, its numbers as
-    float64; and the name to show for it."""
+    float64, and how to name its rows."""
     source = "the table"
-    if not isinstance(results, pd.DataFrame):
+    from_file = not isinstance(results, pd.DataFrame)
+    if from_file:
         source = os.path.basename(str(results))
-        results = read_results(results)
+        results = read_results(results, id_column)
     missing = [name for name in (*texts, *numbers) if name not in results.columns]
     if missing:
         raise ValueError(f"{source}: no column {', '.join(missing)}: a table written by "
@@ -258,28 +443,30 @@ def _results(results, numbers, texts=()):
     frame = results.copy()
     for name in numbers:
         frame[name] = pd.to_numeric(frame[name], errors="coerce").astype(np.float64)
-    for name in texts:
-        frame[name] = frame[name].fillna("").astype(str)
-    return frame, source
+    for name in (*texts, *_LATER_TEXTS):
+        frame[name] = frame[name].fillna("").astype(str) if name in frame.columns else ""
+    return frame, _Rows(frame, source, from_file, id_column)
 
 
 # The largest single-precision value: littoral table writes no larger one.
 _LARGEST_SINGLE = float(np.finfo(np.float32).max)
 
 
-def _refuse_undrawable(frame, names, source, first_row=0):
-    """Raises ValueError naming the first row (counted from ``first_row``) and column of
-    ``frame`` whose number no chart has an axis for: an infinite one, or one beyond the single
+def _refuse_undrawable(frame, names, rows, positions=None):
+    """Raises ValueError naming the first row of ``frame`` (of its ``positions``, default all)
+    and column whose number no chart has an axis for: an infinite one, or one beyond the single
     precision of littoral table's values. NaN is a value not computed, which a chart leaves
     out."""
+    positions = np.arange(len(frame)) if positions is None else np.asarray(positions)
     for name in names:
-        values = frame[name].to_numpy()
+        values = frame[name].to_numpy()[positions]
         beyond = np.flatnonzero(np.abs(values) > _LARGEST_SINGLE)
         if beyond.size:
             value = values[beyond[0]]
             why = ("not a finite number" if np.isinf(value)
                    else "beyond the single-precision range of a table's values")
-            raise ValueError(f"{source}: row {first_row + beyond[0]}: {name} is {value:g}, {why}")
+            raise ValueError(f"{rows.source}: {rows.name(frame, positions[beyond[0]])}: {name} "
+                             f"is {value:g}, {why}")
 
 
 def _classes(name):
@@ -289,7 +476,7 @@ def _classes(name):
 _STORM_NUMBERS = ("hs", "ts", "deep_angle", "breaking_height", "ks", "kr", "offshore_hrms",
                   "offshore_hs", "offshore_h10", "offshore_h1", "hnso",
                   *_classes("class_share"), *_classes("class_rate"), *_classes("class_height"),
-                  "storm_transport", "storm_transport_m3")
+                  "storm_transport", "storm_transport_m3", *_classes("class_transport_m3"))
 
 
 def class_bounds(storm):
@@ -365,41 +552,73 @@ def plot_exceedance(ax, storm, length="m"):
     ax.set_ylabel("probability of exceedance P(H > h)")
     ax.set_title("Heights of the storm's waves in deep water")
     ax.grid(True, color="0.88", linewidth=0.6)
-    ax.legend(loc="upper right", fontsize=9, framealpha=0.95,
-              title=None if derived else "classes shaded around their heights: their bounds "
-                                         "do not follow from the table's values",
-              title_fontsize=8)
+    _legend_below(ax, title=None if derived else "classes shaded around their heights: their "
+                                                 "bounds do not follow from the table's values",
+                  title_fontsize=8)
     return ax
 
 
-def plot_class_rates(ax, storm, units="SI"):
-    """The transport of each height class of one storm in bars: yd³ in US units; in SI units the
-    SI expression (no standard unit), with its value in yd³ on the right."""
+def _class_ticks(ax, storm, units):
     length = _LENGTH.get(units, "")
-    rates = [storm[name] for name in _classes("class_rate")]
     heights = [storm[name] for name in _classes("class_height")]
-    bars = ax.bar(range(1, 5), rates, color=_CLASS_COLOURS, width=0.65)
-    _tag(bars, "class-rates")
-    ax.bar_label(bars, labels=[_number(rate) for rate in rates], fontsize=9, padding=2)
-    ax.axhline(0, color="black", linewidth=0.8)
     ax.set_xticks(range(1, 5), [f"{i}\n{h:.3g} {length}" for i, h in enumerate(heights, 1)])
     ax.set_xlabel("height class and its height H")
+
+
+def _class_bars(ax, values, gid):
+    bars = ax.bar(range(1, 5), values, color=_CLASS_COLOURS, width=0.65)
+    _tag(bars, gid)
+    ax.bar_label(bars, labels=[_number(value) for value in values], fontsize=9, padding=2)
+    ax.axhline(0, color="black", linewidth=0.8)
     ax.use_sticky_edges = False  # room for the labels of bars of either sign
     ax.margins(y=0.12)
+
+
+def plot_class_transport(ax, storm, units="SI"):
+    """The transport of each height class of one storm in this storm, in bars of m³
+    (``class_transport_m3_i``, which sum to ``storm_transport_m3``), with yd³ on the right."""
+    _class_bars(ax, [storm[name] for name in _classes("class_transport_m3")], "class-transport")
+    _class_ticks(ax, storm, units)
+    ax.set_ylabel("transport of the class in this storm (m³)")
+    right = ax.secondary_yaxis("right", functions=(lambda m3: m3 / _CUBIC_YARD,
+                                                   lambda yd3: yd3 * _CUBIC_YARD))
+    right.set_ylabel("yd³")
+    ax.set_title("Transport by height class")
+    return ax
+
+
+def _rate_unit(units):
+    """What a class rate (``class_rate_i``) is in a storm of ``units``."""
+    if units == "US":
+        return "yd³ a year weighted by the class's exposure: the class's yd³ in this storm"
+    return ("the SI expression, in no standard unit: the class's yd³ in this storm × "
+            f"{_SI_RATE_RATIO:.7g}")
+
+
+def plot_class_rates(ax, storm, units="SI"):
+    """The class rates of one storm (``class_rate_i``) in bars, as the console's class lines
+    print them: in US units yd³ a year weighted by the class's exposure; in SI units the SI
+    expression, in no standard unit, with its value in yd³ on the right."""
+    _class_bars(ax, [storm[name] for name in _classes("class_rate")], "class-rates")
+    _class_ticks(ax, storm, units)
     if units == "SI":
-        ax.set_ylabel("class transport (SI expression)")
+        ax.set_ylabel("class rate (SI expression: no standard unit)")
         right = ax.secondary_yaxis("right", functions=(lambda rate: rate / _SI_RATE_RATIO,
                                                        lambda yd3: yd3 * _SI_RATE_RATIO))
-        right.set_ylabel(f"yd³ (SI expression / {_SI_RATE_RATIO})")
+        right.set_ylabel(f"yd³ (SI expression / {_SI_RATE_RATIO:.7g})")
     else:
-        ax.set_ylabel("class transport (yd³)")
-    ax.set_title("Transport by height class")
+        ax.set_ylabel("class rate (yd³ a year × the class's exposure)")
+    ax.set_title("Class rates of the console")
     return ax
 
 
 def _number(value):
     """Four significant digits, without an exponent for a transport of thousands."""
     return f"{value:.0f}" if abs(value) >= 1000 else f"{value:.4g}"
+
+
+# The characters of a line of the storm's values: as many as the panel holds.
+_FACTS_WIDTH = 46
 
 
 def _storm_facts(storm, units):
@@ -411,62 +630,94 @@ def _storm_facts(storm, units):
         ("deep-water angle", f"{storm['deep_angle']:.4g}°"),
         ("breaking height", f"{storm['breaking_height']:.4g} {length}"),
         ("Hnso", f"{storm['hnso']:.4g} {length}"),
-        ("storm transport", f"{_number(storm['storm_transport'])} yd³"),
-        ("", f"{_number(storm['storm_transport_m3'])} m³"),
+        ("storm transport", f"{_number(storm['storm_transport_m3'])} m³"),
+        ("", f"{_number(storm['storm_transport'])} yd³"),
+        ("class rates", " ".join(_number(storm[name]) for name in _classes("class_rate"))),
     ]
-    return "\n".join(f"{name:<17} {value}" for name, value in rows)
+    lines = [f"{name:<17} {value}" for name, value in rows]
+    lines += textwrap.wrap(f"(class_rate_1 to _4, as the console prints them: "
+                           f"{_rate_unit(units)})", _FACTS_WIDTH)
+    warnings = [item.strip() for item in storm["warnings"].split(";") if item.strip()]
+    lines.append("")
+    lines.append("warnings" + ("" if warnings else ": none"))
+    for item in warnings:
+        lines += textwrap.wrap(item, _FACTS_WIDTH, initial_indent="- ", subsequent_indent="  ")
+    return "\n".join(lines)
 
 
-def storm_chart(results, row):
+def storm_chart(results, row=None, id_column=None):
     """One storm of a result table (a frame from ``littoral.run_table``, or the path of a CSV
-    file written by ``littoral table``), ``row`` counted from 0: the exceedance of its
-    deep-water heights with the height classes (``plot_exceedance``), the transport of each
-    class (``plot_class_rates``), and its Hs, Ts, deep-water angle, breaking height and
-    transport."""
-    frame, source = _results(results, _STORM_NUMBERS, ("units", "limited_by", "error"))
-    if not 0 <= row < len(frame):
-        rows = f"rows 0 to {len(frame) - 1}" if len(frame) else "no rows"
-        raise ValueError(f"{source}: no row {row}: the table has {rows}")
-    _refuse_undrawable(frame.iloc[[row]], _STORM_NUMBERS, source, first_row=row)
-    storm = frame.iloc[row]
+    file written by ``littoral table``): the exceedance of its deep-water heights with the
+    height classes (``plot_exceedance``), the transport of each class in m³
+    (``plot_class_transport``), and its Hs, Ts, deep-water angle, breaking height, transport,
+    class rates and warnings. ``row`` is the line on which the storm starts in the file (the
+    header is line 1), or a frame's index label; the first row when None. Titles and messages
+    name the row by it and by its identifier: the column ``id_column``, else one named id, case
+    or storm."""
+    frame, rows = _results(results, _STORM_NUMBERS, id_column=id_column)
+    position = rows.position(row)
+    _refuse_undrawable(frame, _STORM_NUMBERS, rows, [position])
+    storm = frame.iloc[position]
+    where = f"{rows.source}: {rows.name(frame, position)}"
     absent = [name for name in _STORM_NUMBERS if np.isnan(storm[name])]
     if absent:
         why = storm["error"] or "no transport stage: its settling_velocity is not given"
-        raise ValueError(f"{source}: row {row} has no {absent[0]} ({why})")
-    _refuse_impossible_storm(storm, f"{source}: row {row}")
+        raise ValueError(f"{where} has no {absent[0]} ({why})")
+    _refuse_impossible_storm(storm, where)
     units = storm["units"]
 
     figure = _new_figure()
-    grid = figure.add_gridspec(2, 2, width_ratios=(1.9, 1), height_ratios=(1.5, 1))
+    grid = figure.add_gridspec(2, 2, width_ratios=(1.75, 1), height_ratios=(1, 1.3))
     plot_exceedance(figure.add_subplot(grid[:, 0]), storm, _LENGTH.get(units, ""))
-    plot_class_rates(figure.add_subplot(grid[0, 1]), storm, units)
+    plot_class_transport(figure.add_subplot(grid[0, 1]), storm, units)
     facts = figure.add_subplot(grid[1, 1])
     facts.axis("off")
     # The file's name and the table's text fields are drawn as written, without mathtext.
-    facts.text(0.02, 0.95, _storm_facts(storm, units), va="top", family="monospace",
-               fontsize=10.5, transform=facts.transAxes, parse_math=False,
+    facts.text(0.02, 0.98, _storm_facts(storm, units), va="top", family="monospace",
+               fontsize=9, transform=facts.transAxes, parse_math=False,
                bbox=dict(boxstyle="round,pad=0.6", facecolor="0.96", edgecolor="0.6"))
-    figure.suptitle(f"Storm of row {row} of {source} ({units} units)", fontsize=13,
-                    parse_math=False)
+    figure.suptitle(f"Storm at {rows.name(frame, position)} of {rows.source} ({units} units)",
+                    fontsize=13, parse_math=False)
     return figure
 
 
 def _with_waves(results):
-    return results[np.isfinite(results["hs"]) & np.isfinite(results["ts"])]
+    """The rows of a result frame that show a storm's wave: no error, and an Hs and a Ts. A row
+    with an error is left out even where its fields hold numbers: the zeros of a storm whose
+    growth failed are no wave."""
+    fine = results["error"] == "" if "error" in results.columns else True
+    return results[fine & np.isfinite(results["hs"]) & np.isfinite(results["ts"])]
+
+
+def _warned(results):
+    """Whether each row of a result frame carries warnings."""
+    if "warnings" not in results.columns:
+        return np.zeros(len(results), dtype=bool)
+    return (results["warnings"].fillna("").astype(str) != "").to_numpy()
 
 
 def plot_hs_ts(ax, results, length="m"):
-    """Hs against Ts of each storm of a result frame that has them, marked by what limited its
-    growth: the fetch or the duration."""
+    """Hs against Ts of each storm of a result frame that has them and no error, marked by what
+    limited its growth (the fetch or the duration), and ringed when the row carries warnings;
+    the legend counts the rows left out."""
     waves = _with_waves(results)
     for kind, marker, colour in (("fetch", "o", "tab:blue"), ("duration", "^", "tab:orange")):
         storms = waves[waves["limited_by"] == kind]
         ax.scatter(storms["ts"], storms["hs"], marker=marker, s=26, color=colour, alpha=0.7,
                    linewidths=0, gid=f"hs-ts-{kind}", label=f"{kind}-limited ({len(storms)})")
+    warned = waves[_warned(waves)]
+    ax.scatter(warned["ts"], warned["hs"], marker="o", s=110, facecolors="none",
+               edgecolors="tab:red", linewidths=1.3, gid="hs-ts-warned",
+               label=f"with warnings ({len(warned)})")
+    handles, _ = ax.get_legend_handles_labels()
+    left_out = len(results) - len(waves)
+    if left_out:
+        handles.append(Line2D([], [], linestyle="none",
+                              label=f"{left_out} rows left out:\nan error, or no Hs and Ts"))
     ax.set_xlabel("significant period Ts (s)")
     ax.set_ylabel(f"significant height Hs ({length})")
     ax.grid(True, color="0.88", linewidth=0.6)
-    ax.legend(loc="upper left", title="growth", fontsize=9)
+    _legend_beside(ax, handles, title="growth")
     return ax
 
 
@@ -488,7 +739,7 @@ def _bins(values):
 
 
 def plot_hs_histogram(ax, results, length="m"):
-    """The histogram of Hs of the storms of a result frame that have it."""
+    """The histogram of Hs of the storms of a result frame that have it and no error."""
     hs = _with_waves(results)["hs"]
     _, _, bars = ax.hist(hs, bins=_bins(hs.to_numpy()), color="tab:blue", edgecolor="white",
                          linewidth=0.5)
@@ -499,43 +750,64 @@ def plot_hs_histogram(ax, results, length="m"):
     return ax
 
 
-def plot_cumulative_transport(ax, results):
-    """The net longshore transport summed over the rows of a result frame in their order: after
-    row i, the sum of ``storm_transport`` (yd³, in both unit systems) of rows 0 to i. A row
-    without a transport adds nothing. Transports of opposite signs run in opposite directions
-    along the shore."""
+def _row_places(results):
+    """Where each row of a result frame stands on an axis of rows: its index label when the
+    labels are whole numbers that rise (a file's lines, a frame's default index), else its
+    position from 0."""
+    index = results.index
+    if pd.api.types.is_integer_dtype(index) and index.is_monotonic_increasing \
+            and index.is_unique:
+        return index.to_numpy(dtype=np.float64)
+    return np.arange(len(index), dtype=np.float64)
+
+
+def plot_cumulative_transport(ax, results, rows="row of the table"):
+    """The net longshore transport summed over the rows of a result frame in their order: at
+    each row, the sum of ``storm_transport`` (yd³, in both unit systems) of the rows up to it,
+    drawn from the row's place to the next (``rows`` names the places: a frame's index labels
+    when they are rising whole numbers, else positions from 0). A row without a transport adds
+    nothing; a row with warnings is ringed. A positive transport runs to the left of one on the
+    beach looking out to sea, a negative one to the right."""
     transport = results["storm_transport"].to_numpy(dtype=np.float64)
     counted = np.isfinite(transport)
     total = np.cumsum(np.where(counted, transport, 0.0))
+    places = _row_places(results)
     label = "net transport after each row"
     if len(total):
         label += f": {_number(total[-1])} yd³ after the last"
     if not counted.all():
         label += f"\n({(~counted).sum()} rows without a transport add nothing)"
-    # Row i holds its total from i to i + 1.
-    ax.stairs(total, np.arange(len(total) + 1), baseline=None, color="tab:purple",
-              linewidth=1.6, gid="cumulative-transport", label=label)
+    # A row holds its total from its place to the next row's.
+    edges = np.append(places, places[-1] + 1 if len(places) else 0)
+    ax.stairs(total, edges, baseline=None, color="tab:purple", linewidth=1.6,
+              gid="cumulative-transport", label=label)
+    warned = _warned(results)
+    ax.scatter((edges[:-1] + edges[1:])[warned] / 2, total[warned], marker="o", s=60,
+               facecolors="none", edgecolors="tab:red", linewidths=1.2, gid="transport-warned",
+               label=f"rows with warnings ({warned.sum()})", zorder=3)
     ax.axhline(0, color="black", linewidth=0.8)
-    ax.set_xlabel("row of the table (from 0)")
+    ax.set_xlabel(rows)
     ax.set_ylabel("cumulative net transport (yd³)")
     right = ax.secondary_yaxis("right", functions=(lambda yd3: yd3 * _CUBIC_YARD,
                                                    lambda m3: m3 / _CUBIC_YARD))
     right.set_ylabel("m³")
     ax.grid(True, color="0.88", linewidth=0.6)
-    ax.legend(loc="best", fontsize=9)
+    _legend_below(ax, offset=-0.2)
     return ax
 
 
-def table_chart(results, units=None):
+def table_chart(results, units=None, id_column=None):
     """Many storms of a result table (a frame from ``littoral.run_table``, or the path of a CSV
     file written by ``littoral table``): Hs against Ts marked by what limited the growth
     (``plot_hs_ts``), the histogram of Hs (``plot_hs_histogram``), and the cumulative net
-    transport over the rows in table order (``plot_cumulative_transport``). Heights are those
-    of the storms of one unit system, ``units`` "si" or "us" (default: the table's own when it
-    has one); the transport is that of every row."""
-    frame, source = _results(results, ("hs", "ts", "storm_transport"),
-                             ("units", "limited_by", "error"))
-    _refuse_undrawable(frame, ("hs", "ts", "storm_transport"), source)
+    transport over the rows in table order (``plot_cumulative_transport``); rows with warnings
+    ringed. Heights are those of the storms of one unit system, ``units`` "si" or "us"
+    (default: the table's own when it has one), without the rows with an error; the transport
+    is that of every row. Messages name a row by its line in the file or its index label, and
+    by its identifier (``id_column``, else a column named id, case or storm)."""
+    frame, rows = _results(results, ("hs", "ts", "storm_transport"), id_column=id_column)
+    source = rows.source
+    _refuse_undrawable(frame, ("hs", "ts", "storm_transport"), rows)
     systems = sorted(set(frame["units"]) & set(_LENGTH))
     if units is None:
         if len(systems) > 1:
@@ -550,10 +822,12 @@ def table_chart(results, units=None):
     if units not in _LENGTH:
         raise ValueError(f"units must be si or us, not {units.lower()!r}")
     length = _LENGTH[units]
-    chosen = frame[frame["units"] == units]
+    # The storms of the chosen system, and those of none (failed before it was known), which
+    # the scatter counts as left out.
+    chosen = frame[(frame["units"] == units) | ~frame["units"].isin(list(_LENGTH))]
 
     figure = _new_figure()
-    grid = figure.add_gridspec(2, 2, width_ratios=(1.4, 1))
+    grid = figure.add_gridspec(2, 2, width_ratios=(1.5, 1))
     scatter = figure.add_subplot(grid[0, 0])
     plot_hs_ts(scatter, chosen, length)
     scatter.set_title(f"Height and period of the {units} storms")
@@ -561,13 +835,16 @@ def table_chart(results, units=None):
     plot_hs_histogram(histogram, chosen, length)
     histogram.set_title(f"Significant heights of the {units} storms")
     transport = figure.add_subplot(grid[1, :])
-    plot_cumulative_transport(transport, frame)
+    places = (f"line of {source} (the header is line 1)" if rows.word == "line"
+              else "row of the table (its index)")
+    plot_cumulative_transport(transport, frame, places)
     transport.set_title("Cumulative net longshore transport, in table order")
     failed = int((frame["error"] != "").sum())
     figure.suptitle(f"{len(frame)} storms of {source}"
                     + (f", {failed} of them with an error" if failed else ""), fontsize=13,
                     parse_math=False)
     return figure
+
 
 _CLIMATE_STORM_NUMBERS = ("wind_direction", "duration_h", "storm_transport",
                           "storm_transport_m3")
@@ -630,6 +907,9 @@ def plot_rose(ax, centres, values, colours, label):
     width = np.radians(360.0 / len(centres)) if len(centres) else 0
     bars = ax.bar(np.radians(centres), values, width=width * 0.95, color=colours,
                   edgecolor="white", linewidth=0.5, label=label)
+    # Few rings, so that their labels stay clear of the directions' at the rim.
+    ax.yaxis.set_major_locator(MaxNLocator(4))
+    ax.yaxis.set_major_formatter(StrMethodFormatter("{x:,.0f}"))
     return bars
 
 
@@ -659,8 +939,8 @@ def climate_chart(storms, years=None, sectors=16, shore_normal=None):
     longshore transport by direction sector, the net and gross transport of each calendar year
     (from the summary by year, ``years``, when given: a frame or a file), and the cumulative net
     transport through time. A storm whose deep-water sine was clamped (the ``angle-clamped``
-    warning) is left out of the transport, as in the summaries. A positive transport moves sand to the left of
-    one on the beach looking out to sea."""
+    warning) is left out of the transport, as in the summaries. A positive transport moves sand
+    to the left of one on the beach looking out to sea."""
     frame, source = _climate_storms(storms)
     centres, hours, net = climate_sectors(frame, sectors)
     figure = _new_figure()
@@ -686,8 +966,10 @@ def climate_chart(storms, years=None, sectors=16, shore_normal=None):
     step = max(1, math.ceil(len(names) / 8))
     annual.set_xticks(positions[::step], [names[i] for i in range(0, len(names), step)])
     annual.set_ylabel("transport (yd³)")
+    # Whole numbers with thousands marked: an offset ("1e6") would sit on the title.
+    annual.yaxis.set_major_formatter(StrMethodFormatter("{x:,.0f}"))
     annual.set_title("Net and gross longshore transport of each year")
-    annual.legend(loc="best", fontsize=9)
+    _legend_below(annual, offset=-0.08)
 
     cumulative = figure.add_subplot(grid[1, 1])
     ends = pd.to_datetime(frame["end"], utc=True, errors="coerce")
@@ -696,6 +978,7 @@ def climate_chart(storms, years=None, sectors=16, shore_normal=None):
                     gid="cumulative-net")
     cumulative.axhline(0, color="black", linewidth=0.8)
     cumulative.set_ylabel("cumulative net transport (yd³)")
+    cumulative.yaxis.set_major_formatter(StrMethodFormatter("{x:,.0f}"))
     cumulative.set_title("Net transport through time (at each storm's end)")
     cumulative.grid(True, color="0.88", linewidth=0.6)
     clamped = int(frame["clamped"].sum())
@@ -708,11 +991,15 @@ def climate_chart(storms, years=None, sectors=16, shore_normal=None):
     return figure
 
 
+# The command as its usage shows it: Debian's Python has numpy, pandas and matplotlib.
+_COMMAND = "/usr/bin/python3 -m littoral.charts"
+
+
 class _Parser(argparse.ArgumentParser):
     """Bad arguments are one line on the error stream and exit status 2, as every bad input."""
 
     def error(self, message):
-        self.exit(2, f"{self.prog}: {message}\n")
+        self.exit(2, f"{self.prog.replace(_COMMAND, 'littoral.charts')}: {message}\n")
 
 
 def _draw_growth(args):
@@ -720,11 +1007,11 @@ def _draw_growth(args):
 
 
 def _draw_storm(args):
-    return storm_chart(args.results, args.row)
+    return storm_chart(args.results, args.row, args.id)
 
 
 def _draw_table(args):
-    return table_chart(args.results, args.units)
+    return table_chart(args.results, args.units, args.id)
 
 
 def _draw_climate(args):
@@ -754,9 +1041,12 @@ def _dpi(text):
 
 
 def _parser():
-    parser = _Parser(prog="littoral.charts",
+    parser = _Parser(prog=_COMMAND,
                      description="Draw a chart of the calculator's values into FILE "
-                                 "(PNG, SVG, PDF, ... by its extension).")
+                                 "(PNG, SVG, PDF, ... by its extension).",
+                     epilog="Run it with Debian's Python, /usr/bin/python3, which has numpy, "
+                            "pandas and matplotlib (python3-matplotlib); another Python needs "
+                            "them, and littoral's module on its path.")
     kinds = parser.add_subparsers(dest="kind", required=True, metavar="KIND",
                                   parser_class=_Parser)
 
@@ -782,14 +1072,19 @@ def _parser():
     storm = add("storm", "one storm of a result table: its height classes and transport",
                 _draw_storm)
     storm.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
-    storm.add_argument("--row", type=int, default=0, metavar="N",
-                       help="the storm's row, counted from 0 (default 0)")
+    storm.add_argument("--row", type=int, metavar="LINE",
+                       help="the storm's row, by the line it starts on in the file, the header "
+                            "being line 1 (default: the first row, line 2)")
+    rows = "the column that identifies the rows in titles and messages (default: one named " \
+           "id, case or storm, in any case)"
+    storm.add_argument("--id", metavar="COLUMN", help=rows)
 
     table = add("table", "many storms of a result table: Hs and Ts, and the net transport",
                 _draw_table)
     table.add_argument("results", metavar="RESULTS.csv", help="a table written by littoral table")
     table.add_argument("--units", choices=("si", "us"),
                        help="the storms whose heights are shown (default: the table's units)")
+    table.add_argument("--id", metavar="COLUMN", help=rows)
 
     climate = add("climate", "a wind climate's storms: roses by direction, each year's "
                   "transport, and the net transport through time", _draw_climate)

@@ -95,6 +95,31 @@ def test_growth_chart_draws_into_the_callers_axes():
     assert len(vertices(right, "hs-isolines")) > 0 and not left.has_data()
 
 
+@pytest.mark.parametrize("units, depth", [("si", 2), ("si", 12), ("si", 200), ("us", 40),
+                                          ("us", 600)])
+def test_growth_isolines_lie_where_the_waves_are_and_labels_on_nothing(units, depth):
+    figure = charts.growth_chart(depth, units)
+    chart = figure.axes[0]
+    renderer = figure.canvas.get_renderer()
+    room = chart.get_window_extent(renderer)
+    extents = [text.get_window_extent(renderer) for text in chart.texts]
+    for i, extent in enumerate(extents):
+        assert room.x0 <= extent.x0 < extent.x1 <= room.x1, chart.texts[i]
+        assert room.y0 <= extent.y0 < extent.y1 <= room.y1, chart.texts[i]
+        assert not any(extent.overlaps(other) for other in extents[:i]), chart.texts[i]
+    # Every line has its label. The grid is even on the chart: a share of its storms is a share
+    # of the chart's area, and no band between two isolines holds much of it.
+    named = [text.get_text().split(" ") for text in chart.texts]
+    storms = grid_storms(units, depth, *charts.growth_axes(units), hours=5000)
+    for name, unit in (("hs", {"si": "m", "us": "ft"}[units]), ("ts", "s")):
+        levels = sorted(float(value) for value, of in named if of == unit)
+        assert len(levels) == len(tagged(chart, f"{name}-isolines")), (name, levels)
+        bands = np.histogram(storms[name], bins=[-np.inf, *levels, np.inf])[0]
+        assert bands.max() <= 0.3 * len(storms), (name, levels, bands)
+    assert sum(of == "h" for _, of in named) == \
+        sum(np.isfinite(line.get_xdata()).any() for line in chart.get_lines())
+
+
 # Storms of both unit systems and both signs, one limited by breaking offshore (its classes 3
 # and 4 are empty), one duration-limited without the transport stage, and one that cannot be
 # computed.
@@ -129,13 +154,28 @@ def class_bands(ax):
     return np.array([(x.min(), x.max()) for x in ends]).T
 
 
-@pytest.mark.parametrize("row", [0, 1, 2])
-def test_storm_chart_shows_the_classes_and_rates_of_run_table(storms, row):
+def facts(figure):
+    """The text of the storm chart's panel of values, its lines joined by spaces."""
+    (text,) = figure.axes[2].texts
+    return " ".join(text.get_text().split())
+
+
+@pytest.mark.parametrize("row, rates", [(0, "no standard unit"), (1, "yd³ a year weighted"),
+                                        (2, "no standard unit")])
+def test_storm_chart_shows_the_classes_and_transport_of_run_table(storms, row, rates):
     storm = storms.iloc[row]
-    exceedance, rates = charts.storm_chart(storms, row).axes[:2]
+    figure = charts.storm_chart(storms, row)
+    exceedance, transport = figure.axes[:2]
     shares = [storm[f"class_share_{i}"] for i in range(1, 5)]
-    assert [bar.get_height() for bar in tagged(rates, "class-rates")] == \
-        [storm[f"class_rate_{i}"] for i in range(1, 5)]
+    assert [bar.get_height() for bar in tagged(transport, "class-transport")] == \
+        [storm[f"class_transport_m3_{i}"] for i in range(1, 5)]
+    # The console's class rates are named for what they are, and the warnings are shown.
+    shown = facts(figure)
+    assert f"as the console prints them: {'the SI expression, in' if row != 1 else ''}" in shown
+    assert rates in shown
+    for item in filter(None, storm["warnings"].split("; ")):
+        assert f"- {item}" in shown
+    assert ("warnings: none" in shown) == (storm["warnings"] == "")
 
     # The bounds drawn are the calculator's: across each, the Rayleigh curve of Hnso falls by
     # the class's share, and each class height is the geometric mean of its bounds.
@@ -200,12 +240,55 @@ def test_table_chart_plots_the_storms_of_run_table(storms):
 
 
 def test_charts_of_the_command_table_have_its_printed_values(storms, results_csv):
-    rates = charts.storm_chart(results_csv, 1).axes[1]
-    np.testing.assert_allclose([bar.get_height() for bar in tagged(rates, "class-rates")],
-                               [storms.loc[1, f"class_rate_{i}"] for i in range(1, 5)], rtol=6e-7)
+    transport = charts.storm_chart(results_csv, 3).axes[1]  # line 3: the second row
+    np.testing.assert_allclose([bar.get_height() for bar in tagged(transport, "class-transport")],
+                               [storms.loc[1, f"class_transport_m3_{i}"] for i in range(1, 5)],
+                               rtol=6e-7)
     (steps,) = tagged(charts.table_chart(results_csv, "si").axes[2], "cumulative-transport")
     np.testing.assert_allclose(steps.get_data().values,
                                np.cumsum(storms["storm_transport"].fillna(0)), rtol=6e-7)
+
+
+# A storm, one whose angle is clamped (a warning), one of no duration whose hindcast fails
+# with zeros in hs and ts, one whose transport fails on a dry beach, and a short one.
+FAILING_STORMS = """\
+case,gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,angle_deg,settling_velocity
+calm,9.81,10,50,km,20,m/s,5,1,1,5,30,1.5
+clamped,9.81,10,50,km,20,m/s,5,1,1,5,-80,1.5
+no duration,9.81,10,50,km,20,m/s,0,1,1,5,30,1.5
+dry beach,9.81,10,50,km,20,m/s,5,1,1,0,30,1.5
+short,9.81,10,50,km,20,m/s,1,1,1,5,30,1.5
+"""
+
+
+def test_table_chart_leaves_out_rows_with_an_error_and_rings_warned_ones(tmp_path, run_command):
+    (tmp_path / "storms.csv").write_text(FAILING_STORMS)
+    path = tmp_path / "results.csv"
+    path.write_text(run_command(tmp_path / "storms.csv"))
+    table = pd.read_csv(path, keep_default_na=False)
+    table.index += 2  # the line of each row
+    assert (table["hs"][table["error"] != ""] == 0).any()  # a failed growth: no wave
+    scatter, histogram, transport = charts.table_chart(path).axes[:3]
+
+    waves = table[table["error"] == ""]
+    warned = waves[waves["warnings"] != ""]
+    assert list(warned["case"]) == ["clamped"]
+    for gid, storms in (("hs-ts-fetch", waves[waves["limited_by"] == "fetch"]),
+                        ("hs-ts-duration", waves[waves["limited_by"] == "duration"]),
+                        ("hs-ts-warned", warned)):
+        (points,) = tagged(scatter, gid)
+        np.testing.assert_allclose(points.get_offsets(),
+                                   storms[["ts", "hs"]].astype(float).to_numpy(), rtol=1e-15)
+        assert f"({len(storms)})" in points.get_label()
+    legend = [text.get_text() for text in scatter.get_legend().get_texts()]
+    assert "2 rows left out:\nan error, or no Hs and Ts" in legend
+    assert sum(bar.get_height() for bar in tagged(histogram, "hs-histogram")) == len(waves)
+
+    # The transport marks every row with warnings at its line.
+    (rings,) = tagged(transport, "transport-warned")
+    lines = table.index[table["warnings"] != ""]
+    total = pd.to_numeric(table["storm_transport"]).fillna(0).cumsum()
+    np.testing.assert_allclose(rings.get_offsets(), np.column_stack([lines + 0.5, total[lines]]))
 
 
 def command(*args, env=None):
@@ -220,7 +303,7 @@ MAGIC = {"png": b"\x89PNG\r\n\x1a\n", "svg": b"<?xml", "pdf": b"%PDF-"}
 
 @pytest.mark.parametrize("kind, picture", [
     (["growth", "--depth", 12, "--units", "us", "--durations", 1, 6], "png"),
-    (["storm", "{results}", "--row", 2], "svg"),
+    (["storm", "{results}", "--row", 4], "svg"),
     (["table", "{results}", "--units", "us"], "pdf"),
 ])
 def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind, picture):
@@ -239,9 +322,13 @@ def test_command_writes_the_format_of_the_extension(tmp_path, results_csv, kind,
     (["growth", "--depth", 10, "-o", "{tmp}/no/such/dir/chart.png"], "No such file"),
     (["contour"], "invalid choice: 'contour'"),
     (["storm", "{results}", "--dpi", 0], "--dpi: '0' is not a positive number"),
-    (["storm", "{results}", "--row", 5], "results.csv: no row 5: the table has rows 0 to 4"),
-    (["storm", "{results}", "--row", 3], "row 3 has no class_share_1 (no transport stage"),
-    (["storm", "{results}", "--row", 4], 'row 4 has no hs (fetch_unit: "kmh" is not'),
+    (["storm", "{results}", "--row", 7],
+     "results.csv: no row starts at line 7: the rows are lines 2 to 6 (the header is line 1)"),
+    (["storm", "{results}", "--row", 1], "line 1 is the header: rows are named by their line"),
+    (["storm", "{results}", "--row", 5], "line 5 has no class_share_1 (no transport stage"),
+    (["storm", "{results}", "--row", 6, "--id", "station"],
+     'line 6 (station "bad unit") has no hs (fetch_unit: "kmh" is not'),
+    (["table", "{results}", "--id", "name"], "results.csv: no column name to name the rows by"),
     (["storm", "{tmp}/inputs.csv"], "inputs.csv: no column units, limited_by, error, hs, ts"),
     (["storm", "{tmp}/missing.csv"], "missing.csv: No such file"),
     (["storm", "{tmp}/empty.csv"], "empty.csv: No columns to parse"),
@@ -287,15 +374,15 @@ SPREAD_HEIGHTS = [1, 1, 1, 1, 1.000001, 1.000001, 1.000001, 1.000001, 1e4]
 
 @pytest.mark.parametrize("args, edit, message", [
     (["storm"], row_0(class_share_1="1e200"),
-     "row 0: class_share_1 is 1e+200, beyond the single-precision range"),
+     "line 2: class_share_1 is 1e+200, beyond the single-precision range"),
     (["storm"], row_0(class_share_2="-0.5"),
-     "row 0: class_share_2 is -0.5, not a share from 0 to 1"),
-    (["storm"], row_0(hnso="0"), "row 0: hnso is 0, not a positive number"),
-    (["storm"], row_0(hs="Infinity"), "row 0: hs is inf, not a finite number"),
+     "line 2: class_share_2 is -0.5, not a share from 0 to 1"),
+    (["storm"], row_0(hnso="0"), "line 2: hnso is 0, not a positive number"),
+    (["storm"], row_0(hs="Infinity"), "line 2: hs is inf, not a finite number"),
     (["table", "--units", "si"], row_0(storm_transport="1e308"),
-     "row 0: storm_transport is 1e+308, beyond the single-precision range"),
+     "line 2: storm_transport is 1e+308, beyond the single-precision range"),
     (["table", "--units", "si"], row_0(storm_transport="-inf"),
-     "row 0: storm_transport is -inf, not a finite number"),
+     "line 2: storm_transport is -inf, not a finite number"),
     (["table"], lambda frame: frame.iloc[[0] * 9].assign(hs=SPREAD_HEIGHTS), None),
     (["growth", "--depth", 10, "--durations", 3, 1e300], None,
      'no storm of 1e+300 h can be computed: duration_h: "1e+300" is beyond'),
@@ -343,11 +430,21 @@ def test_a_picture_that_cannot_be_written_whole_is_not_written(full_disk, result
         2, f"littoral.charts: {output}: No space left on device\n")
 
 
+def named(frame):
+    """The results with a column Case and a first station that spans two lines of the file."""
+    return frame.assign(station=["S\nI", *frame["station"][1:]],
+                        Case=[f"c{i}" for i in range(1, len(frame) + 1)])
+
+
 @pytest.mark.parametrize("name, args, edit, drawn", [
     ("a$b$c.csv", ["table", "--units", "si"], None,
      "5 storms of a$b$c.csv, 1 of them with an error"),
-    ("cost_$\\x$_.csv", ["storm"], None, "Storm of row 0 of cost_$\\x$_.csv (SI units)"),
+    ("cost_$\\x$_.csv", ["storm"], None, "Storm at line 2 of cost_$\\x$_.csv (SI units)"),
     ("growth.csv", ["storm"], row_0(limited_by="$\\x^2$"), "$\\x^2$-limited"),
+    # Rows are named by the line they start on and by their identifier.
+    ("lines.csv", ["storm", "--row", 4], named, 'Storm at line 4 (Case "c2") of lines.csv (US'),
+    ("lines.csv", ["storm", "--row", 5, "--id", "station"], named,
+     'Storm at line 5 (station "breaking") of lines.csv'),
 ])
 def test_text_from_the_data_is_drawn_as_written(tmp_path, results_csv, name, args, edit, drawn):
     table = edited(results_csv, tmp_path / name, edit or (lambda frame: frame))
@@ -361,3 +458,43 @@ def test_text_from_the_data_is_drawn_as_written(tmp_path, results_csv, name, arg
     texts = ["".join(text.itertext()).strip()
              for text in svg.iter("{http://www.w3.org/2000/svg}text")]
     assert any(drawn in text for text in texts), [text for text in texts if "$" in text]
+
+
+def climate_storms():
+    """Two years of storms from every side."""
+    starts = pd.date_range("2023-01-01", periods=40, freq="17D")
+    return pd.DataFrame({"start": starts.astype(str), "end": starts.astype(str), "warnings": "",
+                         "wind_direction": np.arange(40) * 9.0, "duration_h": 12.0,
+                         "storm_transport": np.sin(np.arange(40)) * 5000, "storm_transport_m3": 0})
+
+
+@pytest.mark.parametrize("draw", [
+    lambda storms: charts.growth_chart(12, "si"),
+    lambda storms: charts.storm_chart(storms, 0),
+    lambda storms: charts.table_chart(storms, "si"),
+    lambda storms: charts.climate_chart(climate_storms()),
+], ids=["growth", "storm", "table", "climate"])
+def test_legends_cover_no_values(storms, draw):
+    figure = draw(storms)
+    figure.draw_without_rendering()
+    renderer = figure.canvas.get_renderer()
+    legends = [ax.get_legend() for ax in figure.axes if ax.get_legend()]
+    assert legends
+    for legend in legends:
+        extent = legend.get_window_extent(renderer)
+        for ax in figure.axes:
+            assert not extent.overlaps(ax.get_window_extent(renderer)), (legend, ax)
+
+
+@pytest.mark.parametrize("source", ["--help", "docs/charts.md", "examples/wind_climate.py"])
+def test_commands_name_debians_python(source):
+    """Debian's Python has matplotlib; a python3 found first on the PATH may not."""
+    if source == "--help":
+        for kind in ("growth", "storm", "table", "climate"):
+            assert command(kind, "--help").stdout.startswith(
+                f"usage: /usr/bin/python3 -m littoral.charts {kind}")
+        return
+    path = os.path.join(os.path.dirname(__file__), "..", "..", source)
+    with open(path, encoding="utf-8") as text:
+        commands = [line for line in text if "python3 " in line]
+    assert commands and all("/usr/bin/python3 " in line for line in commands), commands
