@@ -653,7 +653,7 @@ TEST(StormTable, KilledRunLeavesNoFileBehind) {
 }
 
 // --- What the command tells its reader: the column catalog, rows named in messages, the
-// delimiter, a file where the command belongs.
+// delimiter, a file where the command belongs, the README's design matrix.
 
 std::string sourceFile(const std::string& name) {
   std::ifstream file(std::string(LITTORAL_SOURCE_DIR) + "/" + name, std::ios::binary);
@@ -833,6 +833,35 @@ TEST(StormTable, AFileGivenWhereTheCommandBelongsIsShownTheTableCommand) {
        "littoral: my storms.csv is a file, not a command: littoral table 'my storms.csv'" + help},
   });
   EXPECT_EQ(runCommand({"storm.csv"}).errors.find("is a file"), std::string::npos);  // no file
+}
+
+TEST(StormTable, TheReadmeDesignMatrixIsWhatTheTableWritesWithTheReadmeSigns) {
+  const CommandOutcome run =
+      runCommand({"table", std::string(LITTORAL_SOURCE_DIR) + "/examples/design_matrix.csv"});
+  EXPECT_EQ(run.exitStatus, 0) << run.errors;
+  EXPECT_EQ(run.out, sourceFile("examples/design_matrix_results.csv"));
+  const std::vector<Row> rows = readCsv(run.out);
+  const auto valueOf = [&rows](std::size_t row, const std::string& name) {
+    return rows[row].at(
+        std::size_t(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin()));
+  };
+  // The README's excerpt: a few columns of every row.
+  const std::string readme = sourceFile("README.md");
+  const std::size_t at = readme.find("```text\n", readme.find("A few of the result columns:")) + 8;
+  const std::vector<Row> excerpt = readCsv(readme.substr(at, readme.find("```\n", at) - at));
+  ASSERT_EQ(excerpt.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < excerpt[0].size(); ++c) {
+      EXPECT_EQ(excerpt[r].at(c), valueOf(r, excerpt[0][c])) << r << ", " << excerpt[0][c];
+    }
+  }
+  // On the README's beach, facing north, waves from the north-west arrive from the left of one
+  // looking out to sea: a negative angle, and sand moved to the right (negative).
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const double sign = rows[r][0] == "NW" ? -1 : 1;
+    EXPECT_GT(sign * std::strtod(valueOf(r, "angle_deg").c_str(), nullptr), 0) << rows[r][0];
+    EXPECT_GT(sign * std::strtod(valueOf(r, "storm_transport").c_str(), nullptr), 0) << rows[r][0];
+  }
 }
 
 }  // namespace
