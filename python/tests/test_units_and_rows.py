@@ -113,11 +113,11 @@ def test_a_file_is_read_with_its_delimiter(tmp_path, storms_csv):
     semicolons = tmp_path / "semicolons.csv"
     refusals = [
         (lambda: littoral.run_table(semicolons),
-         r'separated by ";", as a spreadsheet .*: run_table\(\.\.\., delimiter=";"\) reads it$'),
+         r'separated by semicolons \(;\), as a spreadsheet .*: run_table\(\.\.\., delimiter=";"\) reads it$'),
         (lambda: littoral.run_table(pd.read_csv(semicolons)),
-         r'separated by ";", .*: pd\.read_csv\(\.\.\., sep=";"\) reads the file so$'),
+         r'separated by semicolons \(;\), .*: pd\.read_csv\(\.\.\., sep=";"\) reads the file so$'),
         (lambda: littoral.run_table(storms_csv, delimiter=";"),
-         r'separated by ",": run_table\(\.\.\., delimiter=","\) reads it$'),
+         r'separated by commas \(,\): run_table\(\.\.\., delimiter=","\) reads it$'),
         (lambda: littoral.run_table(pd.read_csv(storms_csv), delimiter=";"), "a frame"),
         (lambda: littoral.run_table(storms_csv, delimiter='"'), "delimiter must be"),
     ]

@@ -224,10 +224,18 @@ char foreignSeparator(const std::vector<std::string_view>& names) {
   return 0;
 }
 
-// A separator as a message names it: ";" or tabs.
+// A separator as a message names it: semicolons (;), tabs.
 std::string separatorName(char separator) {
-  if (separator == '\t') return "tabs";
-  return std::string("\"") + separator + "\"";
+  switch (separator) {
+    case ';':
+      return "semicolons (;)";
+    case '\t':
+      return "tabs";
+    case ',':
+      return "commas (,)";
+    default:
+      return "bars (|)";
+  }
 }
 
 }  // namespace

@@ -794,14 +794,14 @@ TEST(StormTable, ADelimiterReadsATableThatAnotherCharacterSeparates) {
        {"table"},
        semicolons,
        2,
-       refused + "\";\", as a spreadsheet set to a European locale writes CSV: --delimiter ';' "
-                 "reads it\n"},
+       refused + "semicolons (;), as a spreadsheet set to a European locale writes CSV: "
+                 "--delimiter ';' reads it\n"},
       {"tabs", {"table"}, tabs, 2, refused + "tabs: --delimiter tab reads it\n"},
       {"commas read with semicolons",
        {"table", "-d", ";"},
        kTwoStorms,
        2,
-       refused + "\",\": --delimiter ',' reads it\n"},
+       refused + "commas (,): --delimiter ',' reads it\n"},
       {"a quote",
        {"table", "-d", "\""},
        kTwoStorms,
