@@ -2,10 +2,13 @@
 """A year of hourly winds at a beach facing north-north-east -> its storms -> the year's net
 and gross longshore transport, with littoral.climate and with the command `littoral climate`.
 
-    /usr/bin/python3 examples/wind_climate.py [DIRECTORY]
+    PYTHONPATH=build/default/python /usr/bin/python3 examples/wind_climate.py [DIRECTORY]
 
-Debian's Python, for which littoral's module is built, with numpy and pandas (after the default
-build, with PYTHONPATH=build/default/python); a Python found first on the PATH may lack them.
+It needs Debian's interpreter, /usr/bin/python3, for which the package littoral is built and
+which has Debian's numpy and pandas (another python3 first on the PATH, a virtual
+environment's say, sees neither); PYTHONPATH is not needed once the package is installed.
+Storms from the right of someone on the beach looking out to sea have a positive angle and
+move sand to the left (toward 290 degrees here), as everywhere in littoral.
 
 The winds are made here, from a fixed seed, and written to DIRECTORY/winds.csv (default: the
 working directory) as a station would publish them: hourly, with a three-day outage and a

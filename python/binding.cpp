@@ -177,13 +177,24 @@ py::dict resultColumns(const Rows& rows) {
   return columns;
 }
 
+// What reads a table whose names another character separates, as a message ends: for a frame
+// (keyword sep) pandas' read_csv with sep, for a file (keyword delimiter) run_table's own.
+std::string separatorHint(char separator, std::string_view keyword) {
+  if (separator == 0) return "";
+  const std::string value = separator == '\t' ? "\"\\t\"" : std::string("\"") + separator + "\"";
+  if (keyword == "sep") return ": pd.read_csv(..., sep=" + value + ") reads the file so";
+  return ": run_table(..., delimiter=" + value + ") reads it";
+}
+
 // Runs the storms of the named columns (each a float64 array or a sequence), rowCount rows.
 // A header error (a required column missing) raises ValueError with the table's message.
 py::dict runColumns(const std::vector<std::string>& names, const py::list& columns,
                     std::size_t rowCount, unsigned jobs) {
   const std::vector<std::string_view> headerNames(names.begin(), names.end());
   const HeaderReading header = readHeader(headerNames);
-  if (!header.error.empty()) throw py::value_error(header.error);
+  if (!header.error.empty()) {
+    throw py::value_error(header.error + separatorHint(header.separator, "sep"));
+  }
   std::vector<std::vector<std::string>> text(names.size());
   for (const auto& position : header.positions.at) {
     if (position) text[*position] = columnText(columns[*position]);
@@ -207,7 +218,9 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
 std::vector<std::size_t> inputPositions(const std::vector<std::string>& names) {
   const std::vector<std::string_view> headerNames(names.begin(), names.end());
   const HeaderReading header = readHeader(headerNames);
-  if (!header.error.empty()) throw py::value_error(header.error);
+  if (!header.error.empty()) {
+    throw py::value_error(header.error + separatorHint(header.separator, "sep"));
+  }
   std::vector<std::size_t> positions;
   for (const auto& position : header.positions.at) {
     if (position) positions.push_back(*position);
@@ -259,7 +272,7 @@ class TableFile final : public CsvRecordHandler {
   void readHeaderRecord(const CsvRecord& record) {
     TableHeader read = readTableHeader(record);
     if (!read.error.empty()) {
-      error = read.error;
+      error = read.error + separatorHint(read.separator, "delimiter");
       return;
     }
     for (std::size_t i = 0; i < record.size(); ++i) names.emplace_back(record.field(i));
@@ -279,10 +292,10 @@ constexpr int kSignalRaised = -1;
 // Reads the file at path into table, looking for Python's signals every few megabytes. Returns
 // the error number of a file that cannot be opened or read, kSignalRaised, or 0; an error of
 // the text is the command's message in table.error.
-int readTableFile(const std::string& path, TableFile& table) {
+int readTableFile(const std::string& path, char delimiter, TableFile& table) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return errno;
-  CsvReader reader(table);
+  CsvReader reader(table, delimiter);
   table.readBy(reader);
   std::vector<char> buffer(256 * 1024);
   int failure = 0;
@@ -331,14 +344,14 @@ py::object inputColumn(const std::vector<std::string>& text, bool numeric) {
 // names as they came, each column (numbers as float64, other text as str), and the results
 // as run_columns gives them. A table that the command refuses raises ValueError with its
 // message; a file that cannot be opened or read, OSError.
-py::dict runFile(const std::string& path, unsigned jobs) {
+py::dict runFile(const std::string& path, unsigned jobs, char delimiter) {
   TableFile table;
   Rows rows;
   bool complete = true;
   int failure = 0;
   {
     py::gil_scoped_release released;
-    failure = readTableFile(path, table);
+    failure = readTableFile(path, delimiter, table);
     if (failure == 0 && table.error.empty()) {
       const std::size_t rowCount = table.rowErrors.size();
       rows.values.resize(rowCount);
@@ -406,8 +419,24 @@ PYBIND11_MODULE(_littoral, module) {
              "rows on jobs threads, and returns the result columns: 'reals' (float64, one column "
              "a value), 'passes', and the text columns. Raises ValueError for a header the table "
              "refuses and KeyboardInterrupt on Ctrl-C.");
-  module.def("run_file", &runFile, py::arg("path"), py::arg("jobs"),
+  module.def("run_file", &runFile, py::arg("path"), py::arg("jobs"), py::arg("delimiter"),
              "Runs the storms of a CSV file read as `littoral table` reads it.");
+  module.def("is_delimiter", &isCsvDelimiter, py::arg("character"),
+             "Whether a character can separate a table's fields.");
+  module.def("columns_csv", &columnsCsv, "The column catalog as `littoral table --columns`.");
+  module.def(
+      "column_units",
+      [] {
+        py::dict units;
+        const auto add = [&units](const ColumnInfo& info) {
+          units[py::str(std::string(info.name))] =
+              py::make_tuple(std::string(info.siUnit), std::string(info.usUnit), info.usToSi);
+        };
+        for (const ColumnInfo& info : inputColumnInfo()) add(info);
+        for (const ResultColumn& column : resultColumns()) add(column.info);
+        return units;
+      },
+      "Each column's SI unit, US unit and the factor from a US value to the SI unit.");
   module.def("input_positions", &inputPositions, py::arg("names"),
              "The positions of the input columns among the names, by the command's rules.");
   module.def("result_columns", &resultColumnNames,

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -240,22 +241,26 @@ py::dict sectorColumns(const std::vector<SectorSummary>& sectors) {
 // Runs a wind record at a site. `options` are the settings' texts by name, `fetch` the fetch
 // table's columns as texts. Raises ValueError with the command's message when the record, the
 // fetch table or an option cannot be read.
-py::dict runClimateColumns(const py::handle& times, const py::handle& speeds,
-                           const py::handle& directions,
-                           const std::map<std::string, std::string, std::less<>>& options,
-                           const std::vector<std::string>& fetchDirections,
-                           const std::vector<std::string>& fetchValues,
-                           const std::vector<std::string>& fetchDepths,
-                           const std::vector<std::string>& columnNames,
-                           const std::vector<std::string>& missing, bool sort, unsigned jobs) {
+py::dict runClimateColumns(
+    const py::handle& times, const py::handle& speeds, const py::handle& directions,
+    const std::map<std::string, std::string, std::less<>>& options,
+    const std::optional<std::string>& fetchFile, const std::vector<std::string>& fetchDirections,
+    const std::vector<std::string>& fetchValues, const std::vector<std::string>& fetchDepths,
+    const std::vector<std::string>& fetchLabels, const std::vector<std::string>& recordLabels,
+    const std::vector<std::string>& columnNames, const std::vector<std::string>& missing, bool sort,
+    unsigned jobs) {
   ClimateSettings settings;
   std::string error;
   const auto name = [](std::string_view option) { return std::string(option); };
   if (!readClimateSettings(options, name, settings, error)) throw py::value_error(error);
   FetchTable fetch;
+  if (fetchFile) {
+    // A file, read as the command reads it: its errors name the line, the header being 1.
+    if (!readFetchTable(*fetchFile, fetch, error)) throw py::value_error("fetch table: " + error);
+  }
   for (std::size_t i = 0; i < fetchDirections.size(); ++i) {
     if (!addFetchRow(fetchDirections[i], fetchValues[i], fetchDepths[i], fetch, error)) {
-      throw py::value_error("fetch row " + std::to_string(i + 1) + ": " + error);
+      throw py::value_error("fetch table, index " + fetchLabels.at(i) + ": " + error);
     }
   }
   if (fetch.rows.empty()) throw py::value_error("the fetch table has no rows");
@@ -263,7 +268,8 @@ py::dict runClimateColumns(const py::handle& times, const py::handle& speeds,
 
   WindColumns columns;
   if (columnNames.size() == 3) columns = {columnNames[0], columnNames[1], columnNames[2]};
-  WindRecordBuilder builder(MissingMarks(missing), "row", columns);
+  WindRecordBuilder builder(MissingMarks(missing), "index", columns);
+  builder.namePlaces(recordLabels);
   addRecords(times, speeds, directions, builder);
   if (!builder.order(sort)) throw py::value_error(builder.error());
   const WindRecords& records = builder.records();
@@ -301,13 +307,16 @@ py::dict runClimateColumns(const py::handle& times, const py::handle& speeds,
 
 void addClimateFunctions(py::module_& module) {
   module.def("run_climate", &runClimateColumns, py::arg("times"), py::arg("speeds"),
-             py::arg("directions"), py::arg("options"), py::arg("fetch_directions"),
-             py::arg("fetch_values"), py::arg("fetch_depths"), py::arg("columns"),
+             py::arg("directions"), py::arg("options"), py::arg("fetch_file"),
+             py::arg("fetch_directions"), py::arg("fetch_values"), py::arg("fetch_depths"),
+             py::arg("fetch_labels"), py::arg("record_labels"), py::arg("columns"),
              py::arg("missing"), py::arg("sort"), py::arg("jobs"),
              "Turns a wind record (times as text, speeds and directions as float64, NaN where "
-             "missing) and a fetch table into storms computed as `littoral climate` computes "
-             "them; returns the columns of the storms, their inputs and results, and the year "
-             "and sector sums. Raises ValueError with the command's message for what it refuses.");
+             "missing) and a fetch table (the bytes of a file, or columns of text with their "
+             "index labels) into storms computed as `littoral climate` computes them; returns the "
+             "columns of the storms, their inputs and results, and the year and sector sums. "
+             "Raises ValueError with the command's message for what it refuses, naming a record "
+             "by its label in record_labels.");
 }
 
 }  // namespace littoral

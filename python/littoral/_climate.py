@@ -62,9 +62,12 @@ def _values(winds, name):
 
 
 def _fetch_columns(fetch):
-    if isinstance(fetch, (str, os.PathLike)):
-        fetch = pd.read_csv(fetch, dtype=str, keep_default_na=False, encoding="utf-8-sig")
-    elif not isinstance(fetch, pd.DataFrame):
+    """The fetch table as the binding takes it: the text of a file, read as the command reads
+    it, or the columns of a frame with its index labels."""
+    if isinstance(fetch, (str, bytes, os.PathLike)):
+        with open(fetch, "rb") as file:
+            return file.read(), [], [], [], []
+    if not isinstance(fetch, pd.DataFrame):
         fetch = pd.DataFrame(fetch)
     fetch = fetch.rename(columns=lambda name: str(name).strip())
     for name in ("direction", "fetch"):
@@ -79,8 +82,8 @@ def _fetch_columns(fetch):
         return str(value)
 
     depth = fetch["depth"] if "depth" in fetch.columns else [None] * len(fetch)
-    return ([text(v) for v in fetch["direction"]], [text(v) for v in fetch["fetch"]],
-            [text(v) for v in depth])
+    return (None, [text(v) for v in fetch["direction"]], [text(v) for v in fetch["fetch"]],
+            [text(v) for v in depth], [str(label) for label in fetch.index])
 
 
 def climate(winds, fetch, *, shore_normal, local_depth, depth=None, height=None,
@@ -103,7 +106,9 @@ def climate(winds, fetch, *, shore_normal, local_depth, depth=None, height=None,
     Returns ``ClimateResult(storms, years, sectors)``: frames with the columns of the storm
     table and of the two summaries. The storms' reals are float64 holding the exact singles
     that ``littoral.run_table`` gives. A record, fetch table or setting that cannot be read
-    raises ValueError with the command's message, naming the record by its row (from 1).
+    raises ValueError with the command's message, naming a record or a row of a fetch frame by
+    its index label (``index 2016-01-09 17:00:00: wind_speed: ...``) and a row of a fetch file
+    by its line, the header being line 1.
     """
     if not isinstance(winds, pd.DataFrame):
         winds = pd.DataFrame(winds)
@@ -118,10 +123,11 @@ def climate(winds, fetch, *, shore_normal, local_depth, depth=None, height=None,
     jobs = (os.cpu_count() or 1) if jobs is None else int(jobs)
     if jobs < 1:
         raise ValueError("jobs must be at least 1")
-    directions, fetches, depths = _fetch_columns(fetch)
+    fetch_file, directions, fetches, depths, fetch_labels = _fetch_columns(fetch)
     run = _littoral.run_climate(
         _times(winds, time_column), _values(winds, speed_column),
-        _values(winds, direction_column), options, directions, fetches, depths,
+        _values(winds, direction_column), options, fetch_file, directions, fetches, depths,
+        fetch_labels, [str(label) for label in winds.index],
         [time_column, speed_column, direction_column], [str(text) for text in missing],
         bool(sort), jobs)
 

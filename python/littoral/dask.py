@@ -20,19 +20,21 @@ import littoral
 __all__ = ["run_table", "climate"]
 
 
-def _run_partition(partition, jobs):
-    return littoral.run_table(partition, jobs=jobs)
+def _run_partition(partition, jobs, units):
+    return littoral.run_table(partition, jobs=jobs, units=units)
 
 
-def run_table(ddf, jobs=None):
+def run_table(ddf, jobs=None, *, units=None):
     """The lazy result frame of a Dask frame of storms: the same columns and values as
-    ``littoral.run_table``, partition by partition. ``jobs`` threads run in each partition
-    (default: every core of the worker)."""
+    ``littoral.run_table``, partition by partition; ``units="si"`` converts the results of US
+    rows to SI units as there. ``jobs`` threads run in each partition (default: every core of
+    the worker)."""
+    littoral._si_wanted(units)  # refused here rather than in every partition
     meta = littoral.result_meta(ddf.columns)
     for name, dtype in ddf.dtypes.items():
         if name in meta.columns:
             meta[name] = meta[name].astype(dtype)
-    return ddf.map_partitions(_run_partition, jobs, meta=meta)
+    return ddf.map_partitions(_run_partition, jobs, units, meta=meta)
 
 
 def _climate_pair(pair, jobs):

@@ -106,11 +106,11 @@ def test_times_may_be_an_index_and_carry_an_offset(command_files):
 
 @pytest.mark.parametrize("winds, options, message", [
     ({"time": ["2016-01-01 01:00", "2016-01-01 00:00"], "wind_speed": [10, 10],
-      "wind_direction": [0, 0]}, {}, "row 2: the time \"2016-01-01 00:00\" comes before"),
+      "wind_direction": [0, 0]}, {}, "index 1: the time \"2016-01-01 00:00\" comes before"),
     ({"time": ["2016-01-01 00:00", "2016-01-01 00:00"], "wind_speed": [10, 11],
-      "wind_direction": [0, 0]}, {"sort": True}, "row 2: the time"),
+      "wind_direction": [0, 0]}, {"sort": True}, "index 1: the time"),
     ({"time": ["2016-01-01"], "wind_speed": ["fast"], "wind_direction": [0]}, {},
-     "row 1: wind_speed: \"fast\" is not a number"),
+     "index 0: wind_speed: \"fast\" is not a number"),
     ({"time": ["2016-01-01"], "wind_speed": [10], "wind_direction": [0]}, {"turn": 270},
      "turn: \"270\" is not 0 to 180"),
     ({"when": ["2016-01-01"], "wind_speed": [10], "wind_direction": [0]}, {},

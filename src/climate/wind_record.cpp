@@ -49,8 +49,17 @@ void WindRecordBuilder::reserve(std::size_t count, std::size_t timeBytes) {
   records_.times.reserve(timeBytes);
 }
 
+void WindRecordBuilder::namePlaces(std::vector<std::string> names) {
+  placeNames_ = std::move(names);
+}
+
+std::string WindRecordBuilder::placeText(std::size_t place) const {
+  if (place >= 1 && place <= placeNames_.size()) return place_ + " " + placeNames_[place - 1];
+  return place_ + " " + std::to_string(place);
+}
+
 bool WindRecordBuilder::fail(std::size_t place, const std::string& message) {
-  error_ = place_ + " " + std::to_string(place) + ": " + message;
+  error_ = placeText(place) + ": " + message;
   return false;
 }
 
@@ -133,7 +142,7 @@ bool WindRecordBuilder::order(bool sort) {
   if (!sort) {
     for (std::size_t i = 1; i < r.size(); ++i) {
       if (r.instants[i] > r.instants[i - 1]) continue;
-      const std::string before = place_ + " " + std::to_string(r.places[i - 1]);
+      const std::string before = placeText(r.places[i - 1]);
       if (r.instants[i] == r.instants[i - 1]) {
         return fail(r.places[i], "the time " + timeOf(i) + " repeats the time of " + before);
       }
@@ -155,8 +164,8 @@ bool WindRecordBuilder::order(bool sort) {
           sameValue(r.directions[earlier], r.directions[i])) {
         continue;
       }
-      return fail(r.places[i], "the time " + timeOf(i) + " repeats the time of " + place_ + " " +
-                                   std::to_string(r.places[earlier]) + " with other values");
+      return fail(r.places[i], "the time " + timeOf(i) + " repeats the time of " +
+                                   placeText(r.places[earlier]) + " with other values");
     }
     kept.push_back(i);
   }

@@ -74,10 +74,15 @@ class WindRecordBuilder {
   // False with error() naming the place of the first record out of order or repeated.
   bool order(bool sort);
 
+  // Names the places 1, 2, ... in errors by these texts (a frame's index labels) instead of
+  // their numbers.
+  void namePlaces(std::vector<std::string> names);
+
   const std::string& error() const { return error_; }
   WindRecords& records() { return records_; }
 
  private:
+  std::string placeText(std::size_t place) const;
   bool addTime(std::size_t place, std::string_view time);
   bool fail(std::size_t place, const std::string& message);
   void permute(const std::vector<std::size_t>& order);
@@ -87,6 +92,7 @@ class WindRecordBuilder {
 
   MissingMarks missing_;
   std::string place_;
+  std::vector<std::string> placeNames_;
   WindColumns columns_;
   WindRecords records_;
   std::string error_;

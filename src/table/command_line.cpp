@@ -6,18 +6,22 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "climate_command.hpp"
+#include "columns.hpp"
 #include "command/result_file.hpp"
 #include "csv.hpp"
+#include "storm_columns.hpp"
 #include "table_run.hpp"
 
 namespace littoral {
@@ -171,10 +175,49 @@ struct TableCommand {
   std::string input = "-";
   std::string output;
   unsigned jobs = 1;
+  bool columns = false;  // --columns: list the columns instead of computing
+  std::string delimiter = ",";
+  std::string idColumn;
 };
+
+// The byte of a --delimiter text: one character, or tab; nothing for any other text.
+std::optional<char> delimiterOf(const std::string& text) {
+  if (text == "tab" || text == "\\t") return '\t';
+  if (text.size() == 1 && isCsvDelimiter(text[0])) return text[0];
+  return std::nullopt;
+}
+
+// Writes the whole text to standard output; false when it cannot.
+bool writeOut(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t count = ::write(STDOUT_FILENO, text.data(), text.size());
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return false;
+    text.remove_prefix(std::size_t(count));
+  }
+  return true;
+}
+
+// The catalog of the input and result columns, for --columns.
+int listColumns() {
+  if (writeOut(columnsCsv())) return 0;
+  tell("standard output: " + systemError(errno));
+  return kExitTrouble;
+}
 
 std::string rowsWritten(std::size_t rows) {
   return std::to_string(rows) + (rows == 1 ? " row" : " rows");
+}
+
+// The count of rows with an error, and the first of them by their line and id.
+void tellRowErrors(const TableOutcome& outcome) {
+  tell(std::to_string(outcome.rowsWithError) + " of " + rowsWritten(outcome.rows) +
+       " could not be computed (see the error column)");
+  for (const RowError& named : outcome.firstErrors) tell(named.row + ": " + named.error);
+  if (outcome.rowsWithError > outcome.firstErrors.size()) {
+    tell("and " + std::to_string(outcome.rowsWithError - outcome.firstErrors.size()) +
+         " more rows with an error");
+  }
 }
 
 // What an early stop did with the rows written: written in place, or kept beside OUT, which is
@@ -198,6 +241,7 @@ std::string keepRows(ResultFile& output, const std::string& outputName, std::siz
 }
 
 int runTableCommand(const TableCommand& command) {
+  if (command.columns) return listColumns();
   const bool fromStdin = command.input == "-";
   const std::string inputName = fromStdin ? "standard input" : command.input;
   const std::string outputName =
@@ -225,6 +269,8 @@ int runTableCommand(const TableCommand& command) {
   Progress progress;
   TableSettings settings;
   settings.jobs = command.jobs;
+  settings.delimiter = *delimiterOf(command.delimiter);
+  settings.idColumn = command.idColumn;
   settings.stop = &stopRequested;
   if (isatty(STDERR_FILENO) == 1) {
     settings.progress = [&progress](std::size_t rows) { progress.update(rows); };
@@ -236,7 +282,8 @@ int runTableCommand(const TableCommand& command) {
   switch (outcome.end) {
     case TableOutcome::End::unreadable:
       output.discard();
-      tell(inputName + ": " + outcome.message);
+      tell(inputName + ": " + outcome.message +
+           (outcome.separator != 0 ? ": " + delimiterOption(outcome.separator) + " reads it" : ""));
       return kExitTrouble;
     case TableOutcome::End::complete:
       break;
@@ -256,16 +303,44 @@ int runTableCommand(const TableCommand& command) {
     return kExitTrouble;
   }
   if (outcome.rowsWithError > 0) {
-    tell(std::to_string(outcome.rowsWithError) + " of " + rowsWritten(outcome.rows) +
-         " could not be computed (see the error column)");
+    tellRowErrors(outcome);
     return kExitRowErrors;
   }
   return 0;
 }
 
+// A word as a shell takes it back: as it is when it holds only safe characters, otherwise in
+// single quotes.
+std::string shellWord(std::string_view word) {
+  const auto safe = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("._-+/,:@%=").find(c) != std::string_view::npos;
+  };
+  if (!word.empty() && std::all_of(word.begin(), word.end(), safe)) return std::string(word);
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The message for a first argument that is a file rather than a command (`littoral
+// storms.csv`), or empty.
+std::string fileForCommand(const char* argument) {
+  const std::string_view word = argument;
+  if (word.empty() || word[0] == '-' || word == "table" || word == "climate") return {};
+  struct stat status {};
+  if (::stat(argument, &status) != 0 || S_ISDIR(status.st_mode)) return {};
+  return "littoral: " + std::string(word) + " is a file, not a command: littoral table " +
+         shellWord(word) + " computes the storms of a table (see littoral --help)\n";
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char** argv) {
+  if (const std::string message = fileForCommand(argv[1]); !message.empty()) {
+    const ssize_t ignored = ::write(STDERR_FILENO, message.data(), message.size());
+    (void)ignored;
+    return kExitTrouble;
+  }
   CLI::App app(
       "Storm wave hindcast, wave transformation and longshore transport.\n"
       "Without arguments: the interactive calculator for one storm (answers on standard input,\n"
@@ -297,6 +372,21 @@ int runCommandLine(int argc, char** argv) {
       ->type_name("N")
       ->check(CLI::Range(1u, 4096u))
       ->capture_default_str();
+  table
+      ->add_option("-d,--delimiter", command.delimiter,
+                   "the character between fields: ';' (a spreadsheet in a European locale) or "
+                   "tab; default ','")
+      ->type_name("CHAR")
+      ->check([](const std::string& text) {
+        return delimiterOf(text) ? std::string()
+                                 : "a single character (not a quote or a line end) or tab";
+      });
+  table
+      ->add_option("--id", command.idColumn,
+                   "the column that names rows in messages (default: id, case or storm)")
+      ->type_name("COLUMN");
+  table->add_flag("--columns", command.columns,
+                  "list the input and result columns with their units (CSV) and exit");
   table->footer(
       "Exit status: 0 every row computed, 1 some row has an error (see its error column),\n"
       "2 the table cannot be read or the results cannot be written.");

@@ -23,7 +23,8 @@ const char* CsvFault::description() const {
   return "";
 }
 
-CsvReader::CsvReader(CsvRecordHandler& handler) : handler_(handler) {}
+CsvReader::CsvReader(CsvRecordHandler& handler, char delimiter)
+    : handler_(handler), delimiter_(delimiter) {}
 
 void CsvReader::keepWithinLine(std::vector<bool> fields) { withinLine_ = std::move(fields); }
 
@@ -111,12 +112,12 @@ bool CsvReader::readPiece(std::string_view piece) {
 
 const char* CsvReader::readUnquoted(const char* at, const char* end) {
   const char* stop = at;
-  while (stop < end && *stop != ',' && !isLineEnd(*stop)) ++stop;
+  while (stop < end && *stop != delimiter_ && !isLineEnd(*stop)) ++stop;
   record_.text.append(at, stop);
   if (stop == end) return end;
-  if (*stop != ',') countLineEnd(stop);
+  if (*stop != delimiter_) countLineEnd(stop);
   endField();
-  if (*stop != ',') endRecord();
+  if (*stop != delimiter_) endRecord();
   return stop + 1;
 }
 
@@ -145,7 +146,7 @@ const char* CsvReader::readAfterQuote(const char* at) {
   if (*at == '"') {  // a doubled quote inside the value
     record_.text += '"';
     state_ = State::quoted;
-  } else if (*at == ',') {
+  } else if (*at == delimiter_) {
     endField();
   } else if (isLineEnd(*at)) {
     countLineEnd(at);

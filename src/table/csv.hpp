@@ -57,19 +57,21 @@ class CsvRecordHandler {
   ~CsvRecordHandler() = default;
 };
 
-// Reads a CSV text (RFC 4180: commas, double quotes around a field that holds commas, quotes or
-// line ends, a doubled quote inside one, records ended by LF, CR LF or CR) handed over in pieces
-// of any size. A UTF-8 byte-order mark at the very start is dropped; blank lines are no records
-// but are counted; blanks around a value belong to it. A quote inside an unquoted field is an
-// ordinary character. Text after a closing quote is a fault of the record: the field is kept as
-// written and the rest of the line is read with its quotes as ordinary characters, so that the
+// Reads a CSV text (RFC 4180: commas, or another delimiter, double quotes around a field that holds
+// commas, quotes or line ends, a doubled quote inside one, records ended by LF, CR LF or CR) handed
+// over in pieces of any size. A UTF-8 byte-order mark at the very start is dropped; blank lines are
+// no records but are counted; blanks around a value belong to it. A quote inside an unquoted field
+// is an ordinary character. Text after a closing quote is a fault of the record: the field is kept
+// as written and the rest of the line is read with its quotes as ordinary characters, so that the
 // record ends at the line end.
 class CsvReader {
  public:
   // A record longer than this is taken for a quote that was never closed.
   static constexpr std::size_t kMaxRecordBytes = std::size_t(16) << 20;
 
-  explicit CsvReader(CsvRecordHandler& handler);
+  // Fields are separated by `delimiter`: a comma, or a byte such as ';' or a tab that is no
+  // quote and no line end (see isCsvDelimiter).
+  explicit CsvReader(CsvRecordHandler& handler, char delimiter = ',');
   CsvReader(const CsvReader&) = delete;
   CsvReader& operator=(const CsvReader&) = delete;
 
@@ -107,6 +109,7 @@ class CsvReader {
   }
 
   CsvRecordHandler& handler_;
+  char delimiter_;
   CsvRecord record_;
   State state_ = State::recordStart;
   std::size_t fieldStart_ = 0;  // where the current field starts in record_.text
@@ -120,6 +123,9 @@ class CsvReader {
   std::size_t records_ = 0;
   std::string error_;
 };
+
+// Whether a byte can separate the fields of a CSV text: any but a double quote, CR or LF.
+inline bool isCsvDelimiter(char c) { return c != '"' && c != '\r' && c != '\n'; }
 
 // The whole records at the start of a CSV text written as appendCsvField writes fields, where
 // a line end outside quotes ends a record: their length and their count.

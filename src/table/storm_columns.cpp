@@ -31,6 +31,12 @@ std::string_view trimBlanks(std::string_view text) {
   return text;
 }
 
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 // A number of a field, read as the console reads an answer after the field's blanks.
 NumberReading readRealAnswer(std::string_view text, float& value) {
   return readRealText(trimBlanks(text), value);
@@ -153,7 +159,117 @@ std::string unexpectedStart(std::string_view name, std::uint64_t offset) {
   return "an unexpected byte 0x" + hexByte(rest[0]) + place + ", before the first column name";
 }
 
+// The input columns among the names, with the required ones that are missing. The reading's
+// error names a column given twice or named like a result, not the missing ones.
+struct ColumnSearch {
+  HeaderReading reading;
+  std::string missing;  // "fetch_unit, rt"
+};
+
+ColumnSearch findInputColumns(const std::vector<std::string_view>& names) {
+  ColumnSearch search;
+  HeaderReading& reading = search.reading;
+  const std::vector<std::string>& results = resultColumnNames();
+  for (std::size_t at = 0; at < names.size(); ++at) {
+    const std::string_view name = trimBlanks(names[at]);
+    for (const std::string& result : results) {
+      if (name == result) {
+        reading.error = "the column \"" + result + "\" has the name of a result column";
+        return search;
+      }
+    }
+    for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+      if (name != kInputColumnNames[column]) continue;
+      if (reading.positions.at[column]) {
+        reading.error = "the column \"" + std::string(name) + "\" is given twice";
+        return search;
+      }
+      reading.positions.at[column] = at;
+    }
+  }
+  for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+    if (reading.positions.at[column] || isOptional(static_cast<InputColumn>(column))) continue;
+    search.missing += search.missing.empty() ? "" : ", ";
+    search.missing += kInputColumnNames[column];
+  }
+  return search;
+}
+
+// The names split at every `separator`.
+std::vector<std::string_view> splitNames(const std::vector<std::string_view>& names,
+                                         char separator) {
+  std::vector<std::string_view> pieces;
+  for (const std::string_view name : names) {
+    std::size_t at = 0;
+    for (std::size_t end = name.find(separator); end != std::string_view::npos;
+         end = name.find(separator, at)) {
+      pieces.push_back(name.substr(at, end - at));
+      at = end + 1;
+    }
+    pieces.push_back(name.substr(at));
+  }
+  return pieces;
+}
+
+// The character that separates the names of a header read with another delimiter: the first of
+// semicolon, tab, comma and bar that splits them into a header with every required column. 0
+// when none does.
+char foreignSeparator(const std::vector<std::string_view>& names) {
+  for (const char separator : {';', '\t', ',', '|'}) {
+    const std::vector<std::string_view> pieces = splitNames(names, separator);
+    if (pieces.size() == names.size()) continue;
+    const ColumnSearch search = findInputColumns(pieces);
+    if (search.missing.empty() && search.reading.error.empty()) return separator;
+  }
+  return 0;
+}
+
+// A separator as a message names it: semicolons (;), tabs.
+std::string separatorName(char separator) {
+  switch (separator) {
+    case ';':
+      return "semicolons (;)";
+    case '\t':
+      return "tabs";
+    case ',':
+      return "commas (,)";
+    default:
+      return "bars (|)";
+  }
+}
+
 }  // namespace
+
+std::string delimiterOption(char delimiter) {
+  if (delimiter == '\t') return "--delimiter tab";
+  if (delimiter == '\'') return "--delimiter \"'\"";
+  return std::string("--delimiter '") + delimiter + "'";
+}
+
+bool findIdColumn(const TableHeader& header, std::string_view given,
+                  std::optional<std::size_t>& column) {
+  column.reset();
+  for (std::size_t at = 0; at < header.names.size() && !column; ++at) {
+    const std::string_view name = header.names[at];
+    if (!given.empty() ? name == trimBlanks(given)
+                       : sameIgnoringCase(name, "id") || sameIgnoringCase(name, "case") ||
+                             sameIgnoringCase(name, "storm")) {
+      column = at;
+    }
+  }
+  return given.empty() || column.has_value();
+}
+
+std::string rowName(std::size_t line, const TableHeader& header,
+                    std::optional<std::size_t> idColumn, std::string_view idValue) {
+  std::string name = "line " + std::to_string(line);
+  if (!idColumn) return name;
+  // A message is one line: a value over several lines is shown on one.
+  std::string value(idValue);
+  std::replace_if(
+      value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  return name + " (" + header.names[*idColumn] + " " + quoted(value) + ")";
+}
 
 const std::vector<std::string>& resultColumnNames() {
   static const std::vector<std::string> names = [] {
@@ -165,32 +281,15 @@ const std::vector<std::string>& resultColumnNames() {
 }
 
 HeaderReading readHeader(const std::vector<std::string_view>& names) {
-  HeaderReading reading;
-  const std::vector<std::string>& results = resultColumnNames();
-  for (std::size_t at = 0; at < names.size(); ++at) {
-    const std::string_view name = trimBlanks(names[at]);
-    for (const std::string& result : results) {
-      if (name == result) {
-        reading.error = "the column \"" + result + "\" has the name of a result column";
-        return reading;
-      }
-    }
-    for (std::size_t column = 0; column < kInputColumnCount; ++column) {
-      if (name != kInputColumnNames[column]) continue;
-      if (reading.positions.at[column]) {
-        reading.error = "the column \"" + std::string(name) + "\" is given twice";
-        return reading;
-      }
-      reading.positions.at[column] = at;
-    }
-  }
-  std::string missing;
-  for (std::size_t column = 0; column < kInputColumnCount; ++column) {
-    if (reading.positions.at[column] || isOptional(static_cast<InputColumn>(column))) continue;
-    missing += missing.empty() ? "" : ", ";
-    missing += kInputColumnNames[column];
-  }
-  if (!missing.empty()) reading.error = "no column " + missing;
+  ColumnSearch search = findInputColumns(names);
+  if (search.missing.empty()) return std::move(search.reading);
+  HeaderReading& reading = search.reading;
+  reading.separator = foreignSeparator(names);
+  reading.error = reading.separator == 0
+                      ? "no column " + search.missing
+                      : "the header's names are separated by " + separatorName(reading.separator);
+  if (reading.separator == ';')
+    reading.error += ", as a spreadsheet set to a European locale writes CSV";
   return reading;
 }
 
@@ -209,8 +308,10 @@ TableHeader readTableHeader(const CsvRecord& record) {
   }
   HeaderReading reading = readHeader(names);
   header.positions = reading.positions;
+  header.separator = reading.separator;
   if (reading.error.empty()) return header;
   const std::string start = record.size() > 0 ? unexpectedStart(names[0], record.offset) : "";
+  if (!start.empty()) header.separator = 0;
   header.error = start.empty() ? std::move(reading.error) : start;
   return header;
 }

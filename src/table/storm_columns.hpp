@@ -49,10 +49,13 @@ struct ColumnPositions {
 
 // Finds the input columns in the header. Blanks around a header name are ignored. The error
 // names every required column that is missing, an input column given twice, or a column named
-// like a result column (its values would be mistaken for the results).
+// like a result column (its values would be mistaken for the results). When the required
+// columns are missing because the names are separated by another character (a semicolon, as a
+// spreadsheet set to a European locale writes CSV), the error names that character instead.
 struct HeaderReading {
   ColumnPositions positions;
-  std::string error;  // empty when the header can be used
+  std::string error;   // empty when the header can be used
+  char separator = 0;  // the character that separates the names, when the error names one
 };
 HeaderReading readHeader(const std::vector<std::string_view>& names);
 
@@ -62,12 +65,28 @@ struct TableHeader {
   ColumnPositions positions;
   std::vector<std::string> names;  // the header's names without their blanks
   std::string error;               // empty when the header can be used
+  char separator = 0;              // as in HeaderReading
 };
 
 // Reads the header record of a table. Beside readHeader's errors, the error names a quoting
 // fault in the header, and an unexpected byte (a second byte-order mark, a control byte)
 // before the first name with its place in the table, when the header cannot be used.
 TableHeader readTableHeader(const CsvRecord& record);
+
+// How a delimiter is given on the command line: ";" as --delimiter ';', a tab as
+// --delimiter tab.
+std::string delimiterOption(char delimiter);
+
+// The column whose values name a table's rows in messages: the one named `given` when it is
+// not empty, otherwise the first named id, case or storm in any case; none when the table has
+// none. False when `given` names no column of the header.
+bool findIdColumn(const TableHeader& header, std::string_view given,
+                  std::optional<std::size_t>& column);
+
+// How a message names a row: by its line in the file, the header being line 1, and the value
+// of its id column when the table has one: `line 7`, `line 7 (storm "NW-10")`.
+std::string rowName(std::size_t line, const TableHeader& header,
+                    std::optional<std::size_t> idColumn, std::string_view idValue);
 
 // The fields of a row that hold input columns: their quoted values are kept within a line.
 std::vector<bool> inputFields(const TableHeader& header);

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "csv.hpp"
@@ -28,17 +29,21 @@ struct Batch {
   std::vector<std::size_t> fieldEnds;  // the end of each field in text
   std::vector<std::size_t> rowEnds;    // the count of fields up to the end of each row
   std::vector<RowFault> faults;        // in the order of their rows
+  std::vector<std::size_t> lines;      // the line where each row starts
   std::string output;
   std::size_t errors = 0;
-  PoolTask task;  // its computing on a worker thread
+  std::vector<RowError> firstErrors;  // the first kNamedRowErrors rows with an error
+  PoolTask task;                      // its computing on a worker thread
 
   void clear() {
     text.clear();
     fieldEnds.clear();
     rowEnds.clear();
     faults.clear();
+    lines.clear();
     output.clear();
     errors = 0;
+    firstErrors.clear();
   }
   std::size_t rows() const { return rowEnds.size(); }
   std::string_view field(std::size_t i) const {
@@ -50,6 +55,7 @@ struct Batch {
     text += record.text;
     for (const std::size_t end : record.ends) fieldEnds.push_back(base + end);
     if (record.fault) faults.push_back({rowEnds.size(), record.fault});
+    lines.push_back(record.line);
     rowEnds.push_back(fieldEnds.size());
   }
 };
@@ -57,7 +63,8 @@ struct Batch {
 // Computes the result rows of a batch: each row's fields as they came, then its results.
 class RowComputer {
  public:
-  explicit RowComputer(TableHeader header) : header_(std::move(header)) {}
+  RowComputer(TableHeader header, std::optional<std::size_t> idColumn)
+      : header_(std::move(header)), idColumn_(idColumn) {}
 
   void compute(Batch& batch) const {
     const std::size_t headerFields = header_.names.size();
@@ -82,10 +89,10 @@ class RowComputer {
       if (error.empty()) {
         const StormValues values = runStorm(reading.answers);
         appendResults(out, reading.answers, values);
-        if (!values.error.empty()) ++batch.errors;
+        if (!values.error.empty()) noteError(batch, row, fields, values.error);
       } else {
         appendNoResults(out, error);
-        ++batch.errors;
+        noteError(batch, row, fields, error);
       }
       out += '\n';
       first = last;
@@ -93,7 +100,17 @@ class RowComputer {
   }
 
  private:
+  // Counts a row with an error, and names the first few.
+  void noteError(Batch& batch, std::size_t row, const std::vector<std::string_view>& fields,
+                 const std::string& error) const {
+    ++batch.errors;
+    if (batch.firstErrors.size() == kNamedRowErrors) return;
+    const std::string_view id = idColumn_ ? fields[*idColumn_] : std::string_view();
+    batch.firstErrors.push_back({rowName(batch.lines[row], header_, idColumn_, id), error});
+  }
+
   TableHeader header_;
+  std::optional<std::size_t> idColumn_;  // the column that names rows in messages
 };
 
 class TableRun final : public CsvRecordHandler {
@@ -102,7 +119,7 @@ class TableRun final : public CsvRecordHandler {
       : source_(source), sink_(sink), settings_(settings) {}
 
   TableOutcome run() {
-    CsvReader reader(*this);
+    CsvReader reader(*this, settings_.delimiter);
     reader_ = &reader;
     std::vector<char> buffer(kReadSize);
     while (!halted_) {
@@ -166,7 +183,13 @@ class TableRun final : public CsvRecordHandler {
   void readHeaderRecord(const CsvRecord& record) {
     TableHeader header = readTableHeader(record);
     if (!header.error.empty()) {
+      outcome_.separator = header.separator;
       fail(TableOutcome::End::unreadable, header.error);
+      return;
+    }
+    std::optional<std::size_t> idColumn;
+    if (!findIdColumn(header, settings_.idColumn, idColumn)) {
+      fail(TableOutcome::End::unreadable, "no column " + settings_.idColumn + " (--id)");
       return;
     }
     reader_->keepWithinLine(inputFields(header));
@@ -177,7 +200,7 @@ class TableRun final : public CsvRecordHandler {
     }
     for (const std::string& name : resultColumnNames()) out += "," + name;
     out += '\n';
-    computer_ = std::make_unique<RowComputer>(std::move(header));
+    computer_ = std::make_unique<RowComputer>(std::move(header), idColumn);
     if (!sink_.write(out)) {
       fail(TableOutcome::End::writeFailed, sink_.failure());
       return;
@@ -249,6 +272,9 @@ class TableRun final : public CsvRecordHandler {
     }
     outcome_.rows += batch.rows();
     outcome_.rowsWithError += batch.errors;
+    for (const RowError& named : batch.firstErrors) {
+      if (outcome_.firstErrors.size() < kNamedRowErrors) outcome_.firstErrors.push_back(named);
+    }
     if (settings_.progress) settings_.progress(outcome_.rows);
   }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A storm table run: reads a CSV table of storms, computes one storm per row and writes the
 // result table, in input order, in constant memory. Rows are read and written by the calling
@@ -49,6 +50,15 @@ struct TableSettings {
   const std::atomic<bool>* stop = nullptr;
   // Called after each batch written with the count of rows written so far.
   std::function<void(std::size_t rows)> progress;
+  char delimiter = ',';  // what separates the table's fields; the results are always CSV
+  // The column that names rows in messages (see findIdColumn): empty for id, case or storm.
+  std::string idColumn;
+};
+
+// A row with an error, as a message names it.
+struct RowError {
+  std::string row;    // `line 7 (storm "NW-10")`: see rowName
+  std::string error;  // the row's error column
 };
 
 struct TableOutcome {
@@ -60,10 +70,15 @@ struct TableOutcome {
     stopped,      // the stop flag was raised: the rows before are written
   };
   End end = End::complete;
-  std::size_t rows = 0;           // rows written
-  std::size_t rowsWithError = 0;  // of those, rows with an error
-  std::string message;            // why the run did not complete
+  std::size_t rows = 0;               // rows written
+  std::size_t rowsWithError = 0;      // of those, rows with an error
+  std::vector<RowError> firstErrors;  // the first kNamedRowErrors of them, in order
+  std::string message;                // why the run did not complete
+  char separator = 0;  // of an unreadable header whose names another character separates
 };
+
+// How many rows with an error a run names.
+inline constexpr std::size_t kNamedRowErrors = 5;
 
 TableOutcome runTable(ByteSource& source, ByteSink& sink, const TableSettings& settings);
 

@@ -275,7 +275,8 @@ TEST(StormTable, EveryColumnHoldsWhatTheDialoguePrinted) {
   options.input = table;
   const CommandOutcome run = runCommand({"table", "-j", "2"}, options);
   EXPECT_EQ(run.exitStatus, 1);  // the failing storms
-  EXPECT_EQ(run.errors,
+  // The count, then the rows named (TableReading.RowsWithAnErrorAreNamedByTheirLineAndTheirId).
+  EXPECT_EQ(run.errors.substr(0, run.errors.find('\n') + 1),
             "littoral table: 3 of 8 rows could not be computed (see the error column)\n");
   const std::vector<Row> rows = readCsv(run.out);
   ASSERT_EQ(rows.size(), std::size(kStorms) + 1);
@@ -649,6 +650,218 @@ TEST(StormTable, KilledRunLeavesNoFileBehind) {
   close(reader);
   EXPECT_EQ(blocked.exitStatus, 128 + SIGINT);
   EXPECT_EQ(blocked.errors, "littoral table: stopped at once by a second signal\n");
+}
+
+// --- What the command tells its reader: the column catalog, rows named in messages, the
+// delimiter, a file where the command belongs, the README's design matrix.
+
+std::string sourceFile(const std::string& name) {
+  std::ifstream file(std::string(LITTORAL_SOURCE_DIR) + "/" + name, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string replaceAll(const std::string& text, char from, const std::string& to) {
+  std::string out;
+  for (const char c : text) out += c == from ? to : std::string(1, c);
+  return out;
+}
+
+// A catalog row as the manual page lists it: the name, its SI and US units (one when they are
+// the same), the console line it comes from and what it holds, escaped for roff.
+std::string manualEntry(const Row& column) {
+  std::string text = column[1] == column[2] ? column[1] : column[1] + ", " + column[2];
+  const std::size_t start = column[3].find_first_not_of(' ');
+  if (start != std::string::npos) {
+    text +=
+        "; \x01" + column[3].substr(start, column[3].find_last_not_of(' ') + 1 - start) + "\x02";
+  }
+  text = replaceAll(replaceAll(text + "; " + column[4], '\\', "\\e"), '-', "\\-");
+  text = replaceAll(replaceAll(text, '\x01', "\\(lq"), '\x02', "\\(rq");
+  return ".TP\n.B " + column[0] + "\n" + text + "\n";
+}
+
+TEST(StormTable, ColumnsListEveryColumnOfTheTableAsTheManualPageDoes) {
+  const CommandOutcome listed = runCommand({"table", "--columns"});
+  EXPECT_EQ(listed.exitStatus, 0);
+  EXPECT_EQ(listed.errors, "");
+  const std::vector<Row> catalog = readCsv(listed.out);
+  // The input columns in the order of the answers, then the table's result columns.
+  const std::string inputs =
+      "gravity,depth,fetch,fetch_unit,wind_speed,speed_unit,duration_h,rt,rl,local_depth,"
+      "angle_deg,beach_slope,settling_velocity\n";
+  const Row header = readCsv(runCommand({"table"}, {".", inputs}).out).at(0);
+  ASSERT_EQ(catalog.size(), header.size() + 1);
+  EXPECT_EQ(catalog[0], (Row{"column", "si_unit", "us_unit", "console_line", "description"}));
+  std::string manual;
+  for (std::size_t i = 1; i < catalog.size(); ++i) {
+    ASSERT_EQ(catalog[i].size(), 5u) << i;
+    EXPECT_EQ(catalog[i][0], header[i - 1]);
+    manual += manualEntry(catalog[i]);
+  }
+  const std::string page = sourceFile("littoral.1");
+  const std::string begin = ".\\\" columns-begin\n";
+  const std::size_t start = page.find(begin) + begin.size();
+  const std::size_t end = page.find(".\\\" columns-end\n");
+  ASSERT_TRUE(start >= begin.size() && end != std::string::npos && end >= start);
+  if (std::getenv("LITTORAL_WRITE_MANUAL") != nullptr) {
+    std::ofstream(std::string(LITTORAL_SOURCE_DIR) + "/littoral.1", std::ios::binary)
+        << page.substr(0, start) << manual << page.substr(end);
+    return;
+  }
+  EXPECT_EQ(page.substr(start, end - start), manual) << "LITTORAL_WRITE_MANUAL=1 writes it";
+}
+
+struct MessageCase {
+  const char* edge;
+  std::vector<std::string> arguments;
+  std::string input;
+  int status;
+  std::string errors;
+};
+
+void expectMessages(const std::vector<MessageCase>& cases) {
+  for (const MessageCase& c : cases) {
+    const CommandOutcome run = runCommand(c.arguments, {".", c.input});
+    EXPECT_EQ(run.exitStatus, c.status) << c.edge;
+    EXPECT_EQ(run.errors, c.errors) << c.edge;
+  }
+}
+
+const std::string kInputs = std::string(kInputHeader).substr(5);  // without "name,"
+const std::string kMathError = "9.81,10,km,50,m/s,20,5,1,1,3,95,,1.5";
+const std::string kNoDepth = "9.81,ten,km,50,m/s,20,5,1,1,3,30,,1.5";
+
+// A good row, then after a blank line a note over two lines and a math error, then a depth
+// that is not a number: the rows start on lines 2, 4 and 6, the header being line 1.
+std::string namedRows(const std::string& idName) {
+  return idName + ",note," + kInputs + "\nA,," + tableRow(kStorms[0]).substr(17) + "\n" +
+         "B,\"over\ntwo lines\"," + kMathError + "\nC,," + kNoDepth + "\n";
+}
+
+TEST(StormTable, RowsWithAnErrorAreNamedByTheirLineAndTheirId) {
+  const std::string count =
+      "littoral table: 2 of 3 rows could not be computed (see the error column)\n";
+  const std::string math = ": math error 6201: sqrt: DOMAIN error\n";
+  const std::string notNumber = ": depth: \"ten\" is not a number\n";
+  std::string many = "case," + kInputs + "\r\n";
+  for (int i = 1; i <= 7; ++i) many += std::to_string(i) + "," + kNoDepth + "\r\n";
+  std::string manyNamed =
+      "littoral table: 7 of 7 rows could not be computed (see the error column)\n";
+  for (int i = 1; i <= 5; ++i) {
+    manyNamed += "littoral table: line " + std::to_string(i + 1) + " (case \"" + std::to_string(i) +
+                 "\")" + notNumber;
+  }
+  expectMessages({
+      {"an id column found by its name in any case",
+       {"table"},
+       namedRows("Storm"),
+       1,
+       count + "littoral table: line 4 (Storm \"B\")" + math +
+           "littoral table: line 6 (Storm \"C\")" + notNumber},
+      {"--id, a line end in the id shown as a blank",
+       {"table", "--id", "note"},
+       namedRows("ID"),
+       1,
+       count + "littoral table: line 4 (note \"over two lines\")" + math +
+           "littoral table: line 6 (note \"\")" + notNumber},
+      {"no id column",
+       {"table"},
+       namedRows("name"),
+       1,
+       count + "littoral table: line 4" + math + "littoral table: line 6" + notNumber},
+      {"--id naming no column",
+       {"table", "--id", "station"},
+       namedRows("name"),
+       2,
+       "littoral table: standard input: no column station (--id)\n"},
+      {"CR LF, and more rows than are named",
+       {"table"},
+       many,
+       1,
+       manyNamed + "littoral table: and 2 more rows with an error\n"},
+  });
+}
+
+TEST(StormTable, ADelimiterReadsATableThatAnotherCharacterSeparates) {
+  const std::string semicolons = replaceAll(kTwoStorms, ',', ";");
+  const std::string tabs = replaceAll(kTwoStorms, ',', "\t");
+  const std::string refused =
+      "littoral table: standard input: the header's names are separated by ";
+  expectMessages({
+      {"semicolons",
+       {"table"},
+       semicolons,
+       2,
+       refused + "semicolons (;), as a spreadsheet set to a European locale writes CSV: "
+                 "--delimiter ';' reads it\n"},
+      {"tabs", {"table"}, tabs, 2, refused + "tabs: --delimiter tab reads it\n"},
+      {"commas read with semicolons",
+       {"table", "-d", ";"},
+       kTwoStorms,
+       2,
+       refused + "commas (,): --delimiter ',' reads it\n"},
+      {"a quote",
+       {"table", "-d", "\""},
+       kTwoStorms,
+       2,
+       "littoral table: --delimiter: a single character (not a quote or a line end) or tab; see "
+       "littoral table --help\n"},
+  });
+  // Read with its delimiter, a table gives the results of the same table with commas.
+  const std::string expected = runCommand({"table"}, {".", kTwoStorms}).out;
+  EXPECT_EQ(runCommand({"table", "--delimiter", ";"}, {".", semicolons}).out, expected);
+  EXPECT_EQ(runCommand({"table", "-d", "tab"}, {".", tabs}).out, expected);
+}
+
+TEST(StormTable, AFileGivenWhereTheCommandBelongsIsShownTheTableCommand) {
+  const ScratchDirectory directory;
+  directory.write("storms.csv", kTwoStorms);
+  directory.write("my storms.csv", kTwoStorms);
+  const std::string help = " computes the storms of a table (see littoral --help)\n";
+  expectMessages({
+      {"a file",
+       {"storms.csv"},
+       "",
+       2,
+       "littoral: storms.csv is a file, not a command: littoral table storms.csv" + help},
+      {"a name that needs quotes",
+       {"my storms.csv"},
+       "",
+       2,
+       "littoral: my storms.csv is a file, not a command: littoral table 'my storms.csv'" + help},
+  });
+  EXPECT_EQ(runCommand({"storm.csv"}).errors.find("is a file"), std::string::npos);  // no file
+}
+
+TEST(StormTable, TheReadmeDesignMatrixIsWhatTheTableWritesWithTheReadmeSigns) {
+  const CommandOutcome run =
+      runCommand({"table", std::string(LITTORAL_SOURCE_DIR) + "/examples/design_matrix.csv"});
+  EXPECT_EQ(run.exitStatus, 0) << run.errors;
+  EXPECT_EQ(run.out, sourceFile("examples/design_matrix_results.csv"));
+  const std::vector<Row> rows = readCsv(run.out);
+  const auto valueOf = [&rows](std::size_t row, const std::string& name) {
+    return rows[row].at(
+        std::size_t(std::find(rows[0].begin(), rows[0].end(), name) - rows[0].begin()));
+  };
+  // The README's excerpt: a few columns of every row.
+  const std::string readme = sourceFile("README.md");
+  const std::size_t at = readme.find("```text\n", readme.find("A few of the result columns:")) + 8;
+  const std::vector<Row> excerpt = readCsv(readme.substr(at, readme.find("```\n", at) - at));
+  ASSERT_EQ(excerpt.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t c = 0; c < excerpt[0].size(); ++c) {
+      EXPECT_EQ(excerpt[r].at(c), valueOf(r, excerpt[0][c])) << r << ", " << excerpt[0][c];
+    }
+  }
+  // On the README's beach, facing north, waves from the north-west arrive from the left of one
+  // looking out to sea: a negative angle, and sand moved to the right (negative).
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const double sign = rows[r][0] == "NW" ? -1 : 1;
+    EXPECT_GT(sign * std::strtod(valueOf(r, "angle_deg").c_str(), nullptr), 0) << rows[r][0];
+    EXPECT_GT(sign * std::strtod(valueOf(r, "storm_transport").c_str(), nullptr), 0) << rows[r][0];
+  }
 }
 
 }  // namespace
