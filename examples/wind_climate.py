@@ -5,7 +5,7 @@ and gross longshore transport, with littoral.climate and with the command `litto
     PYTHONPATH=build/default/python /usr/bin/python3 examples/wind_climate.py [DIRECTORY]
 
 It needs Debian's interpreter, /usr/bin/python3, for which the package littoral is built and
-which has Debian's numpy and pandas (another python3 first on the PATH, a virtual
+which has Debian's numpy and pandas (another interpreter first on the PATH, a virtual
 environment's say, sees neither); PYTHONPATH is not needed once the package is installed.
 Storms from the right of someone on the beach looking out to sea have a positive angle and
 move sand to the left (toward 290 degrees here), as everywhere in littoral.
