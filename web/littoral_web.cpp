@@ -138,40 +138,14 @@ val columnCatalog() {
 // table's size.
 constexpr std::size_t kPieceBytes = std::size_t(4) << 20;
 
-// The line where each row of a table starts, the header being line 1, as the table's own
-// reader numbers them: a second reader over the same bytes, set up by the header as the table
-// sets up its reader, so that it splits the rows where the table does (a quoted value may span
-// lines, blank lines are counted). It holds the lines of the rows read and not yet taken, a few
-// thousand at most, since the result rows follow the rows read batch by batch.
-class RowLines final : public CsvRecordHandler {
+// The lines where the rows of a table start (the header being line 1), as the table run tells
+// them before it writes the rows' results: the result rows' lines in the order they come, a
+// batch's worth at most.
+class RowLines {
  public:
-  // With keepLines false only the header is read (see semicolons()).
-  explicit RowLines(bool keepLines) : reader_(*this), keepLines_(keepLines) {}
+  void add(std::size_t line) { lines_.push_back(line); }
 
-  void read(std::string_view bytes) {
-    if (reading_) reading_ = reader_.read(bytes);
-  }
-  void finish() {
-    if (reading_) reader_.finish();
-    reading_ = false;
-  }
-
-  void onRecord(const CsvRecord& record) override {
-    if (headerRead_) {
-      lines_.push_back(record.line);
-      return;
-    }
-    headerRead_ = true;
-    const TableHeader header = readTableHeader(record);
-    if (header.error.empty()) {
-      reader_.keepWithinLine(inputFields(header));
-    } else {
-      semicolons_ = namesSeparatedBySemicolons(record);
-    }
-    reading_ = keepLines_ && header.error.empty();
-  }
-
-  // The line of the next row: 0 when it is not known.
+  // The line of the next result row: 0 when it is not known.
   std::size_t takeLine() {
     if (lines_.empty()) return 0;
     const std::size_t line = lines_.front();
@@ -179,35 +153,7 @@ class RowLines final : public CsvRecordHandler {
     return line;
   }
 
-  // Whether the header, unusable, holds input column names separated by semicolons, as a
-  // spreadsheet set to a European locale writes a CSV file.
-  bool semicolons() const { return semicolons_; }
-
  private:
-  static bool namesSeparatedBySemicolons(const CsvRecord& header) {
-    for (std::size_t i = 0; i < header.size(); ++i) {
-      std::string_view rest = header.field(i);
-      if (rest.find(';') == std::string_view::npos) continue;
-      while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find(';'), rest.size());
-        std::string_view name = rest.substr(0, end);
-        while (!name.empty() && (name.front() == ' ' || name.front() == '"')) name.remove_prefix(1);
-        while (!name.empty() && (name.back() == ' ' || name.back() == '"')) name.remove_suffix(1);
-        if (std::find(kInputColumnNames.begin(), kInputColumnNames.end(), name) !=
-            kInputColumnNames.end()) {
-          return true;
-        }
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-      }
-    }
-    return false;
-  }
-
-  CsvReader reader_;
-  bool keepLines_;
-  bool reading_ = true;
-  bool headerRead_ = false;
-  bool semicolons_ = false;
   std::deque<std::size_t> lines_;
 };
 
@@ -215,17 +161,12 @@ class RowLines final : public CsvRecordHandler {
 // Uint8Array, an empty one at the end, or a text that says why the bytes cannot be read.
 class PieceSource final : public ByteSource {
  public:
-  // Each byte read is also handed to `lines`.
-  PieceSource(val readPiece, RowLines& lines) : readPiece_(std::move(readPiece)), lines_(lines) {}
+  explicit PieceSource(val readPiece) : readPiece_(std::move(readPiece)) {}
 
   long read(char* buffer, std::size_t size) override {
-    if (at_ == piece_.size() && !nextPiece()) {
-      if (failure_.empty()) lines_.finish();
-      return failure_.empty() ? 0 : -1;
-    }
+    if (at_ == piece_.size() && !nextPiece()) return failure_.empty() ? 0 : -1;
     const std::size_t count = std::min(size, piece_.size() - at_);
     std::memcpy(buffer, piece_.data() + at_, count);
-    lines_.read(std::string_view(buffer, count));
     at_ += count;
     consumed_ += count;
     return long(count);
@@ -252,7 +193,6 @@ class PieceSource final : public ByteSource {
   }
 
   val readPiece_;
-  RowLines& lines_;
   std::string piece_;
   std::size_t at_ = 0;
   std::size_t consumed_ = 0;
@@ -502,19 +442,6 @@ class ResultSummary final : public CsvRecordHandler {
   std::vector<std::string> unitNames_{""};
 };
 
-// The message of a table that cannot be read, with a word on its separator when its header's
-// names are separated by semicolons and the message does not already speak of them.
-std::string unreadableMessage(std::string message, const RowLines& lines) {
-  if (!lines.semicolons() || message.find(';') != std::string::npos ||
-      message.find("semicolon") != std::string::npos) {
-    return message;
-  }
-  return message +
-         "; the header's names are separated by semicolons (;), as a spreadsheet set to a "
-         "European locale saves CSV: the table needs commas (,) between its fields and points "
-         "in its numbers";
-}
-
 // A whole storm table: runTable with one job over the pieces that readPiece() returns (see
 // PieceSource), handing the result table to writePiece() (see PieceSink) and calling
 // onProgress(rows, bytesRead) after each batch of rows. Returns { outcome }: how the run ended,
@@ -523,10 +450,10 @@ std::string unreadableMessage(std::string message, const RowLines& lines) {
 val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSummary) {
   val result = val::object();
   try {
-    RowLines lines(withSummary);
+    RowLines lines;
     ResultSummary shown(lines);
     CsvReader resultReader(shown);
-    PieceSource source(std::move(readPiece), lines);
+    PieceSource source(std::move(readPiece));
     PieceSink sink(std::move(writePiece), withSummary ? &resultReader : nullptr);
     TableSettings settings;
     settings.jobs = 1;
@@ -534,13 +461,11 @@ val runTablePieces(val readPiece, val writePiece, val onProgress, bool withSumma
     settings.progress = [&](std::size_t rows) {
       onProgress(double(rows), double(source.consumed()));
     };
+    if (withSummary) settings.rowLine = [&lines](std::size_t line) { lines.add(line); };
     TableOutcome outcome = runTable(source, sink, settings);
     if (!sink.flush() && outcome.end != TableOutcome::End::unreadable) {
       outcome.end = TableOutcome::End::writeFailed;
       outcome.message = sink.failure();
-    }
-    if (outcome.end == TableOutcome::End::unreadable) {
-      outcome.message = unreadableMessage(std::move(outcome.message), lines);
     }
     val summary = val::object();
     summary.set("end", std::string(endText(outcome.end)));

@@ -24,10 +24,14 @@ const InputRange& inputRange(Warning warning) {
 }
 
 void checkHindcastInputs(const CaseState& state, StormValues& values) {
-  check(values, Warning::windSpeedOutOfRange, inMetres(state, state.windSpeed));
-  check(values, Warning::fetchOutOfRange, inMetres(state, state.fetch));
+  // Without a unit system the wind and the fetch are zero whatever was answered, and the depth
+  // has no unit: gravity is what is wrong, and the error cause says so.
+  if (state.usUnits || state.siUnits) {
+    check(values, Warning::windSpeedOutOfRange, inMetres(state, state.windSpeed));
+    check(values, Warning::fetchOutOfRange, inMetres(state, state.fetch));
+    check(values, Warning::depthOutOfRange, inMetres(state, state.depth));
+  }
   check(values, Warning::durationOutOfRange, double(state.duration));
-  check(values, Warning::depthOutOfRange, inMetres(state, state.depth));
   check(values, Warning::rtOutOfRange, double(state.rt));
   check(values, Warning::rlOutOfRange, double(state.rl));
 }

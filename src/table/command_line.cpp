@@ -213,7 +213,12 @@ std::string rowsWritten(std::size_t rows) {
 void tellRowErrors(const TableOutcome& outcome) {
   tell(std::to_string(outcome.rowsWithError) + " of " + rowsWritten(outcome.rows) +
        " could not be computed (see the error column)");
-  for (const RowError& named : outcome.firstErrors) tell(named.row + ": " + named.error);
+  for (const RowError& named : outcome.firstErrors) {
+    // A quoting fault names its line itself: "line 3, beach_slope: ...".
+    const std::string line = named.row.substr(0, named.row.find(' ', 5));
+    const bool sameLine = named.error.starts_with(line + ", ");
+    tell(named.row + ": " + (sameLine ? named.error.substr(line.size() + 2) : named.error));
+  }
   if (outcome.rowsWithError > outcome.firstErrors.size()) {
     tell("and " + std::to_string(outcome.rowsWithError - outcome.firstErrors.size()) +
          " more rows with an error");

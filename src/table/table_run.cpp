@@ -264,6 +264,9 @@ class TableRun final : public CsvRecordHandler {
 
   void write(const Batch& batch) {
     if (halted_ && outcome_.end == TableOutcome::End::writeFailed) return;
+    if (settings_.rowLine) {
+      for (const std::size_t line : batch.lines) settings_.rowLine(line);
+    }
     if (!sink_.write(batch.output)) {
       const std::size_t kept = sink_.keptOfFailedWrite();
       outcome_.rows += wholeRecords(std::string_view(batch.output).substr(0, kept)).count;
