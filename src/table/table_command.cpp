@@ -1,4 +1,4 @@
-#include "command_line.hpp"
+#include "table_command.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -17,7 +17,6 @@
 #include <string>
 #include <thread>
 
-#include "climate_command.hpp"
 #include "columns.hpp"
 #include "command/result_file.hpp"
 #include "csv.hpp"
@@ -171,7 +170,10 @@ class Progress {
   bool active_ = false;
 };
 
-struct TableCommand {
+}  // namespace
+
+struct TableCommand::Options {
+  CLI::App* command = nullptr;
   std::string input = "-";
   std::string output;
   unsigned jobs = 1;
@@ -179,6 +181,8 @@ struct TableCommand {
   std::string delimiter = ",";
   std::string idColumn;
 };
+
+namespace {
 
 // The byte of a --delimiter text: one character, or tab; nothing for any other text.
 std::optional<char> delimiterOf(const std::string& text) {
@@ -245,7 +249,7 @@ std::string keepRows(ResultFile& output, const std::string& outputName, std::siz
   return "; " + rowsWritten(rows) + " kept in " + output.partialName() + unchanged;
 }
 
-int runTableCommand(const TableCommand& command) {
+int runTableCommand(const TableCommand::Options& command) {
   if (command.columns) return listColumns();
   const bool fromStdin = command.input == "-";
   const std::string inputName = fromStdin ? "standard input" : command.input;
@@ -314,55 +318,10 @@ int runTableCommand(const TableCommand& command) {
   return 0;
 }
 
-// A word as a shell takes it back: as it is when it holds only safe characters, otherwise in
-// single quotes.
-std::string shellWord(std::string_view word) {
-  const auto safe = [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           std::string_view("._-+/,:@%=").find(c) != std::string_view::npos;
-  };
-  if (!word.empty() && std::all_of(word.begin(), word.end(), safe)) return std::string(word);
-  std::string quoted = "'";
-  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// The message for a first argument that is a file rather than a command (`littoral
-// storms.csv`), or empty.
-std::string fileForCommand(const char* argument) {
-  const std::string_view word = argument;
-  if (word.empty() || word[0] == '-' || word == "table" || word == "climate") return {};
-  struct stat status {};
-  if (::stat(argument, &status) != 0 || S_ISDIR(status.st_mode)) return {};
-  return "littoral: " + std::string(word) + " is a file, not a command: littoral table " +
-         shellWord(word) + " computes the storms of a table (see littoral --help)\n";
-}
-
 }  // namespace
 
-int runCommandLine(int argc, char** argv) {
-  if (const std::string message = fileForCommand(argv[1]); !message.empty()) {
-    const ssize_t ignored = ::write(STDERR_FILENO, message.data(), message.size());
-    (void)ignored;
-    return kExitTrouble;
-  }
-  CLI::App app(
-      "Storm wave hindcast, wave transformation and longshore transport.\n"
-      "Without arguments: the interactive calculator for one storm (answers on standard input,\n"
-      "the report in Output.out and RESULTS.out of the working directory).",
-      "littoral");
-  app.set_version_flag("--version", "littoral " LITTORAL_VERSION);
-  app.require_subcommand(1);
-
-  // A bad option gets one line, named by its command as every other message; set before the
-  // subcommands, which take it over.
-  app.failure_message([&app](const CLI::App*, const CLI::Error& error) {
-    std::string name = "littoral";
-    for (const CLI::App* command : app.get_subcommands()) name += " " + command->get_name();
-    return name + ": " + error.what() + "; see " + name + " --help\n";
-  });
-
-  TableCommand command;
+TableCommand::TableCommand(CLI::App& app) : options_(std::make_unique<Options>()) {
+  TableCommand::Options& command = *options_;
   command.jobs = std::max(1u, std::thread::hardware_concurrency());
   CLI::App* table = app.add_subcommand(
       "table",
@@ -392,20 +351,16 @@ int runCommandLine(int argc, char** argv) {
       ->type_name("COLUMN");
   table->add_flag("--columns", command.columns,
                   "list the input and result columns with their units (CSV) and exit");
+  command.command = table;
   table->footer(
       "Exit status: 0 every row computed, 1 some row has an error (see its error column),\n"
       "2 the table cannot be read or the results cannot be written.");
-
-  const ClimateCommand climate(app);
-
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? 0 : kExitTrouble;
-  }
-  if (climate.chosen()) return climate.run();
-  return runTableCommand(command);
 }
+
+TableCommand::~TableCommand() = default;
+
+bool TableCommand::chosen() const { return options_->command->parsed(); }
+
+int TableCommand::run() const { return runTableCommand(*options_); }
 
 }  // namespace littoral

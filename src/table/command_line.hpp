@@ -1,8 +1,0 @@
-#pragma once
-
-namespace littoral {
-// The program's commands, for a start with arguments: `littoral table [FILE|-] [-o OUT] [-j N]`,
-// `--help` and `--version`. Returns the exit status.
-int runCommandLine(int argc, char** argv);
-
-}  // namespace littoral
