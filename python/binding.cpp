@@ -23,6 +23,7 @@
 #include "columns.hpp"
 #include "csv.hpp"
 #include "littoral/storm.hpp"
+#include "result_columns.hpp"
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
@@ -131,50 +132,16 @@ bool runRows(const ColumnPositions& positions, const std::vector<std::vector<std
       [] { return !signalRaised(); });
 }
 
-// The value a frame holds for a stored single: the single itself, a zero of either sign as +0,
-// which the table prints as 0.0000000E+00.
-double frameValue(float value) { return value == 0.0f ? 0.0 : double(value); }
-
-// The result columns of the rows: the reals as float64 (NaN where a value was not computed),
-// passes (-1 where no storm ran), and units, limited_by and error as lists of text.
+// The result columns of the rows (see resultColumnsOf).
 py::dict resultColumns(const Rows& rows) {
-  const auto rowCount = py::ssize_t(rows.values.size());
-  // Column by column in memory, so that each result column of the frame is contiguous.
-  py::array_t<double, py::array::f_style> reals({rowCount, py::ssize_t(kStormValueCount)});
-  py::array_t<std::int64_t> passes(rowCount);
-  py::list units(rowCount);
-  py::list limits(rowCount);
-  py::list errors(rowCount);
-  py::list warnings(rowCount);
-  py::list errorCauses(rowCount);
-  auto realsOut = reals.mutable_unchecked<2>();
-  auto passesOut = passes.mutable_unchecked<1>();
-  for (py::ssize_t row = 0; row < rowCount; ++row) {
-    checkSignals(std::size_t(row));
-    const StormValues& values = rows.values[std::size_t(row)];
-    const std::string& readError = rows.readErrors[std::size_t(row)];
-    const bool ran = readError.empty();
-    for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      realsOut(row, py::ssize_t(i)) = ran && values.present.test(i)
-                                          ? frameValue(values.values[i])
-                                          : std::numeric_limits<double>::quiet_NaN();
-    }
-    passesOut(row) = ran ? values.passes : -1;
-    units[std::size_t(row)] = ran ? unitsName(values.units) : "";
-    limits[std::size_t(row)] = ran ? limitName(values.limitedBy) : "";
-    errors[std::size_t(row)] = fileText(ran ? values.error : readError);
-    warnings[std::size_t(row)] = rows.warnings[std::size_t(row)];
-    errorCauses[std::size_t(row)] = rows.errorCauses[std::size_t(row)];
-  }
-  py::dict columns;
-  columns["reals"] = reals;
-  columns["passes"] = passes;
-  columns["units"] = units;
-  columns["limited_by"] = limits;
-  columns["error"] = errors;
-  columns["warnings"] = warnings;
-  columns["error_cause"] = errorCauses;
-  return columns;
+  return resultColumnsOf(
+      rows.values.size(),
+      [&rows](std::size_t row) {
+        const bool ran = rows.readErrors[row].empty();
+        return ResultRow{ran ? &rows.values[row] : nullptr, rows.readErrors[row],
+                         rows.warnings[row], rows.errorCauses[row]};
+      },
+      checkSignals, fileText);
 }
 
 // What reads a table whose names another character separates, as a message ends: for a frame

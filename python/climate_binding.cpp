@@ -15,6 +15,7 @@
 #include "climate.hpp"
 #include "climate_output.hpp"
 #include "record_time.hpp"
+#include "result_columns.hpp"
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
@@ -157,39 +158,18 @@ py::dict inputColumns(const std::vector<ClimateStorm>& storms) {
   return out;
 }
 
-// The result columns as run_columns hands them back: the reals as one float64 block (NaN where
-// not computed), passes, and units, limited_by, error, warnings and error_cause as texts.
+// The result columns as run_columns hands them back (see result_columns.hpp).
 py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
-  const auto rows = py::ssize_t(storms.size());
-  py::array_t<double, py::array::f_style> reals({rows, py::ssize_t(kStormValueCount)});
-  auto realsOut = reals.mutable_unchecked<2>();
-  py::list units;
-  py::list limits;
-  py::list errors;
-  py::list warnings;
-  py::list causes;
-  for (py::ssize_t row = 0; row < rows; ++row) {
-    const StormAnswers& answers = storms[std::size_t(row)].answers;
-    const StormValues& values = storms[std::size_t(row)].values;
-    for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      realsOut(row, py::ssize_t(i)) = values.present.test(i) ? double(values.values[i]) : kNaN;
-    }
-    units.append(unitsName(values.units));
-    limits.append(limitName(values.limitedBy));
-    errors.append(values.error);
-    warnings.append(warningsText(answers, values));
-    causes.append(errorCauseText(answers, values));
-  }
-  py::dict out;
-  out["reals"] = reals;
-  out["passes"] = column<std::int64_t>(
-      storms.size(), [&](std::size_t i) { return std::int64_t(storms[i].values.passes); });
-  out["units"] = units;
-  out["limited_by"] = limits;
-  out["error"] = errors;
-  out["warnings"] = warnings;
-  out["error_cause"] = causes;
-  return out;
+  return resultColumnsOf(
+      storms.size(),
+      [&storms](std::size_t i) {
+        const ClimateStorm& storm = storms[i];
+        return ResultRow{&storm.values,
+                         {},
+                         warningsText(storm.answers, storm.values),
+                         errorCauseText(storm.answers, storm.values)};
+      },
+      [](std::size_t) {}, [](std::string_view text) { return py::str(text.data(), text.size()); });
 }
 
 // The sums' columns of summary rows, in the files' order.
