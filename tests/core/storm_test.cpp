@@ -1,6 +1,7 @@
 #include "littoral/storm.hpp"
 
 #include "error_cause.hpp"
+#include "si_storm.hpp"
 
 #include <bitset>
 #include <cmath>
@@ -10,23 +11,6 @@
 
 namespace littoral {
 namespace {
-
-// g, depth, fetch unit and fetch, speed unit and speed, duration, Rt, RL, local depth, angle.
-StormAnswers siStorm(float durationHours) {
-  StormAnswers answers;
-  answers.g = 9.81f;
-  answers.depth = 10;
-  answers.fetchUnit = 4;
-  answers.fetch = 50;
-  answers.speedUnit = 2;
-  answers.windSpeed = 20;
-  answers.durationHours = durationHours;
-  answers.rt = 1;
-  answers.rl = 1;
-  answers.localDepth = 3;
-  answers.angleDegrees = 30;
-  return answers;
-}
 
 TEST(RunStorm, DurationLimitedHindcastShortensTheFetch64Times) {
   const StormValues values = runStorm(siStorm(1));

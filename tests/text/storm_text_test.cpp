@@ -6,23 +6,15 @@
 #include <gtest/gtest.h>
 
 #include "columns.hpp"
+#include "si_storm.hpp"
 
 namespace littoral {
 namespace {
 
-StormAnswers siStorm() {
-  StormAnswers answers;
-  answers.g = 9.81f;
-  answers.depth = 10;
-  answers.fetchUnit = 4;
-  answers.fetch = 50;
-  answers.speedUnit = 2;
-  answers.windSpeed = 20;
-  answers.durationHours = 5;
-  answers.rt = 1;
-  answers.rl = 1;
+// The worked SI storm with the transport, at a local depth clear of the surf zone.
+StormAnswers cleanSiStorm() {
+  StormAnswers answers = siStorm(5);
   answers.localDepth = 5;
-  answers.angleDegrees = 30;
   answers.settlingVelocity = 1.5f;
   return answers;
 }
@@ -57,7 +49,7 @@ TEST(StormText, WarningsAndErrorCausesNameTheAnswerAndWhatWouldWork) {
        ""},
   };
   for (const Case& c : cases) {
-    StormAnswers answers = siStorm();
+    StormAnswers answers = cleanSiStorm();
     c.change(answers);
     const StormValues values = runStorm(answers);
     EXPECT_EQ(warningsText(answers, values), c.warnings);
@@ -67,7 +59,7 @@ TEST(StormText, WarningsAndErrorCausesNameTheAnswerAndWhatWouldWork) {
 
 // A local depth inside the surf zone names both depths; the surf depth is the one printed.
 TEST(StormText, InsideTheSurfZoneShowsTheSurfDepth) {
-  StormAnswers answers = siStorm();
+  StormAnswers answers = cleanSiStorm();
   answers.localDepth = 1;
   const StormValues values = runStorm(answers);
   char surfDepth[16];
