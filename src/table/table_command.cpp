@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -79,6 +80,7 @@ class FileSource final : public ByteSource {
     regular_ = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
   }
   long read(char* buffer, std::size_t size) override {
+    if (!regular_ && !awaitInput()) return -1;
     const ssize_t count = ::read(fd_, buffer, size);
     if (count < 0) error_ = errno;
     return count;
@@ -92,6 +94,29 @@ class FileSource final : public ByteSource {
   }
 
  private:
+  // Waits until the input can be read, or a stop signal comes. The signals are held from the
+  // test of the stop until the wait has begun, so that one arriving between the two cannot
+  // leave the run asleep in a read that no more input will end.
+  bool awaitInput() {
+    sigset_t stops;
+    sigset_t previous;
+    sigemptyset(&stops);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, signal);
+    pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    int ready = 1;
+    if (stopRequested.load()) {
+      ready = -1;
+      errno = EINTR;
+    } else {
+      pollfd input{fd_, POLLIN, 0};
+      ready = ppoll(&input, 1, nullptr, &previous);
+    }
+    const int pollError = errno;
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (ready < 0) error_ = pollError;
+    return ready >= 0;
+  }
+
   int fd_;
   bool regular_ = false;  // a file's reads never wait
   int error_ = 0;
