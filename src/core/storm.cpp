@@ -88,4 +88,8 @@ StormValues runStorm(const StormAnswers& answers) {
   return std::move(shown.storm);
 }
 
+void runStorms(std::span<const StormAnswers> answers, std::span<StormValues> values) {
+  for (std::size_t i = 0; i < answers.size(); ++i) values[i] = runStorm(answers[i]);
+}
+
 }  // namespace littoral
