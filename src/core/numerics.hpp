@@ -22,6 +22,10 @@ float computePi();
 // NaN once e^x exceeds the single range (x above about 88.72).
 double tanhExp(float x);
 
+// An argument of at most this size, and not a NaN, gives checkedExp a finite result: it cannot
+// fail.
+inline constexpr double kSafeExpArgument = 709;
+
 // Rayleigh exceedance exp(-(a/b)^2) of height a for the scale height b.
 double exceedance(float a, float b);
 

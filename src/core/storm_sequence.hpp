@@ -188,12 +188,13 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   frontEnd.reached(Step::grown, state, shown, 0);
 }
 
-// The wave length at the offshore depth, the wave capped at breaking, the local depth and the
-// offshore angle, and the refraction out to deep water.
+// The wave at the offshore depth from its iterated wave length, capped at breaking, the local
+// depth and the offshore angle, and the refraction out to deep water.
 template <StageFrontEnd FrontEnd>
-void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+void refractFromOffshoreWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                                   const WaveLengthRun& offshore) {
   StormValues& values = shown.storm;
-  computeOffshoreWaveLength(state);
+  finishOffshoreWaveLength(state, offshore);
   values.set(StormValue::ks, state.ks);
   frontEnd.reached(Step::offshoreShoaling, state, shown, 0);
   const OffshoreWave wave = capOffshoreWave(state);
@@ -226,11 +227,20 @@ void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd
   frontEnd.reached(Step::deepHeight, state, shown, 0);
 }
 
-// The wave length at the local depth, the local angle and the local wave.
+// The wave length at the offshore depth, and the wave from it out to deep water.
 template <StageFrontEnd FrontEnd>
-void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  WaveLengthRun offshore = startOffshoreWaveLength(state);
+  iterateWaveLength(state, offshore);
+  refractFromOffshoreWaveLength(state, shown, frontEnd, offshore);
+}
+
+// The local wave from the iterated wave length at the local depth, and the local angle.
+template <StageFrontEnd FrontEnd>
+void shoalFromLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                              const WaveLengthRun& local) {
   StormValues& values = shown.storm;
-  computeLocalWaveLength(state);
+  finishLocalWaveLength(state, local);
   const float localAngle = computeLocalAngle(state);
   values.set(StormValue::localAngle, state.localAngleDegrees);
   frontEnd.reached(Step::localAngle, state, shown, 0);
@@ -243,6 +253,14 @@ void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd)
   values.set(StormValue::krLocal, krLocal);
   values.set(StormValue::breakingHeight, state.breakLimitHeight);
   frontEnd.reached(Step::localWave, state, shown, 0);
+}
+
+// The wave length at the local depth, the local angle and the local wave.
+template <StageFrontEnd FrontEnd>
+void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  WaveLengthRun local = startLocalWaveLength(state);
+  iterateWaveLength(state, local);
+  shoalFromLocalWaveLength(state, shown, frontEnd, local);
 }
 
 // The offshore and local height statistics and the height classes; asks whether to go on to
@@ -316,22 +334,48 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   frontEnd.reached(Step::stormTotals, state, shown, 0);
 }
 
-// The whole storm, stage after stage, with the transport when the answer to the continue
-// question is 1. A math error ends the storm where it occurs and becomes the storm's error; the
-// values shown before it stay. What the front end throws goes through.
+// The run in three parts, split at its two wave length iterations, so that many storms can run
+// their iterations side by side (runStorms); runStages runs the parts and the iterations one
+// after another. The first part runs up to the offshore iteration and starts it.
+template <StageFrontEnd FrontEnd>
+WaveLengthRun runToOffshoreWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  state.pi = computePi();
+  readSiteAndWindInputs(state, shown, frontEnd);
+  setUpWind(state, shown, frontEnd);
+  growWaves(state, shown, frontEnd);
+  return startOffshoreWaveLength(state);
+}
+
+// The second part, from the offshore iteration's end to the start of the local iteration.
+template <StageFrontEnd FrontEnd>
+WaveLengthRun runToLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                                   const WaveLengthRun& offshore) {
+  refractFromOffshoreWaveLength(state, shown, frontEnd, offshore);
+  return startLocalWaveLength(state);
+}
+
+// The third part, from the local iteration's end to the end of the storm: the transport when
+// the answer to the continue question is 1.
+template <StageFrontEnd FrontEnd>
+void runFromLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                            const WaveLengthRun& local) {
+  shoalFromLocalWaveLength(state, shown, frontEnd, local);
+  if (!describeWaveHeights(state, shown, frontEnd)) return;
+  exposeHeightClasses(state, shown, frontEnd);
+  computeLongshoreTransport(state, shown, frontEnd);
+}
+
+// The whole storm, stage after stage. A math error ends the storm where it occurs and becomes
+// the storm's error; the values shown before it stay. What the front end throws goes through.
 template <StageFrontEnd FrontEnd>
 void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   try {
     setNumericEnvironment();
-    state.pi = computePi();
-    readSiteAndWindInputs(state, shown, frontEnd);
-    setUpWind(state, shown, frontEnd);
-    growWaves(state, shown, frontEnd);
-    refractToDeepWater(state, shown, frontEnd);
-    shoalToLocalDepth(state, shown, frontEnd);
-    if (!describeWaveHeights(state, shown, frontEnd)) return;
-    exposeHeightClasses(state, shown, frontEnd);
-    computeLongshoreTransport(state, shown, frontEnd);
+    WaveLengthRun offshore = runToOffshoreWaveLength(state, shown, frontEnd);
+    iterateWaveLength(state, offshore);
+    WaveLengthRun local = runToLocalWaveLength(state, shown, frontEnd, offshore);
+    iterateWaveLength(state, local);
+    runFromLocalWaveLength(state, shown, frontEnd, local);
   } catch (const MathError& error) {
     shown.storm.error = error.message;
   }
