@@ -22,6 +22,12 @@ float computePi();
 // NaN once e^x exceeds the single range (x above about 88.72).
 double tanhExp(float x);
 
+// tanhExp(x) from exp(x) and exp(-x) worked out elsewhere, with the same bits.
+inline double tanhFromExps(double expX, double expMinusX) {
+  const float e1 = toSingle(expX);
+  return (double(e1) - expMinusX) / (double(e1) + expMinusX);
+}
+
 // An argument of at most this size, and not a NaN, gives checkedExp a finite result: it cannot
 // fail.
 inline constexpr double kSafeExpArgument = 709;

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "case_state.hpp"
+#include "math_error.hpp"
 
 // The wave transformation: the wave length at the offshore and the local depth, the offshore
 // wave and its refraction to deep water, the local wave and the Rayleigh height statistics.
@@ -39,6 +42,17 @@ void finishLocalWaveLength(CaseState& state, const WaveLengthRun& run);
 
 // Runs the passes of the run to its last; a math error of an exp ends it where a pass meets it.
 void iterateWaveLength(CaseState& state, WaveLengthRun& run);
+
+// One storm's iteration among many.
+struct WaveLengthLane {
+  CaseState* state = nullptr;
+  WaveLengthRun run;
+  std::optional<MathError> error;  // the error that ended the iteration, if one did
+};
+
+// Runs the iterations of many storms side by side, each exactly as iterateWaveLength runs it
+// alone: a pass of each storm in turn, with the exps of those passes worked out together.
+void iterateWaveLengths(std::span<WaveLengthLane> lanes);
 
 // The offshore use started, iterated and finished.
 void computeOffshoreWaveLength(CaseState& state);

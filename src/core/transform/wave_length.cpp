@@ -1,7 +1,9 @@
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 
+#include "exp_lanes.hpp"
 #include "numerics.hpp"
 #include "transform.hpp"
 
@@ -64,10 +66,15 @@ bool endPass(CaseState& state, WaveLengthRun& run, PassArguments arguments, doub
   return true;
 }
 
+// Whether a pass can meet a math error: an exp of its kd or 2kd could fail.
+bool passCanFail(PassArguments arguments) {
+  return twoKdExpsCanFail(arguments.twoKd) ||
+         !(std::fabs(double(arguments.kd)) <= kSafeExpArgument);
+}
+
 // One pass with the library's exps, their math errors where a pass meets them: exp(2kd) and
 // exp(-2kd) first, then tanh(kd). Returns true when it was the last.
-bool runPass(CaseState& state, WaveLengthRun& run) {
-  const PassArguments arguments = passArguments(state, run.waveLength);
+bool runPass(CaseState& state, WaveLengthRun& run, PassArguments arguments) {
   if (twoKdExpsCanFail(arguments.twoKd)) {
     const TwoKdExps exps = twoKdExps(arguments.twoKd);
     return endPass(state, run, arguments, tanhExp(arguments.kd), &exps);
@@ -114,7 +121,56 @@ void finishLocalWaveLength(CaseState& state, const WaveLengthRun& run) {
 }
 
 void iterateWaveLength(CaseState& state, WaveLengthRun& run) {
-  while (!runPass(state, run)) {
+  while (!runPass(state, run, passArguments(state, run.waveLength))) {
+  }
+}
+
+// Each round runs a pass of every storm in the round: first their kd, then the exps of kd and
+// -kd of them all at once, then the rest of each pass. A pass that can meet a math error runs
+// alone with the library's exps, so that the error ends its storm where it would alone. A storm
+// whose iteration ends makes room for the next.
+void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
+  constexpr std::size_t kRound = 8;  // storms in a round
+  const ExpLanes way = bestExpLanes();
+  std::array<WaveLengthLane*, kRound> round{};
+  std::size_t inRound = 0;
+  std::size_t next = 0;
+  for (;;) {
+    while (inRound < kRound && next < lanes.size()) round[inRound++] = &lanes[next++];
+    if (inRound == 0) return;
+    std::array<PassArguments, kRound> arguments{};
+    std::array<std::size_t, kRound> together{};  // the storms whose exps are worked out together
+    std::array<double, 2 * kRound> exps{};
+    std::array<double, 2 * kRound> results{};
+    std::array<bool, kRound> ended{};
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < inRound; ++i) {
+      WaveLengthLane& lane = *round[i];
+      arguments[i] = passArguments(*lane.state, lane.run.waveLength);
+      if (passCanFail(arguments[i])) {
+        try {
+          ended[i] = runPass(*lane.state, lane.run, arguments[i]);
+        } catch (const MathError& error) {
+          lane.error = error;
+          ended[i] = true;
+        }
+        continue;
+      }
+      exps[2 * count] = double(arguments[i].kd);
+      exps[2 * count + 1] = -double(arguments[i].kd);
+      together[count++] = i;
+    }
+    expEach(way, exps.data(), results.data(), 2 * count);
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t i = together[k];
+      const double tanhKd = tanhFromExps(results[2 * k], results[2 * k + 1]);
+      ended[i] = endPass(*round[i]->state, round[i]->run, arguments[i], tanhKd, nullptr);
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < inRound; ++i) {
+      if (!ended[i]) round[kept++] = round[i];
+    }
+    inRound = kept;
   }
 }
 
