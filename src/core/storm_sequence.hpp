@@ -288,8 +288,12 @@ template <StageFrontEnd FrontEnd>
 void exposeHeightClasses(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   StormValues& values = shown.storm;
   frontEnd.reached(Step::transportBegins, state, shown, 0);
+  // A bound's exceedance is worked out once, for the class below it and the class above.
+  float lowerExceedance = classBoundExceedance(state, 0);
   for (std::int32_t i = 1; i <= 4; ++i) {
-    const float share = computeClassExposure(state, i);
+    const float upperExceedance = classBoundExceedance(state, i);
+    const float share = computeClassExposure(state, i, lowerExceedance, upperExceedance);
+    lowerExceedance = upperExceedance;
     values.set(stage_detail::ofClass(StormValue::classShare1, i), share);
     values.set(stage_detail::ofClass(StormValue::classExposure1, i),
                state.classExposure[std::size_t(i - 1)]);

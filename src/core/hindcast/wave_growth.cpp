@@ -50,17 +50,31 @@ class PassFetches {
     fetches_.push_back(firstFetch);
   }
   float of(std::int32_t pass) {
-    while (std::int32_t(fetches_.size()) < pass && !settled()) {
-      fetches_.push_back(toSingle(double(0.98f) * double(fetches_.back())));
-    }
-    return fetches_[std::size_t(std::min<std::int32_t>(pass, std::int32_t(fetches_.size())) - 1)];
+    const auto wanted = std::size_t(pass);
+    if (fetches_.size() < wanted && !settled_) extendTo(wanted);
+    return fetches_[std::min(wanted, fetches_.size()) - 1];
   }
 
  private:
-  bool settled() const {
-    const std::size_t n = fetches_.size();
-    return n >= 2 && fetches_[n - 1] == fetches_[n - 2];
+  // The product of two singles is exact in double, so the single product rounds it as
+  // toSingle(double(0.98f) * double(fetch)) does, with a third of the latency.
+  void extendTo(std::size_t wanted) {
+    std::size_t count = fetches_.size();
+    fetches_.resize(wanted);
+    float* const fetches = fetches_.data();
+    for (float fetch = fetches[count - 1]; count < wanted; ++count) {
+      const float next = 0.98f * fetch;
+      if (next == fetch) {
+        settled_ = true;
+        break;
+      }
+      fetches[count] = next;
+      fetch = next;
+    }
+    fetches_.resize(count);
   }
+
+  bool settled_ = false;
   static thread_local std::vector<float> fetches_;
 };
 
