@@ -94,7 +94,7 @@ namespace {
 
 // Storms taken through the parts of the run together: enough to keep the wave length
 // iterations' rounds full, few enough for their states to stay in the cache.
-constexpr std::size_t kGroup = 64;
+constexpr std::size_t kGroup = 128;
 
 struct GroupStorm {
   CaseState state;

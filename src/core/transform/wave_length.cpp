@@ -6,6 +6,7 @@
 #include "exp_lanes.hpp"
 #include "numerics.hpp"
 #include "transform.hpp"
+#include "wave_length_lanes.hpp"
 
 namespace littoral {
 namespace {
@@ -40,8 +41,27 @@ TwoKdExps twoKdExps(float twoKd) {
 // which a double overflows. Within it they only feed the last pass's sinh 2kd.
 bool twoKdExpsCanFail(float twoKd) { return !(std::fabs(double(twoKd)) <= kSafeExpArgument); }
 
+// Whether the pass from startLength that ended at run.waveLength was the last: it ended where it
+// started, or it was the 30th.
+bool wasLastPass(const WaveLengthRun& run, float startLength) {
+  return run.passes == kPasses ||
+         std::bit_cast<std::uint32_t>(run.waveLength) == std::bit_cast<std::uint32_t>(startLength);
+}
+
+// The terms of the last pass beside its tanh(kd): sinh 2kd, the group ratio and the breaking
+// limit.
+void finishLastPass(CaseState& state, WaveLengthRun& run, float twoKd, const TwoKdExps* exps) {
+  const TwoKdExps sinhExps = exps != nullptr ? *exps : twoKdExps(twoKd);
+  run.twoKd = twoKd;
+  run.sinhTwoKd = (double(sinhExps.plus) - double(sinhExps.minus)) * 0.5;
+  if (run.localUse) state.groupRatio = toSingle((double(run.twoKd) / run.sinhTwoKd + 1) * 0.5);
+  const double depthLimit = double(state.depth) * double(0.78f);
+  const double steepnessLimit = double(state.steepLimitLength) * run.tanhKd;
+  state.breakLimitHeight = toSingle(depthLimit < steepnessLimit ? depthLimit : steepnessLimit);
+}
+
 // The rest of a pass once tanh(kd) is known: the new length, and the terms of the last pass.
-// Returns true when the pass was the last: it ended where it started, or it was the 30th.
+// Returns true when the pass was the last.
 bool endPass(CaseState& state, WaveLengthRun& run, PassArguments arguments, double tanhKd,
              const TwoKdExps* exps) {
   const float startLength = run.waveLength;
@@ -53,23 +73,9 @@ bool endPass(CaseState& state, WaveLengthRun& run, PassArguments arguments, doub
     run.lengthTerm = double(state.localLength);
   }
   run.waveLength = toSingle((double(startLength) + run.lengthTerm) * 0.5);
-  const bool last = run.passes == kPasses || std::bit_cast<std::uint32_t>(run.waveLength) ==
-                                                 std::bit_cast<std::uint32_t>(startLength);
-  if (!last) return false;
-  const TwoKdExps sinhExps = exps != nullptr ? *exps : twoKdExps(arguments.twoKd);
-  run.twoKd = arguments.twoKd;
-  run.sinhTwoKd = (double(sinhExps.plus) - double(sinhExps.minus)) * 0.5;
-  if (run.localUse) state.groupRatio = toSingle((double(run.twoKd) / run.sinhTwoKd + 1) * 0.5);
-  const double depthLimit = double(state.depth) * double(0.78f);
-  const double steepnessLimit = double(state.steepLimitLength) * tanhKd;
-  state.breakLimitHeight = toSingle(depthLimit < steepnessLimit ? depthLimit : steepnessLimit);
+  if (!wasLastPass(run, startLength)) return false;
+  finishLastPass(state, run, arguments.twoKd, exps);
   return true;
-}
-
-// Whether a pass can meet a math error: an exp of its kd or 2kd could fail.
-bool passCanFail(PassArguments arguments) {
-  return twoKdExpsCanFail(arguments.twoKd) ||
-         !(std::fabs(double(arguments.kd)) <= kSafeExpArgument);
 }
 
 // One pass with the library's exps, their math errors where a pass meets them: exp(2kd) and
@@ -125,52 +131,80 @@ void iterateWaveLength(CaseState& state, WaveLengthRun& run) {
   }
 }
 
-// Each round runs a pass of every storm in the round: first their kd, then the exps of kd and
-// -kd of them all at once, then the rest of each pass. A pass that can meet a math error runs
-// alone with the library's exps, so that the error ends its storm where it would alone. A storm
-// whose iteration ends makes room for the next.
+namespace {
+
+// Runs the rest of a lane's iteration alone, its math error kept.
+void iterateAlone(WaveLengthLane& lane) {
+  try {
+    iterateWaveLength(*lane.state, lane.run);
+  } catch (const MathError& error) {
+    lane.error = error;
+  }
+}
+
+// Takes the lane into a round's lane `at`.
+void enterRound(const WaveLengthLane& lane, PassRound& round, std::size_t at) {
+  const CaseState& state = *lane.state;
+  round.startLength[at] = lane.run.waveLength;
+  round.twoPiDepth[at] = state.twoPiDepth;
+  round.twoPi[at] = state.twoPi;
+  round.lo[at] = state.lo;
+  const std::uint32_t bit = 1u << at;
+  round.localUse = lane.run.localUse ? round.localUse | bit : round.localUse & ~bit;
+}
+
+// Takes a lane's pass worked out by a round; returns true when it was the last, and finishes
+// the iteration then.
+bool takePass(WaveLengthLane& lane, const PassRound& round, std::size_t at) {
+  WaveLengthRun& run = lane.run;
+  const float startLength = round.startLength[at];
+  ++run.passes;
+  run.waveLength = round.endLength[at];
+  if (!wasLastPass(run, startLength)) return false;
+  CaseState& state = *lane.state;
+  run.tanhKd = round.tanhKd[at];
+  run.lengthTerm = round.lengthTerm[at];
+  if (run.localUse) state.localLength = toSingle(run.lengthTerm);
+  // kd is at most 354 in size, 2kd twice that: its exps cannot fail.
+  finishLastPass(state, run, passArguments(state, startLength).twoKd, nullptr);
+  return true;
+}
+
+}  // namespace
+
+// Each round works out a pass of up to 32 storms at once (PassRound), one storm a lane.
+// A lane whose pass could meet a math error, or whose exps lie off the vector exp's main path,
+// runs the rest of its iteration alone with the library's exps, so that an error ends its storm
+// where it would alone. A storm whose iteration ends makes room for the next.
 void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
-  constexpr std::size_t kRound = 8;  // storms in a round
-  const ExpLanes way = bestExpLanes();
-  std::array<WaveLengthLane*, kRound> round{};
-  std::size_t inRound = 0;
+  const PassRoundKernel kernel = passRoundKernel(bestExpLanes());
+  PassRound round;
+  static_assert(PassRound::kWidth == 32, "a lane a bit of occupied");
+  std::array<WaveLengthLane*, PassRound::kWidth> inLane{};
+  std::uint32_t occupied = 0;
   std::size_t next = 0;
   for (;;) {
-    while (inRound < kRound && next < lanes.size()) round[inRound++] = &lanes[next++];
-    if (inRound == 0) return;
-    std::array<PassArguments, kRound> arguments{};
-    std::array<std::size_t, kRound> together{};  // the storms whose exps are worked out together
-    std::array<double, 2 * kRound> exps{};
-    std::array<double, 2 * kRound> results{};
-    std::array<bool, kRound> ended{};
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < inRound; ++i) {
-      WaveLengthLane& lane = *round[i];
-      arguments[i] = passArguments(*lane.state, lane.run.waveLength);
-      if (passCanFail(arguments[i])) {
-        try {
-          ended[i] = runPass(*lane.state, lane.run, arguments[i]);
-        } catch (const MathError& error) {
-          lane.error = error;
-          ended[i] = true;
-        }
-        continue;
+    for (std::uint32_t free = ~occupied; free != 0 && next < lanes.size(); free &= free - 1) {
+      const auto at = std::size_t(std::countr_zero(free));
+      inLane[at] = &lanes[next++];
+      enterRound(*inLane[at], round, at);
+      occupied |= 1u << at;
+    }
+    if (occupied == 0) return;
+    const std::uint32_t computed = kernel(round);
+    for (std::uint32_t rest = occupied; rest != 0; rest &= rest - 1) {
+      const auto at = std::size_t(std::countr_zero(rest));
+      WaveLengthLane& lane = *inLane[at];
+      if (((computed >> at) & 1) == 0) {
+        lane.run.waveLength = round.startLength[at];
+        iterateAlone(lane);
+        occupied &= ~(1u << at);
+      } else if (takePass(lane, round, at)) {
+        occupied &= ~(1u << at);
+      } else {
+        round.startLength[at] = round.endLength[at];
       }
-      exps[2 * count] = double(arguments[i].kd);
-      exps[2 * count + 1] = -double(arguments[i].kd);
-      together[count++] = i;
     }
-    expEach(way, exps.data(), results.data(), 2 * count);
-    for (std::size_t k = 0; k < count; ++k) {
-      const std::size_t i = together[k];
-      const double tanhKd = tanhFromExps(results[2 * k], results[2 * k + 1]);
-      ended[i] = endPass(*round[i]->state, round[i]->run, arguments[i], tanhKd, nullptr);
-    }
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < inRound; ++i) {
-      if (!ended[i]) round[kept++] = round[i];
-    }
-    inRound = kept;
   }
 }
 
