@@ -19,6 +19,8 @@ double tanhExp(float x) {
   return tanhFromExps(e1, checkedExp(-double(x)));
 }
 
+bool tanhExpCanFail(float x) { return !(std::fabs(double(x)) <= kSafeExpArgument); }
+
 double exceedance(float a, float b) {
   const double ratio = double(a) / double(b);
   return checkedExp(-(ratio * ratio));

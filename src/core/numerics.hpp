@@ -32,6 +32,9 @@ inline double tanhFromExps(double expX, double expMinusX) {
 // fail.
 inline constexpr double kSafeExpArgument = 709;
 
+// Whether tanhExp(x) could end the run with a math error (a NaN, or an exp that overflows).
+bool tanhExpCanFail(float x);
+
 // Rayleigh exceedance exp(-(a/b)^2) of height a for the scale height b.
 double exceedance(float a, float b);
 
