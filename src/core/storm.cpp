@@ -92,63 +92,65 @@ StormValues runStorm(const StormAnswers& answers) {
 
 namespace {
 
-// Storms taken through the parts of the run together: enough to keep the wave length
+// Storms taken through the steps of the run together: enough to keep the wave length
 // iterations' rounds full, few enough for their states to stay in the cache.
 constexpr std::size_t kGroup = 128;
 
 struct GroupStorm {
   CaseState state;
   ShownValues shown;
+  StepRecord record;
+  bool running = true;  // no math error ended it, and it goes on
 };
 
-// Runs the storms of a group part by part, each part of every storm before the next part, the
-// two wave length iterations side by side. A storm that meets a math error keeps it and takes
-// no further part.
-void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> values) {
-  std::array<GroupStorm, kGroup> storms;
+// Takes the storms that are running through a wave length iteration side by side, and keeps
+// the error of each whose iteration met one.
+void iterateSideBySide(std::span<GroupStorm> storms) {
   std::array<WaveLengthLane, kGroup> lanes;
-  std::array<std::size_t, kGroup> stormOfLane{};
-  std::size_t laneCount = 0;
-  for (std::size_t i = 0; i < answers.size(); ++i) {
-    GroupStorm& storm = storms[i];
-    StormAnswering frontEnd{answers[i]};
-    try {
-      lanes[laneCount] = {
-          &storm.state, runToOffshoreWaveLength(storm.state, storm.shown, frontEnd), {}};
-      stormOfLane[laneCount++] = i;
-    } catch (const MathError& error) {
-      storm.shown.storm.error = error.message;
+  std::array<GroupStorm*, kGroup> stormOfLane{};
+  std::size_t count = 0;
+  for (GroupStorm& storm : storms) {
+    if (!storm.running) continue;
+    lanes[count] = {&storm.state, storm.record.waveLength, {}};
+    stormOfLane[count++] = &storm;
+  }
+  iterateWaveLengths(std::span(lanes).first(count));
+  for (std::size_t lane = 0; lane < count; ++lane) {
+    GroupStorm& storm = *stormOfLane[lane];
+    storm.record.waveLength = lanes[lane].run;
+    if (lanes[lane].error) {
+      storm.shown.storm.error = lanes[lane].error->message;
+      storm.running = false;
     }
   }
-  // The same for the second and third parts, each after an iteration: a lane whose iteration
-  // met an error, or whose part does, is dropped.
-  for (const bool local : {false, true}) {
-    iterateWaveLengths(std::span(lanes).first(laneCount));
-    std::size_t kept = 0;
-    for (std::size_t lane = 0; lane < laneCount; ++lane) {
-      const std::size_t i = stormOfLane[lane];
-      GroupStorm& storm = storms[i];
-      if (lanes[lane].error) {
-        storm.shown.storm.error = lanes[lane].error->message;
-        continue;
-      }
-      StormAnswering frontEnd{answers[i]};
-      const WaveLengthRun iterated = lanes[lane].run;
-      try {
-        if (local) {
-          runFromLocalWaveLength(storm.state, storm.shown, frontEnd, iterated);
-          continue;
+}
+
+// Takes the storms of a group through the steps of the run, every running storm through a
+// step before the next step (kStormSteps). A storm that meets a math error keeps it and takes
+// no further step.
+void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> values) {
+  std::array<GroupStorm, kGroup> group;
+  const std::span<GroupStorm> storms = std::span(group).first(answers.size());
+  forEachStormStep<StormAnswering>([&](auto step) {
+    if constexpr (step() == nullptr) {
+      iterateSideBySide(storms);
+    } else {
+      for (std::size_t i = 0; i < storms.size(); ++i) {
+        GroupStorm& storm = storms[i];
+        if (!storm.running) continue;
+        StormAnswering frontEnd{answers[i]};
+        try {
+          step()(storm.state, storm.shown, frontEnd, storm.record);
+          storm.running = storm.record.goesOn;
+        } catch (const MathError& error) {
+          storm.shown.storm.error = error.message;
+          storm.running = false;
         }
-        lanes[kept] = {
-            &storm.state, runToLocalWaveLength(storm.state, storm.shown, frontEnd, iterated), {}};
-        stormOfLane[kept++] = i;
-      } catch (const MathError& error) {
-        storm.shown.storm.error = error.message;
       }
     }
-    laneCount = kept;
-  }
-  for (std::size_t i = 0; i < answers.size(); ++i) values[i] = std::move(storms[i].shown.storm);
+    return true;
+  });
+  for (std::size_t i = 0; i < storms.size(); ++i) values[i] = std::move(storms[i].shown.storm);
 }
 
 }  // namespace

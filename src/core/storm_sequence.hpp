@@ -1,7 +1,10 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "case_state.hpp"
 #include "hindcast.hpp"
@@ -155,12 +158,20 @@ void setUpWind(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   frontEnd.reached(Step::adjustedSpeed, state, shown, 0);
 }
 
-// The growth passes, until the fetch's period no longer exceeds the duration's, and the
-// hindcast hs and ts.
+// What a step of a storm's run hands to a later one (see kStormSteps).
+struct StepRecord {
+  WaveGrowth growth;
+  bool anotherPass = false;  // the first growth pass asked for another
+  WaveLengthRun waveLength;  // the wave length iteration in hand
+  bool goesOn = true;        // false once the answer to the continue question was not 1
+};
+
+// The first growth pass, or for a front end that shows every pass all of them.
 template <StageFrontEnd FrontEnd>
-void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+void beginGrowth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
   StormValues& values = shown.storm;
-  WaveGrowth growth = startWaveGrowth(state);
+  record.growth = startWaveGrowth(state);
+  WaveGrowth& growth = record.growth;
   if constexpr (FrontEnd::kShowsEveryGrowthPass) {
     bool anotherPass = true;
     while (anotherPass) {
@@ -169,14 +180,24 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
       frontEnd.reached(Step::growthPass, state, shown, 0);
       anotherPass = endGrowthPass(state, growth);
     }
+    record.anotherPass = false;
   } else {
     beginGrowthPass(state, growth);
     stage_detail::keepGrowthPass(growth, values);
-    if (endGrowthPass(state, growth)) {
-      beginLastGrowthPass(state, growth);
-      stage_detail::keepGrowthPass(growth, values);
-      endGrowthPass(state, growth);
-    }
+    record.anotherPass = endGrowthPass(state, growth);
+  }
+}
+
+// The last growth pass, found without the passes between where the first asked for another,
+// and the hindcast hs and ts.
+template <StageFrontEnd FrontEnd>
+void endGrowth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  StormValues& values = shown.storm;
+  WaveGrowth& growth = record.growth;
+  if (record.anotherPass) {
+    beginLastGrowthPass(state, growth);
+    stage_detail::keepGrowthPass(growth, values);
+    endGrowthPass(state, growth);
   }
   if (growth.passes > 1000) values.warn(Warning::manyGrowthPasses);
   values.limitedBy = growthLimit(state, growth);
@@ -186,6 +207,15 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   values.set(StormValue::hs, state.hs);
   values.set(StormValue::ts, state.ts);
   frontEnd.reached(Step::grown, state, shown, 0);
+}
+
+// The growth passes, until the fetch's period no longer exceeds the duration's, and the
+// hindcast hs and ts.
+template <StageFrontEnd FrontEnd>
+void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StepRecord record;
+  beginGrowth(state, shown, frontEnd, record);
+  endGrowth(state, shown, frontEnd, record);
 }
 
 // The wave at the offshore depth from its iterated wave length, capped at breaking, the local
@@ -338,48 +368,102 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   frontEnd.reached(Step::stormTotals, state, shown, 0);
 }
 
-// The run in three parts, split at its two wave length iterations, so that many storms can run
-// their iterations side by side (runStorms); runStages runs the parts and the iterations one
-// after another. The first part runs up to the offshore iteration and starts it.
+// The run as a list of steps, each a function of the storm's state, its values so far and the
+// step record. runStages takes a storm through them one after another; runStorms takes many
+// storms through each step in turn, so that the library calls of one storm's step overlap those
+// of the next, and through each wave length iteration side by side. An empty step is a wave
+// length iteration.
 template <StageFrontEnd FrontEnd>
-WaveLengthRun runToOffshoreWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
+
+namespace stage_detail {
+
+template <StageFrontEnd FrontEnd>
+void readInputs(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
   state.pi = computePi();
   readSiteAndWindInputs(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void setUpWindStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
   setUpWind(state, shown, frontEnd);
-  growWaves(state, shown, frontEnd);
-  return startOffshoreWaveLength(state);
 }
 
-// The second part, from the offshore iteration's end to the start of the local iteration.
 template <StageFrontEnd FrontEnd>
-WaveLengthRun runToLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
-                                   const WaveLengthRun& offshore) {
-  refractFromOffshoreWaveLength(state, shown, frontEnd, offshore);
-  return startLocalWaveLength(state);
+void startOffshoreStep(CaseState& state, ShownValues&, FrontEnd&, StepRecord& record) {
+  record.waveLength = startOffshoreWaveLength(state);
 }
 
-// The third part, from the local iteration's end to the end of the storm: the transport when
-// the answer to the continue question is 1.
 template <StageFrontEnd FrontEnd>
-void runFromLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
-                            const WaveLengthRun& local) {
-  shoalFromLocalWaveLength(state, shown, frontEnd, local);
-  if (!describeWaveHeights(state, shown, frontEnd)) return;
+void refractStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  refractFromOffshoreWaveLength(state, shown, frontEnd, record.waveLength);
+  record.waveLength = startLocalWaveLength(state);
+}
+
+template <StageFrontEnd FrontEnd>
+void shoalStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  shoalFromLocalWaveLength(state, shown, frontEnd, record.waveLength);
+}
+
+template <StageFrontEnd FrontEnd>
+void describeStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  record.goesOn = describeWaveHeights(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void exposeStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
   exposeHeightClasses(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void transportStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
   computeLongshoreTransport(state, shown, frontEnd);
 }
 
-// The whole storm, stage after stage. A math error ends the storm where it occurs and becomes
-// the storm's error; the values shown before it stay. What the front end throws goes through.
+}  // namespace stage_detail
+
+// The steps of the run in order; after describeStep, only a storm that goes on takes the rest.
+template <StageFrontEnd FrontEnd>
+inline constexpr std::array<StormStep<FrontEnd>, 12> kStormSteps = {
+    stage_detail::readInputs<FrontEnd>,
+    stage_detail::setUpWindStep<FrontEnd>,
+    beginGrowth<FrontEnd>,
+    endGrowth<FrontEnd>,
+    stage_detail::startOffshoreStep<FrontEnd>,
+    nullptr,  // the offshore wave length iteration
+    stage_detail::refractStep<FrontEnd>,
+    nullptr,  // the local wave length iteration
+    stage_detail::shoalStep<FrontEnd>,
+    stage_detail::describeStep<FrontEnd>,
+    stage_detail::exposeStep<FrontEnd>,
+    stage_detail::transportStep<FrontEnd>,
+};
+
+// Calls visit(step) for each step of kStormSteps in order, the step a compile-time constant so
+// that its call is direct, while visit returns true.
+template <StageFrontEnd FrontEnd, class Visit>
+void forEachStormStep(Visit&& visit) {
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    (visit(std::integral_constant<StormStep<FrontEnd>, kStormSteps<FrontEnd>[I]> {}) && ...);
+  }
+  (std::make_index_sequence<kStormSteps<FrontEnd>.size()>{});
+}
+
+// The whole storm, step after step. A math error ends the storm where it occurs and becomes the
+// storm's error; the values shown before it stay. What the front end throws goes through.
 template <StageFrontEnd FrontEnd>
 void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   try {
     setNumericEnvironment();
-    WaveLengthRun offshore = runToOffshoreWaveLength(state, shown, frontEnd);
-    iterateWaveLength(state, offshore);
-    WaveLengthRun local = runToLocalWaveLength(state, shown, frontEnd, offshore);
-    iterateWaveLength(state, local);
-    runFromLocalWaveLength(state, shown, frontEnd, local);
+    StepRecord record;
+    forEachStormStep<FrontEnd>([&](auto step) {
+      if constexpr (step() == nullptr) {
+        iterateWaveLength(state, record.waveLength);
+      } else {
+        step()(state, shown, frontEnd, record);
+      }
+      return record.goesOn;
+    });
   } catch (const MathError& error) {
     shown.storm.error = error.message;
   }
