@@ -11,8 +11,6 @@
 namespace littoral {
 namespace {
 
-constexpr std::int32_t kPasses = 30;
-
 // The pass's kd = 2 pi d / L and 2kd, each limited to its bound as a single.
 struct PassArguments {
   float kd;
@@ -44,7 +42,7 @@ bool twoKdExpsCanFail(float twoKd) { return !(std::fabs(double(twoKd)) <= kSafeE
 // Whether the pass from startLength that ended at run.waveLength was the last: it ended where it
 // started, or it was the 30th.
 bool wasLastPass(const WaveLengthRun& run, float startLength) {
-  return run.passes == kPasses ||
+  return run.passes == kWaveLengthPasses ||
          std::bit_cast<std::uint32_t>(run.waveLength) == std::bit_cast<std::uint32_t>(startLength);
 }
 
@@ -146,6 +144,7 @@ void iterateAlone(WaveLengthLane& lane) {
 void enterRound(const WaveLengthLane& lane, PassRound& round, std::size_t at) {
   const CaseState& state = *lane.state;
   round.startLength[at] = lane.run.waveLength;
+  round.passes[at] = lane.run.passes;
   round.twoPiDepth[at] = state.twoPiDepth;
   round.twoPi[at] = state.twoPi;
   round.lo[at] = state.lo;
@@ -153,21 +152,18 @@ void enterRound(const WaveLengthLane& lane, PassRound& round, std::size_t at) {
   round.localUse = lane.run.localUse ? round.localUse | bit : round.localUse & ~bit;
 }
 
-// Takes a lane's pass worked out by a round; returns true when it was the last, and finishes
-// the iteration then.
-bool takePass(WaveLengthLane& lane, const PassRound& round, std::size_t at) {
+// Takes a lane's last pass from a round and finishes its iteration.
+void takeLastPass(WaveLengthLane& lane, const PassRound& round, std::size_t at) {
   WaveLengthRun& run = lane.run;
-  const float startLength = round.startLength[at];
-  ++run.passes;
-  run.waveLength = round.endLength[at];
-  if (!wasLastPass(run, startLength)) return false;
   CaseState& state = *lane.state;
+  const float startLength = round.startLength[at];
+  run.passes = round.passes[at];
+  run.waveLength = round.endLength[at];
   run.tanhKd = round.tanhKd[at];
   run.lengthTerm = round.lengthTerm[at];
   if (run.localUse) state.localLength = toSingle(run.lengthTerm);
   // kd is at most 354 in size, 2kd twice that: its exps cannot fail.
   finishLastPass(state, run, passArguments(state, startLength).twoKd, nullptr);
-  return true;
 }
 
 }  // namespace
@@ -191,20 +187,21 @@ void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
       occupied |= 1u << at;
     }
     if (occupied == 0) return;
-    const std::uint32_t computed = kernel(round);
-    for (std::uint32_t rest = occupied; rest != 0; rest &= rest - 1) {
+    const RoundLanes worked = kernel(round);
+    const std::uint32_t alone = occupied & ~worked.computed;
+    const std::uint32_t ended = occupied & worked.ended;
+    for (std::uint32_t rest = alone; rest != 0; rest &= rest - 1) {
       const auto at = std::size_t(std::countr_zero(rest));
       WaveLengthLane& lane = *inLane[at];
-      if (((computed >> at) & 1) == 0) {
-        lane.run.waveLength = round.startLength[at];
-        iterateAlone(lane);
-        occupied &= ~(1u << at);
-      } else if (takePass(lane, round, at)) {
-        occupied &= ~(1u << at);
-      } else {
-        round.startLength[at] = round.endLength[at];
-      }
+      lane.run.waveLength = round.startLength[at];
+      lane.run.passes = round.passes[at];
+      iterateAlone(lane);
     }
+    for (std::uint32_t rest = ended; rest != 0; rest &= rest - 1) {
+      const auto at = std::size_t(std::countr_zero(rest));
+      takeLastPass(*inLane[at], round, at);
+    }
+    occupied &= ~(alone | ended);
   }
 }
 
