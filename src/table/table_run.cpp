@@ -54,15 +54,52 @@ struct Batch {
   }
 };
 
-// Computes the result rows of a batch: each row's fields as they came, then its results.
+// Computes the result rows of a batch: each row's fields as they came, then its results. The
+// answers of every row are read first, and the storms of the rows that could be read are run
+// together (runStorms).
 class RowComputer {
  public:
   explicit RowComputer(TableHeader header) : header_(std::move(header)) {}
 
   void compute(Batch& batch) const {
+    std::vector<AnswerReading> readings = readRows(batch);
+    std::vector<StormAnswers> answers;
+    for (const AnswerReading& reading : readings) {
+      if (reading.error.empty()) answers.push_back(reading.answers);
+    }
+    std::vector<StormValues> values(answers.size());
+    runStorms(answers, values);
+
+    std::string& out = batch.output;
+    std::size_t first = 0;
+    std::size_t computed = 0;
+    for (std::size_t row = 0; row < batch.rows(); ++row) {
+      const std::size_t last = batch.rowEnds[row];
+      for (std::size_t i = 0; i < header_.names.size(); ++i) {
+        if (i > 0) out += ',';
+        appendCsvField(out, i < last - first ? batch.field(first + i) : std::string_view());
+      }
+      const AnswerReading& reading = readings[row];
+      if (reading.error.empty()) {
+        const StormValues& storm = values[computed++];
+        appendResults(out, reading.answers, storm);
+        if (!storm.error.empty()) ++batch.errors;
+      } else {
+        appendNoResults(out, reading.error);
+        ++batch.errors;
+      }
+      out += '\n';
+      first = last;
+    }
+  }
+
+ private:
+  // The answers of each row of the batch, or why they cannot be read.
+  std::vector<AnswerReading> readRows(const Batch& batch) const {
     const std::size_t headerFields = header_.names.size();
     std::vector<std::string_view> fields(headerFields);
-    std::string& out = batch.output;
+    std::vector<AnswerReading> readings;
+    readings.reserve(batch.rows());
     std::size_t first = 0;
     auto fault = batch.faults.begin();
     for (std::size_t row = 0; row < batch.rows(); ++row) {
@@ -70,26 +107,15 @@ class RowComputer {
       const std::size_t count = last - first;
       for (std::size_t i = 0; i < headerFields; ++i) {
         fields[i] = i < count ? batch.field(first + i) : std::string_view();
-        if (i > 0) out += ',';
-        appendCsvField(out, fields[i]);
       }
       const bool faulted = fault != batch.faults.end() && fault->row == row;
       const std::string shapeError =
           rowShapeError(header_, count, faulted ? (fault++)->fault : CsvFault{});
-      const AnswerReading reading = shapeError.empty() ? readAnswers(header_.positions, fields)
-                                                       : AnswerReading{StormAnswers{}, shapeError};
-      const std::string& error = reading.error;
-      if (error.empty()) {
-        const StormValues values = runStorm(reading.answers);
-        appendResults(out, reading.answers, values);
-        if (!values.error.empty()) ++batch.errors;
-      } else {
-        appendNoResults(out, error);
-        ++batch.errors;
-      }
-      out += '\n';
+      readings.push_back(shapeError.empty() ? readAnswers(header_.positions, fields)
+                                            : AnswerReading{StormAnswers{}, shapeError});
       first = last;
     }
+    return readings;
   }
 
  private:
