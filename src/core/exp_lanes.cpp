@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "exp_kernels.hpp"
@@ -97,9 +98,9 @@ std::vector<double> checkArguments() {
   }
   arguments.push_back(0.0);
   arguments.push_back(-0.0);
-  arguments.push_back(INFINITY);
-  arguments.push_back(-INFINITY);
-  arguments.push_back(NAN);
+  arguments.push_back(std::numeric_limits<double>::infinity());
+  arguments.push_back(-std::numeric_limits<double>::infinity());
+  arguments.push_back(std::numeric_limits<double>::quiet_NaN());
   return arguments;
 }
 
