@@ -131,8 +131,9 @@ void iterateSideBySide(std::span<GroupStorm> storms) {
 void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> values) {
   std::array<GroupStorm, kGroup> group;
   const std::span<GroupStorm> storms = std::span(group).first(answers.size());
-  forEachStormStep<StormAnswering>([&](auto step) {
-    if constexpr (step() == nullptr) {
+  forEachStormStep<StormAnswering>([&](auto index) {
+    constexpr StormStepEntry<StormAnswering> entry = kStormSteps<StormAnswering>[index()];
+    if constexpr (entry.iteratesWaveLength) {
       iterateSideBySide(storms);
     } else {
       for (std::size_t i = 0; i < storms.size(); ++i) {
@@ -140,7 +141,7 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
         if (!storm.running) continue;
         StormAnswering frontEnd{answers[i]};
         try {
-          step()(storm.state, storm.shown, frontEnd, storm.record);
+          entry.step(storm.state, storm.shown, frontEnd, storm.record);
           storm.running = storm.record.goesOn;
         } catch (const MathError& error) {
           storm.shown.storm.error = error.message;

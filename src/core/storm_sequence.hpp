@@ -369,10 +369,10 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
 }
 
 // The run as a list of steps, each a function of the storm's state, its values so far and the
-// step record. runStages takes a storm through them one after another; runStorms takes many
-// storms through each step in turn, so that the library calls of one storm's step overlap those
-// of the next, and through each wave length iteration side by side. An empty step is a wave
-// length iteration.
+// step record, or a wave length iteration. runStages takes a storm through them one after
+// another; runStorms takes many storms through each step in turn, so that the library calls of
+// one storm's step overlap those of the next, and through each wave length iteration side by
+// side.
 template <StageFrontEnd FrontEnd>
 using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
 
@@ -422,29 +422,36 @@ void transportStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, Ste
 
 }  // namespace stage_detail
 
-// The steps of the run in order; after describeStep, only a storm that goes on takes the rest.
+// A step of the list: a function, or a wave length iteration.
 template <StageFrontEnd FrontEnd>
-inline constexpr std::array<StormStep<FrontEnd>, 12> kStormSteps = {
-    stage_detail::readInputs<FrontEnd>,
-    stage_detail::setUpWindStep<FrontEnd>,
-    beginGrowth<FrontEnd>,
-    endGrowth<FrontEnd>,
-    stage_detail::startOffshoreStep<FrontEnd>,
-    nullptr,  // the offshore wave length iteration
-    stage_detail::refractStep<FrontEnd>,
-    nullptr,  // the local wave length iteration
-    stage_detail::shoalStep<FrontEnd>,
-    stage_detail::describeStep<FrontEnd>,
-    stage_detail::exposeStep<FrontEnd>,
-    stage_detail::transportStep<FrontEnd>,
+struct StormStepEntry {
+  bool iteratesWaveLength = false;
+  StormStep<FrontEnd> step = nullptr;
 };
 
-// Calls visit(step) for each step of kStormSteps in order, the step a compile-time constant so
-// that its call is direct, while visit returns true.
+// The steps of the run in order; after describeStep, only a storm that goes on takes the rest.
+template <StageFrontEnd FrontEnd>
+inline constexpr std::array<StormStepEntry<FrontEnd>, 12> kStormSteps = {{
+    {false, stage_detail::readInputs<FrontEnd>},
+    {false, stage_detail::setUpWindStep<FrontEnd>},
+    {false, beginGrowth<FrontEnd>},
+    {false, endGrowth<FrontEnd>},
+    {false, stage_detail::startOffshoreStep<FrontEnd>},
+    {true, nullptr},  // the offshore wave length iteration
+    {false, stage_detail::refractStep<FrontEnd>},
+    {true, nullptr},  // the local wave length iteration
+    {false, stage_detail::shoalStep<FrontEnd>},
+    {false, stage_detail::describeStep<FrontEnd>},
+    {false, stage_detail::exposeStep<FrontEnd>},
+    {false, stage_detail::transportStep<FrontEnd>},
+}};
+
+// Calls visit(index) for each step of kStormSteps in order, the index a compile-time constant
+// (std::integral_constant) so that the step's call is direct, while visit returns true.
 template <StageFrontEnd FrontEnd, class Visit>
 void forEachStormStep(Visit&& visit) {
   [&]<std::size_t... I>(std::index_sequence<I...>) {
-    (visit(std::integral_constant<StormStep<FrontEnd>, kStormSteps<FrontEnd>[I]> {}) && ...);
+    (visit(std::integral_constant<std::size_t, I>{}) && ...);
   }
   (std::make_index_sequence<kStormSteps<FrontEnd>.size()>{});
 }
@@ -456,11 +463,12 @@ void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   try {
     setNumericEnvironment();
     StepRecord record;
-    forEachStormStep<FrontEnd>([&](auto step) {
-      if constexpr (step() == nullptr) {
+    forEachStormStep<FrontEnd>([&](auto index) {
+      constexpr StormStepEntry<FrontEnd> entry = kStormSteps<FrontEnd>[index()];
+      if constexpr (entry.iteratesWaveLength) {
         iterateWaveLength(state, record.waveLength);
       } else {
-        step()(state, shown, frontEnd, record);
+        entry.step(state, shown, frontEnd, record);
       }
       return record.goesOn;
     });
