@@ -92,9 +92,13 @@ struct Rows {
   std::vector<std::string> errorCauses;
 };
 
+// Reads the answers of the rows from first to last, then runs the storms of those that could be
+// read together (runStorms).
 void runRange(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
               std::size_t columnCount, std::size_t first, std::size_t last, Rows& rows) {
   std::vector<std::string_view> fields(columnCount);
+  std::vector<StormAnswers> answers;
+  std::vector<std::size_t> rowOfStorm;
   for (std::size_t row = first; row < last; ++row) {
     if (!rows.readErrors[row].empty()) continue;  // refused as it was read
     for (std::size_t column = 0; column < columnCount; ++column) {
@@ -102,12 +106,19 @@ void runRange(const ColumnPositions& positions, const std::vector<std::vector<st
     }
     AnswerReading reading = readAnswers(positions, fields);
     if (reading.error.empty()) {
-      rows.values[row] = runStorm(reading.answers);
-      rows.warnings[row] = warningsText(reading.answers, rows.values[row]);
-      rows.errorCauses[row] = errorCauseText(reading.answers, rows.values[row]);
+      answers.push_back(reading.answers);
+      rowOfStorm.push_back(row);
     } else {
       rows.readErrors[row] = std::move(reading.error);
     }
+  }
+  std::vector<StormValues> values(answers.size());
+  runStorms(answers, values);
+  for (std::size_t storm = 0; storm < answers.size(); ++storm) {
+    const std::size_t row = rowOfStorm[storm];
+    rows.values[row] = std::move(values[storm]);
+    rows.warnings[row] = warningsText(answers[storm], rows.values[row]);
+    rows.errorCauses[row] = errorCauseText(answers[storm], rows.values[row]);
   }
 }
 

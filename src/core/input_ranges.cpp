@@ -9,19 +9,12 @@ double inMetres(const CaseState& state, float value) {
 }
 
 // A NaN is out of every range.
-void check(StormValues& values, Warning warning, double value) {
+inline void check(StormValues& values, Warning warning, double value) {
   const InputRange& range = inputRange(warning);
   if (!(value >= range.low && value <= range.high)) values.warn(warning);
 }
 
 }  // namespace
-
-const InputRange& inputRange(Warning warning) {
-  for (const InputRange& range : kInputRanges) {
-    if (range.warning == warning) return range;
-  }
-  return kInputRanges[0];
-}
 
 void checkHindcastInputs(const CaseState& state, StormValues& values) {
   // Without a unit system the wind and the fetch are zero whatever was answered, and the depth

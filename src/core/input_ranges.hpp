@@ -29,7 +29,12 @@ inline constexpr std::array<InputRange, 8> kInputRanges = {{
 }};
 
 // The range of an input's warning.
-const InputRange& inputRange(Warning warning);
+constexpr const InputRange& inputRange(Warning warning) {
+  for (const InputRange& range : kInputRanges) {
+    if (range.warning == warning) return range;
+  }
+  return kInputRanges[0];
+}
 
 // Warns of the hindcast's inputs outside their ranges: the converted wind speed, fetch and
 // offshore depth (a US length is taken as 3.28 ft to the metre), the duration in hours as

@@ -15,10 +15,11 @@ void setNumericEnvironment() {
 float computePi() { return toSingle(4.0 * checkedAtan(1.0)); }
 
 double tanhExp(float x) {
-  const float e1 = toSingle(checkedExp(double(x)));
-  const double e2 = checkedExp(-double(x));
-  return (double(e1) - e2) / (double(e1) + e2);
+  const double e1 = checkedExp(double(x));
+  return tanhFromExps(e1, checkedExp(-double(x)));
 }
+
+bool tanhExpCanFail(float x) { return !(std::fabs(double(x)) <= kSafeExpArgument); }
 
 double exceedance(float a, float b) {
   const double ratio = double(a) / double(b);

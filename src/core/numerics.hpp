@@ -22,6 +22,19 @@ float computePi();
 // NaN once e^x exceeds the single range (x above about 88.72).
 double tanhExp(float x);
 
+// tanhExp(x) from exp(x) and exp(-x) worked out elsewhere, with the same bits.
+inline double tanhFromExps(double expX, double expMinusX) {
+  const float e1 = toSingle(expX);
+  return (double(e1) - expMinusX) / (double(e1) + expMinusX);
+}
+
+// An argument of at most this size, and not a NaN, gives checkedExp a finite result: it cannot
+// fail.
+inline constexpr double kSafeExpArgument = 709;
+
+// Whether tanhExp(x) could end the run with a math error (a NaN, or an exp that overflows).
+bool tanhExpCanFail(float x);
+
 // Rayleigh exceedance exp(-(a/b)^2) of height a for the scale height b.
 double exceedance(float a, float b);
 

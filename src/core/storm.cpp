@@ -3,6 +3,8 @@
 #include "case_state.hpp"
 #include "storm_sequence.hpp"
 
+#include <algorithm>
+#include <array>
 #include <utility>
 
 namespace littoral {
@@ -88,6 +90,80 @@ StormValues runStorm(const StormAnswers& answers) {
   StormAnswering frontEnd{answers};
   runStages(state, shown, frontEnd);
   return std::move(shown.storm);
+}
+
+namespace {
+
+// Storms taken through the steps of the run together: enough to keep the wave length
+// iterations' rounds full, few enough for their states to stay in the cache.
+constexpr std::size_t kGroup = 128;
+
+struct GroupStorm {
+  CaseState state;
+  ShownValues shown;
+  StepRecord record;
+  bool running = true;  // no math error ended it, and it goes on
+};
+
+// Takes the storms that are running through a wave length iteration side by side, and keeps
+// the error of each whose iteration met one.
+void iterateSideBySide(std::span<GroupStorm> storms) {
+  std::array<WaveLengthLane, kGroup> lanes;
+  std::array<GroupStorm*, kGroup> stormOfLane{};
+  std::size_t count = 0;
+  for (GroupStorm& storm : storms) {
+    if (!storm.running) continue;
+    lanes[count] = {&storm.state, storm.record.waveLength, {}};
+    stormOfLane[count++] = &storm;
+  }
+  iterateWaveLengths(std::span(lanes).first(count));
+  for (std::size_t lane = 0; lane < count; ++lane) {
+    GroupStorm& storm = *stormOfLane[lane];
+    storm.record.waveLength = lanes[lane].run;
+    if (lanes[lane].error) {
+      storm.shown.storm.error = lanes[lane].error->message;
+      storm.running = false;
+    }
+  }
+}
+
+// Takes the storms of a group through the steps of the run, every running storm through a
+// step before the next step (kStormSteps). A storm that meets a math error keeps it and takes
+// no further step.
+void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> values) {
+  std::array<GroupStorm, kGroup> group;
+  const std::span<GroupStorm> storms = std::span(group).first(answers.size());
+  forEachStormStep<StormAnswering>([&](auto index) {
+    constexpr StormStepEntry<StormAnswering> entry = kStormSteps<StormAnswering>[index()];
+    if constexpr (entry.iteratesWaveLength) {
+      iterateSideBySide(storms);
+    } else {
+      for (std::size_t i = 0; i < storms.size(); ++i) {
+        GroupStorm& storm = storms[i];
+        if (!storm.running) continue;
+        StormAnswering frontEnd{answers[i]};
+        try {
+          entry.step(storm.state, storm.shown, frontEnd, storm.record);
+          storm.running = storm.record.goesOn;
+        } catch (const MathError& error) {
+          storm.shown.storm.error = error.message;
+          storm.running = false;
+        }
+      }
+    }
+    return true;
+  });
+  for (std::size_t i = 0; i < storms.size(); ++i) values[i] = std::move(storms[i].shown.storm);
+}
+
+}  // namespace
+
+void runStorms(std::span<const StormAnswers> answers, std::span<StormValues> values) {
+  setNumericEnvironment();
+  for (std::size_t first = 0; first < answers.size(); first += kGroup) {
+    const std::size_t count = std::min(kGroup, answers.size() - first);
+    runGroup(answers.subspan(first, count), values.subspan(first, count));
+  }
 }
 
 }  // namespace littoral

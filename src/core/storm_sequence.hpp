@@ -1,7 +1,10 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "case_state.hpp"
 #include "hindcast.hpp"
@@ -155,12 +158,20 @@ void setUpWind(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   frontEnd.reached(Step::adjustedSpeed, state, shown, 0);
 }
 
-// The growth passes, until the fetch's period no longer exceeds the duration's, and the
-// hindcast hs and ts.
+// What a step of a storm's run hands to a later one (see kStormSteps).
+struct StepRecord {
+  WaveGrowth growth;
+  bool anotherPass = false;  // the first growth pass asked for another
+  WaveLengthRun waveLength;  // the wave length iteration in hand
+  bool goesOn = true;        // false once the answer to the continue question was not 1
+};
+
+// The first growth pass, or for a front end that shows every pass all of them.
 template <StageFrontEnd FrontEnd>
-void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+void beginGrowth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
   StormValues& values = shown.storm;
-  WaveGrowth growth = startWaveGrowth(state);
+  record.growth = startWaveGrowth(state);
+  WaveGrowth& growth = record.growth;
   if constexpr (FrontEnd::kShowsEveryGrowthPass) {
     bool anotherPass = true;
     while (anotherPass) {
@@ -169,14 +180,24 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
       frontEnd.reached(Step::growthPass, state, shown, 0);
       anotherPass = endGrowthPass(state, growth);
     }
+    record.anotherPass = false;
   } else {
     beginGrowthPass(state, growth);
     stage_detail::keepGrowthPass(growth, values);
-    if (endGrowthPass(state, growth)) {
-      beginLastGrowthPass(state, growth);
-      stage_detail::keepGrowthPass(growth, values);
-      endGrowthPass(state, growth);
-    }
+    record.anotherPass = endGrowthPass(state, growth);
+  }
+}
+
+// The last growth pass, found without the passes between where the first asked for another,
+// and the hindcast hs and ts.
+template <StageFrontEnd FrontEnd>
+void endGrowth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  StormValues& values = shown.storm;
+  WaveGrowth& growth = record.growth;
+  if (record.anotherPass) {
+    beginLastGrowthPass(state, growth);
+    stage_detail::keepGrowthPass(growth, values);
+    endGrowthPass(state, growth);
   }
   if (growth.passes > 1000) values.warn(Warning::manyGrowthPasses);
   values.limitedBy = growthLimit(state, growth);
@@ -188,12 +209,22 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   frontEnd.reached(Step::grown, state, shown, 0);
 }
 
-// The wave length at the offshore depth, the wave capped at breaking, the local depth and the
-// offshore angle, and the refraction out to deep water.
+// The growth passes, until the fetch's period no longer exceeds the duration's, and the
+// hindcast hs and ts.
 template <StageFrontEnd FrontEnd>
-void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StepRecord record;
+  beginGrowth(state, shown, frontEnd, record);
+  endGrowth(state, shown, frontEnd, record);
+}
+
+// The wave at the offshore depth from its iterated wave length, capped at breaking, the local
+// depth and the offshore angle, and the refraction out to deep water.
+template <StageFrontEnd FrontEnd>
+void refractFromOffshoreWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                                   const WaveLengthRun& offshore) {
   StormValues& values = shown.storm;
-  computeOffshoreWaveLength(state);
+  finishOffshoreWaveLength(state, offshore);
   values.set(StormValue::ks, state.ks);
   frontEnd.reached(Step::offshoreShoaling, state, shown, 0);
   const OffshoreWave wave = capOffshoreWave(state);
@@ -226,11 +257,20 @@ void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd
   frontEnd.reached(Step::deepHeight, state, shown, 0);
 }
 
-// The wave length at the local depth, the local angle and the local wave.
+// The wave length at the offshore depth, and the wave from it out to deep water.
 template <StageFrontEnd FrontEnd>
-void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  WaveLengthRun offshore = startOffshoreWaveLength(state);
+  iterateWaveLength(state, offshore);
+  refractFromOffshoreWaveLength(state, shown, frontEnd, offshore);
+}
+
+// The local wave from the iterated wave length at the local depth, and the local angle.
+template <StageFrontEnd FrontEnd>
+void shoalFromLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                              const WaveLengthRun& local) {
   StormValues& values = shown.storm;
-  computeLocalWaveLength(state);
+  finishLocalWaveLength(state, local);
   const float localAngle = computeLocalAngle(state);
   values.set(StormValue::localAngle, state.localAngleDegrees);
   frontEnd.reached(Step::localAngle, state, shown, 0);
@@ -243,6 +283,14 @@ void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd)
   values.set(StormValue::krLocal, krLocal);
   values.set(StormValue::breakingHeight, state.breakLimitHeight);
   frontEnd.reached(Step::localWave, state, shown, 0);
+}
+
+// The wave length at the local depth, the local angle and the local wave.
+template <StageFrontEnd FrontEnd>
+void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  WaveLengthRun local = startLocalWaveLength(state);
+  iterateWaveLength(state, local);
+  shoalFromLocalWaveLength(state, shown, frontEnd, local);
 }
 
 // The offshore and local height statistics and the height classes; asks whether to go on to
@@ -270,8 +318,12 @@ template <StageFrontEnd FrontEnd>
 void exposeHeightClasses(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   StormValues& values = shown.storm;
   frontEnd.reached(Step::transportBegins, state, shown, 0);
+  // A bound's exceedance is worked out once, for the class below it and the class above.
+  float lowerExceedance = classBoundExceedance(state, 0);
   for (std::int32_t i = 1; i <= 4; ++i) {
-    const float share = computeClassExposure(state, i);
+    const float upperExceedance = classBoundExceedance(state, i);
+    const float share = computeClassExposure(state, i, lowerExceedance, upperExceedance);
+    lowerExceedance = upperExceedance;
     values.set(stage_detail::ofClass(StormValue::classShare1, i), share);
     values.set(stage_detail::ofClass(StormValue::classExposure1, i),
                state.classExposure[std::size_t(i - 1)]);
@@ -316,22 +368,110 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   frontEnd.reached(Step::stormTotals, state, shown, 0);
 }
 
-// The whole storm, stage after stage, with the transport when the answer to the continue
-// question is 1. A math error ends the storm where it occurs and becomes the storm's error; the
-// values shown before it stay. What the front end throws goes through.
+// The run as a list of steps, each a function of the storm's state, its values so far and the
+// step record, or a wave length iteration. runStages takes a storm through them one after
+// another; runStorms takes many storms through each step in turn, so that the library calls of
+// one storm's step overlap those of the next, and through each wave length iteration side by
+// side.
+template <StageFrontEnd FrontEnd>
+using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
+
+namespace stage_detail {
+
+template <StageFrontEnd FrontEnd>
+void readInputs(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
+  state.pi = computePi();
+  readSiteAndWindInputs(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void setUpWindStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
+  setUpWind(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void startOffshoreStep(CaseState& state, ShownValues&, FrontEnd&, StepRecord& record) {
+  record.waveLength = startOffshoreWaveLength(state);
+}
+
+template <StageFrontEnd FrontEnd>
+void refractStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  refractFromOffshoreWaveLength(state, shown, frontEnd, record.waveLength);
+  record.waveLength = startLocalWaveLength(state);
+}
+
+template <StageFrontEnd FrontEnd>
+void shoalStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  shoalFromLocalWaveLength(state, shown, frontEnd, record.waveLength);
+}
+
+template <StageFrontEnd FrontEnd>
+void describeStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  record.goesOn = describeWaveHeights(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void exposeStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
+  exposeHeightClasses(state, shown, frontEnd);
+}
+
+template <StageFrontEnd FrontEnd>
+void transportStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
+  computeLongshoreTransport(state, shown, frontEnd);
+}
+
+}  // namespace stage_detail
+
+// A step of the list: a function, or a wave length iteration.
+template <StageFrontEnd FrontEnd>
+struct StormStepEntry {
+  bool iteratesWaveLength = false;
+  StormStep<FrontEnd> step = nullptr;
+};
+
+// The steps of the run in order; after describeStep, only a storm that goes on takes the rest.
+template <StageFrontEnd FrontEnd>
+inline constexpr std::array<StormStepEntry<FrontEnd>, 12> kStormSteps = {{
+    {false, stage_detail::readInputs<FrontEnd>},
+    {false, stage_detail::setUpWindStep<FrontEnd>},
+    {false, beginGrowth<FrontEnd>},
+    {false, endGrowth<FrontEnd>},
+    {false, stage_detail::startOffshoreStep<FrontEnd>},
+    {true, nullptr},  // the offshore wave length iteration
+    {false, stage_detail::refractStep<FrontEnd>},
+    {true, nullptr},  // the local wave length iteration
+    {false, stage_detail::shoalStep<FrontEnd>},
+    {false, stage_detail::describeStep<FrontEnd>},
+    {false, stage_detail::exposeStep<FrontEnd>},
+    {false, stage_detail::transportStep<FrontEnd>},
+}};
+
+// Calls visit(index) for each step of kStormSteps in order, the index a compile-time constant
+// (std::integral_constant) so that the step's call is direct, while visit returns true.
+template <StageFrontEnd FrontEnd, class Visit>
+void forEachStormStep(Visit&& visit) {
+  [&]<std::size_t... I>(std::index_sequence<I...>) {
+    (visit(std::integral_constant<std::size_t, I>{}) && ...);
+  }
+  (std::make_index_sequence<kStormSteps<FrontEnd>.size()>{});
+}
+
+// The whole storm, step after step. A math error ends the storm where it occurs and becomes the
+// storm's error; the values shown before it stay. What the front end throws goes through.
 template <StageFrontEnd FrontEnd>
 void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   try {
     setNumericEnvironment();
-    state.pi = computePi();
-    readSiteAndWindInputs(state, shown, frontEnd);
-    setUpWind(state, shown, frontEnd);
-    growWaves(state, shown, frontEnd);
-    refractToDeepWater(state, shown, frontEnd);
-    shoalToLocalDepth(state, shown, frontEnd);
-    if (!describeWaveHeights(state, shown, frontEnd)) return;
-    exposeHeightClasses(state, shown, frontEnd);
-    computeLongshoreTransport(state, shown, frontEnd);
+    StepRecord record;
+    forEachStormStep<FrontEnd>([&](auto index) {
+      constexpr StormStepEntry<FrontEnd> entry = kStormSteps<FrontEnd>[index()];
+      if constexpr (entry.iteratesWaveLength) {
+        iterateWaveLength(state, record.waveLength);
+      } else {
+        entry.step(state, shown, frontEnd, record);
+      }
+      return record.goesOn;
+    });
   } catch (const MathError& error) {
     shown.storm.error = error.message;
   }

@@ -60,46 +60,74 @@ struct Batch {
   }
 };
 
-// Computes the result rows of a batch: each row's fields as they came, then its results.
+// Computes the result rows of a batch: each row's fields as they came, then its results. The
+// answers of every row are read first, and the storms of the rows that could be read are run
+// together (runStorms).
 class RowComputer {
  public:
   RowComputer(TableHeader header, std::optional<std::size_t> idColumn)
       : header_(std::move(header)), idColumn_(idColumn) {}
 
   void compute(Batch& batch) const {
-    const std::size_t headerFields = header_.names.size();
-    std::vector<std::string_view> fields(headerFields);
+    std::vector<AnswerReading> readings = readRows(batch);
+    std::vector<StormAnswers> answers;
+    for (const AnswerReading& reading : readings) {
+      if (reading.error.empty()) answers.push_back(reading.answers);
+    }
+    std::vector<StormValues> values(answers.size());
+    runStorms(answers, values);
+
+    std::vector<std::string_view> fields(header_.names.size());
     std::string& out = batch.output;
-    std::size_t first = 0;
-    auto fault = batch.faults.begin();
+    std::size_t computed = 0;
     for (std::size_t row = 0; row < batch.rows(); ++row) {
-      const std::size_t last = batch.rowEnds[row];
-      const std::size_t count = last - first;
-      for (std::size_t i = 0; i < headerFields; ++i) {
-        fields[i] = i < count ? batch.field(first + i) : std::string_view();
+      rowFields(batch, row, fields);
+      for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) out += ',';
         appendCsvField(out, fields[i]);
       }
-      const bool faulted = fault != batch.faults.end() && fault->row == row;
-      const std::string shapeError =
-          rowShapeError(header_, count, faulted ? (fault++)->fault : CsvFault{});
-      const AnswerReading reading = shapeError.empty() ? readAnswers(header_.positions, fields)
-                                                       : AnswerReading{StormAnswers{}, shapeError};
-      const std::string& error = reading.error;
-      if (error.empty()) {
-        const StormValues values = runStorm(reading.answers);
-        appendResults(out, reading.answers, values);
-        if (!values.error.empty()) noteError(batch, row, fields, values.error);
+      const AnswerReading& reading = readings[row];
+      if (reading.error.empty()) {
+        const StormValues& storm = values[computed++];
+        appendResults(out, reading.answers, storm);
+        if (!storm.error.empty()) noteError(batch, row, fields, storm.error);
       } else {
-        appendNoResults(out, error);
-        noteError(batch, row, fields, error);
+        appendNoResults(out, reading.error);
+        noteError(batch, row, fields, reading.error);
       }
       out += '\n';
-      first = last;
     }
   }
 
  private:
+  // The fields of a row, as many as the header names; those the row lacks are empty.
+  static void rowFields(const Batch& batch, std::size_t row,
+                        std::vector<std::string_view>& fields) {
+    const std::size_t first = row == 0 ? 0 : batch.rowEnds[row - 1];
+    const std::size_t count = batch.rowEnds[row] - first;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      fields[i] = i < count ? batch.field(first + i) : std::string_view();
+    }
+  }
+
+  // The answers of each row of the batch, or why they cannot be read.
+  std::vector<AnswerReading> readRows(const Batch& batch) const {
+    std::vector<std::string_view> fields(header_.names.size());
+    std::vector<AnswerReading> readings;
+    readings.reserve(batch.rows());
+    auto fault = batch.faults.begin();
+    for (std::size_t row = 0; row < batch.rows(); ++row) {
+      rowFields(batch, row, fields);
+      const std::size_t count = batch.rowEnds[row] - (row == 0 ? 0 : batch.rowEnds[row - 1]);
+      const bool faulted = fault != batch.faults.end() && fault->row == row;
+      const std::string shapeError =
+          rowShapeError(header_, count, faulted ? (fault++)->fault : CsvFault{});
+      readings.push_back(shapeError.empty() ? readAnswers(header_.positions, fields)
+                                            : AnswerReading{StormAnswers{}, shapeError});
+    }
+    return readings;
+  }
+
   // Counts a row with an error, and names the first few.
   void noteError(Batch& batch, std::size_t row, const std::vector<std::string_view>& fields,
                  const std::string& error) const {

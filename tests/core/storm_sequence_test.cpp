@@ -1,9 +1,14 @@
 #include "storm_sequence.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <iterator>
 #include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +88,43 @@ TEST(StormSequence, QuietPathEqualsThePathThatShowsEveryGrowthPass) {
     ASSERT_EQ(quiet.present, shown.present) << i;
     for (std::size_t v = 0; v < kStormValueCount; ++v) {
       ASSERT_TRUE(sameBits(quiet.values[v], shown.values[v])) << i << " " << v;
+    }
+  }
+}
+
+// runStorms gives every storm of a batch exactly what runStorm gives it alone: the same bits,
+// values present, warnings and error, whatever its neighbours in the batch (extremes, errors at
+// every stage, thousands of growth passes) and whatever the batch's size.
+TEST(StormSequence, BatchEqualsEachStormAlone) {
+  std::mt19937 generator(1789);
+  std::vector<StormAnswers> answers(20000);
+  for (StormAnswers& storm : answers) storm = randomStorm(generator);
+  // The storms end with each kind of math error at many points of the run.
+  std::set<std::pair<std::string, std::size_t>> endings;
+  for (const StormAnswers& storm : answers) {
+    const StormValues alone = runStorm(storm);
+    endings.emplace(alone.error, alone.present.count());
+  }
+  ASSERT_GE(endings.size(), 10u);
+  for (const std::size_t batchSize :
+       {std::size_t{1}, std::size_t{3}, std::size_t{37}, std::size_t{1024}, answers.size()}) {
+    std::vector<StormValues> batched(answers.size());
+    for (std::size_t first = 0; first < answers.size(); first += batchSize) {
+      const std::size_t size = std::min(batchSize, answers.size() - first);
+      runStorms(std::span(answers).subspan(first, size), std::span(batched).subspan(first, size));
+    }
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+      const StormValues alone = runStorm(answers[i]);
+      const StormValues& batch = batched[i];
+      ASSERT_EQ(batch.error, alone.error) << i;
+      ASSERT_EQ(batch.passes, alone.passes) << i;
+      ASSERT_EQ(batch.units, alone.units) << i;
+      ASSERT_EQ(batch.limitedBy, alone.limitedBy) << i;
+      ASSERT_EQ(batch.present, alone.present) << i;
+      ASSERT_EQ(batch.warnings, alone.warnings) << i;
+      for (std::size_t v = 0; v < kStormValueCount; ++v) {
+        ASSERT_TRUE(sameBits(batch.values[v], alone.values[v])) << i << " " << v;
+      }
     }
   }
 }

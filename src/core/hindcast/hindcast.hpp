@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "case_state.hpp"
 #include "littoral/storm.hpp"
 
@@ -63,6 +66,7 @@ struct WaveGrowth {
   float periodDepthTanh = 0;  // tanh(0.833 Fd^0.375)
   float FHs = 0;
   float FTs = 0;
+  std::optional<float> knownFTs;  // the last pass's FTs, where its search worked it out
 };
 
 WaveGrowth startWaveGrowth(const CaseState& state);

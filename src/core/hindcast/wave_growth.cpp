@@ -1,6 +1,8 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "hindcast.hpp"
@@ -22,13 +24,19 @@ StormTerms computeStormTerms(const CaseState& state) {
 }
 
 // The period law of the growth laws for FF: FTs = 7.54 b tanh(0.0379 FF^(1/3) / b), with
-// b = tanh(0.833 Fd^0.375).
-float periodLaw(float periodDepthTanh, float FF) {
+// b = tanh(0.833 Fd^0.375): the argument r of its tanh, and FTs from tanh(r).
+float periodLawArgument(float periodDepthTanh, float FF) {
   const float periodFetchTerm =
       toSingle(realPower(double(FF), double(0.33333334f)) * double(0.0379f));
-  const float b = periodDepthTanh;
-  const float r = toSingle(double(periodFetchTerm) / double(b));
-  return toSingle(double(b) * double(7.54f) * tanhExp(r));
+  return toSingle(double(periodFetchTerm) / double(periodDepthTanh));
+}
+
+float periodLawFromTanh(float periodDepthTanh, double tanhR) {
+  return toSingle(double(periodDepthTanh) * double(7.54f) * tanhR);
+}
+
+float periodLaw(float periodDepthTanh, float FF) {
+  return periodLawFromTanh(periodDepthTanh, tanhExp(periodLawArgument(periodDepthTanh, FF)));
 }
 
 float nondimensionalFetch(const CaseState& state, float fetch) {
@@ -36,8 +44,7 @@ float nondimensionalFetch(const CaseState& state, float fetch) {
   return toSingle(double(fetch) * double(state.g) / ua / ua);
 }
 
-float periodOfFetch(const CaseState& state, const WaveGrowth& growth, float fetch) {
-  const float FTs = periodLaw(growth.periodDepthTanh, nondimensionalFetch(state, fetch));
+float periodOfLaw(const CaseState& state, float FTs) {
   return toSingle(double(state.ua) * double(FTs) / double(state.g));
 }
 
@@ -50,17 +57,31 @@ class PassFetches {
     fetches_.push_back(firstFetch);
   }
   float of(std::int32_t pass) {
-    while (std::int32_t(fetches_.size()) < pass && !settled()) {
-      fetches_.push_back(toSingle(double(0.98f) * double(fetches_.back())));
-    }
-    return fetches_[std::size_t(std::min<std::int32_t>(pass, std::int32_t(fetches_.size())) - 1)];
+    const auto wanted = std::size_t(pass);
+    if (fetches_.size() < wanted && !settled_) extendTo(wanted);
+    return fetches_[std::min(wanted, fetches_.size()) - 1];
   }
 
  private:
-  bool settled() const {
-    const std::size_t n = fetches_.size();
-    return n >= 2 && fetches_[n - 1] == fetches_[n - 2];
+  // The product of two singles is exact in double, so the single product rounds it as
+  // toSingle(double(0.98f) * double(fetch)) does, with a third of the latency.
+  void extendTo(std::size_t wanted) {
+    std::size_t count = fetches_.size();
+    fetches_.resize(wanted);
+    float* const fetches = fetches_.data();
+    for (float fetch = fetches[count - 1]; count < wanted; ++count) {
+      const float next = 0.98f * fetch;
+      if (next == fetch) {
+        settled_ = true;
+        break;
+      }
+      fetches[count] = next;
+      fetch = next;
+    }
+    fetches_.resize(count);
   }
+
+  bool settled_ = false;
   static thread_local std::vector<float> fetches_;
 };
 
@@ -99,6 +120,7 @@ void beginGrowthPass(CaseState& state, WaveGrowth& growth) {
 // Shallow-water growth laws in non-dimensional form:
 //   g Hs / ua^2 = 0.283 tanh(0.53 Fd^0.75) tanh(0.00565 FF^0.5 / tanh(0.53 Fd^0.75))
 //   g Ts / ua   = 7.54 tanh(0.833 Fd^0.375) tanh(0.0379 FF^(1/3) / tanh(0.833 Fd^0.375))
+// A period already found by the last pass's search is taken as it is.
 bool endGrowthPass(CaseState& state, WaveGrowth& growth) {
   const StormTerms& terms = growth.terms;
   const float FF = growth.FF;
@@ -109,7 +131,7 @@ bool endGrowthPass(CaseState& state, WaveGrowth& growth) {
   const float q = toSingle(double(heightFetchTerm) / double(a));
   growth.FHs = toSingle(double(a) * double(0.283f) * tanhExp(q));
   if (growth.passes == 1) growth.periodDepthTanh = toSingle(tanhExp(terms.periodDepthTerm));
-  growth.FTs = periodLaw(growth.periodDepthTanh, FF);
+  growth.FTs = growth.knownFTs ? *growth.knownFTs : periodLaw(growth.periodDepthTanh, FF);
 
   growth.fetchStep = 0.98f;
   const double ua = double(state.ua);
@@ -129,16 +151,46 @@ bool endGrowthPass(CaseState& state, WaveGrowth& growth) {
 // period. No pass before the last can fail where the first did not: its FF is smaller, and an FF
 // come down to zero, where a height law of a = 0 fails, gives a period of zero, which ends the
 // loop at that pass.
+//
+// The estimate is nearly always the last pass, and the search then asks for the pass before it:
+// the two are probed side by side, where neither probe can fail, so that their library calls
+// overlap. The FTs of the last pass, where a probe worked it out, is kept for endGrowthPass.
 void beginLastGrowthPass(CaseState& state, WaveGrowth& growth) {
   PassFetches fetches(state.fetch);
+  const float b = growth.periodDepthTanh;
+  const auto lawArgument = [&](std::int32_t pass) {
+    return periodLawArgument(b, nondimensionalFetch(state, fetches.of(pass)));
+  };
+  std::array<std::pair<std::int32_t, float>, 2> probed{};  // FTs worked out ahead
+  std::int32_t lastEndingPass = 0;  // the last probe that ended the loop, with its FTs
+  float lastEndingFTs = 0;
   const auto endsAt = [&](std::int32_t pass) {
     const float fetch = fetches.of(pass);
     if (fetch == fetches.of(pass - 1)) return true;
-    return !(periodOfFetch(state, growth, fetch) > growth.terms.durationPeriod);
+    float FTs = 0;
+    if (pass == probed[0].first || pass == probed[1].first) {
+      FTs = pass == probed[0].first ? probed[0].second : probed[1].second;
+    } else {
+      FTs = periodLawFromTanh(b, tanhExp(lawArgument(pass)));
+    }
+    const bool ends = !(periodOfLaw(state, FTs) > growth.terms.durationPeriod);
+    if (ends) {
+      lastEndingPass = pass;
+      lastEndingFTs = FTs;
+    }
+    return ends;
   };
   std::int32_t running = 1;  // the last pass known to ask for another
   std::int32_t ending = 0;   // the first pass known to end the loop, once found
   const std::int32_t guess = estimateLastPass(state, growth, state.fetch);
+  if (guess > 2) {
+    const float guessArgument = lawArgument(guess);
+    const float beforeArgument = lawArgument(guess - 1);
+    if (!tanhExpCanFail(guessArgument) && !tanhExpCanFail(beforeArgument)) {
+      probed[0] = {guess, periodLawFromTanh(b, tanhExp(guessArgument))};
+      probed[1] = {guess - 1, periodLawFromTanh(b, tanhExp(beforeArgument))};
+    }
+  }
   if (endsAt(guess)) {
     ending = guess;
     for (std::int32_t step = 1; ending - step > running; step *= 2) {
@@ -168,6 +220,7 @@ void beginLastGrowthPass(CaseState& state, WaveGrowth& growth) {
   }
   state.fetch = fetches.of(ending - 1);
   growth.passes = ending - 1;
+  if (lastEndingPass == ending) growth.knownFTs = lastEndingFTs;
   beginGrowthPass(state, growth);
 }
 

@@ -1,14 +1,60 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <span>
+
 #include "case_state.hpp"
+#include "math_error.hpp"
 
 // The wave transformation: the wave length at the offshore and the local depth, the offshore
 // wave and its refraction to deep water, the local wave and the Rayleigh height statistics.
 
 namespace littoral {
 
-// The wave length iteration at the offshore depth: prepares twoPi, lo, fourPi and
-// steepLimitLength, then yields l1, co, ks and the offshore breakLimitHeight.
+// The wave length iteration solves L = lo tanh(2 pi d / L) by 30 averaging passes from a start
+// length, keeping the breaking limit min(0.78 d, 0.14 lo tanh(kd)) of its last pass. A pass
+// depends on nothing but its start length, so once a pass ends where it started every later
+// pass repeats it exactly, and the passes stop there with the values of all 30. The local use
+// also stores the length term as localLength and the group ratio n = (1 + 2kd / sinh 2kd) / 2.
+//
+// One storm's iteration between its passes, and the terms of its last pass, from which the
+// shoaling coefficient is formed.
+struct WaveLengthRun {
+  float waveLength = 0;  // the start length of the next pass
+  bool localUse = false;
+  std::int32_t passes = 0;
+  double lengthTerm = 0;  // lo tanh(kd)
+  double tanhKd = 0;
+  float twoKd = 0;
+  double sinhTwoKd = 0;
+};
+
+// The offshore use: prepares twoPi, lo, fourPi and steepLimitLength and starts from lo; once
+// iterated, yields l1, co, ks and the offshore breakLimitHeight.
+WaveLengthRun startOffshoreWaveLength(CaseState& state);
+void finishOffshoreWaveLength(CaseState& state, const WaveLengthRun& run);
+
+// The local use, from l1 at the local depth; once iterated, yields localLength,
+// localCelerity, groupRatio, ksLocal and the local breakLimitHeight.
+WaveLengthRun startLocalWaveLength(const CaseState& state);
+void finishLocalWaveLength(CaseState& state, const WaveLengthRun& run);
+
+// Runs the passes of the run to its last; a math error of an exp ends it where a pass meets it.
+void iterateWaveLength(CaseState& state, WaveLengthRun& run);
+
+// One storm's iteration among many.
+struct WaveLengthLane {
+  CaseState* state = nullptr;
+  WaveLengthRun run;
+  std::optional<MathError> error;  // the error that ended the iteration, if one did
+};
+
+// Runs the iterations of many storms side by side, each exactly as iterateWaveLength runs it
+// alone: a pass of each storm in turn, with the exps of those passes worked out together.
+void iterateWaveLengths(std::span<WaveLengthLane> lanes);
+
+// The offshore use started, iterated and finished.
 void computeOffshoreWaveLength(CaseState& state);
 
 struct OffshoreWave {
@@ -41,8 +87,7 @@ float computeDeepAngle(CaseState& state);
 // height.
 void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const OffshoreWave& wave);
 
-// The wave length iteration again, at the local depth: localLength, localCelerity,
-// groupRatio, ksLocal and the local breakLimitHeight.
+// The local use started, iterated and finished.
 void computeLocalWaveLength(CaseState& state);
 
 // The local angle by Snell's law in from deep water, sin(a) = sin(aor) c / co: stores

@@ -8,10 +8,12 @@ constexpr double kSecondsPerYear = 31536000;
 
 }  // namespace
 
-float computeClassExposure(CaseState& state, std::int32_t i) {
+float classBoundExceedance(const CaseState& state, std::int32_t i) {
+  return toSingle(exceedance(state.classHeight[std::size_t(i)], state.hnso));
+}
+
+float computeClassExposure(CaseState& state, std::int32_t i, float pHI, float pHJ) {
   const auto lower = static_cast<std::size_t>(i - 1);
-  const float pHI = toSingle(exceedance(state.classHeight[lower], state.hnso));
-  const float pHJ = toSingle(exceedance(state.classHeight[lower + 1], state.hnso));
   state.classExposure[lower] =
       toSingle((double(pHI) - double(pHJ)) * 100 * double(state.duration) / kSecondsPerYear);
   return toSingle(double(pHI) - double(pHJ));

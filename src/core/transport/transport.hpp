@@ -9,12 +9,17 @@
 
 namespace littoral {
 
-// The Rayleigh share of waves between the bounds of class i (1 to 4), and its exposure in
-// percent of a 365-day year, stored in classExposure. Returns the share.
-float computeClassExposure(CaseState& state, std::int32_t i);
+// The Rayleigh exceedance of class bound i (0 to 4), as a single: the share of waves higher.
+float classBoundExceedance(const CaseState& state, std::int32_t i);
+
+// The Rayleigh share of waves between the bounds of class i (1 to 4), from the exceedances of
+// its lower and upper bound, and its exposure in percent of a 365-day year, stored in
+// classExposure. Returns the share.
+float computeClassExposure(CaseState& state, std::int32_t i, float lowerExceedance,
+                           float upperExceedance);
 
 // The ratio of the transport expression in SI units to the same in US units:
-// (1/3.28)^2.5 (1000/1.94) (9.81/32.2)^1.5.
+// (1/3.28)^2.5 (1000/1.94) (9.81/32.2)^1.5; a constant, worked out once.
 float computeSiRateFactor();
 
 inline constexpr float kDefaultBeachSlope = 0.005f;

@@ -1,11 +1,33 @@
+#include <bit>
+#include <cstdint>
+
 #include "littoral/storm.hpp"
 #include "numerics.hpp"
 #include "transport.hpp"
 
 namespace littoral {
+namespace {
+
+// g^1.5, remembered for the gravity of the storm before on the same thread: a table gives the
+// same one or two gravities row after row.
+double gravityPower(float g) {
+  thread_local float lastGravity = 0;
+  thread_local double lastPower = realPower(0, 1.5);
+  if (std::bit_cast<std::uint32_t>(g) != std::bit_cast<std::uint32_t>(lastGravity)) {
+    lastPower = realPower(double(g), 1.5);
+    lastGravity = g;
+  }
+  return lastPower;
+}
+
+}  // namespace
+
 float computeSiRateFactor() {
-  const float densityTerm = toSingle(double(515.4639f) * realPower(double(0.30465838f), 1.5));
-  return toSingle(realPower(double(0.30487806f), 2.5) * double(densityTerm));
+  static const float factor = [] {
+    const float densityTerm = toSingle(double(515.4639f) * realPower(double(0.30465838f), 1.5));
+    return toSingle(realPower(double(0.30487806f), 2.5) * double(densityTerm));
+  }();
+  return factor;
 }
 
 void convertSettlingVelocity(CaseState& state) {
@@ -30,7 +52,7 @@ float computeKpls(const CaseState& state, float twoLocalAngle) {
 FluxTerms computeFluxTerms(const CaseState& state, float twoLocalAngle) {
   FluxTerms terms{};
   const float densityTerm = toSingle(double(0.052f) * double(state.rho));
-  terms.fluxFactor = toSingle(realPower(double(state.g), 1.5) * double(densityTerm));
+  terms.fluxFactor = toSingle(gravityPower(state.g) * double(densityTerm));
   terms.cosAorRoot = toSingle(realPower(double(state.cosAor), 0.25));
   terms.sinTwoAor = toSingle(checkedSin(2 * double(state.aor)));
   terms.sinTwoLocal = toSingle(checkedSin(double(state.pi) * double(twoLocalAngle) / 180));
