@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace littoral {
@@ -43,7 +45,39 @@ bool normalizeNumber(std::string_view text, std::string& number) {
 
 }  // namespace
 
+// The integer of the digits and the power of ten are both exact singles, so one single division
+// gives the nearest single to the decimal.
+bool readPlainDecimal(std::string_view text, float& value) {
+  static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  constexpr std::uint32_t kExactIntegers = 1u << 24;
+  std::size_t at = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++at;
+  std::uint32_t digits = 0;
+  std::size_t digitCount = 0;
+  std::size_t decimals = 0;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (!isDigit(c)) return false;
+    digits = digits * 10 + std::uint32_t(c - '0');
+    if (digits > kExactIntegers) return false;
+    ++digitCount;
+    if (point && ++decimals >= std::size(kPowersOfTen)) return false;
+  }
+  if (digitCount == 0) return false;
+  const float magnitude = float(digits) / kPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 NumberReading readRealText(std::string_view text, float& value) {
+  if (readPlainDecimal(text, value)) return NumberReading::number;
   thread_local std::string number;
   if (!normalizeNumber(text, number)) return NumberReading::notNumber;
   const char* end = number.data() + number.size();

@@ -16,6 +16,11 @@ enum class NumberReading { number, notNumber, outOfRange };
 // underflows is taken as it comes.
 NumberReading readRealText(std::string_view text, float& value);
 
+// The quick way of the reader above for a plain decimal: a sign, digits and at most 10 digits
+// after a point, no exponent, the digits making an integer of at most 2^24 (12.5, -0.0035).
+// False, value untouched, for any other text.
+bool readPlainDecimal(std::string_view text, float& value);
+
 // The nearest double to the number, by the same rules; beyond the double range it is outOfRange.
 NumberReading readRealText(std::string_view text, double& value);
 
