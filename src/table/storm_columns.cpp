@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "columns.hpp"
 #include "csv.hpp"
@@ -399,32 +400,52 @@ AnswerReading readAnswers(const ColumnPositions& positions,
 }
 
 void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {
-  for (const ResultColumn& column : resultColumns()) {
-    out += ',';
-    switch (column.source) {
+  // The fields of set width are written straight into room made for every column; a text field
+  // of its own width is appended, and room made again after it.
+  constexpr std::size_t kFieldRoom = 1 + kRealTextSize;  // a comma and a real, a name or a count
+  const std::span<const ResultColumn> columns = resultColumns();
+  std::size_t used = out.size();
+  out.resize(used + columns.size() * kFieldRoom);
+  char* at = out.data() + used;
+  auto appendText = [&](std::size_t column, std::string_view text) {
+    out.resize(std::size_t(at - out.data()));
+    appendCsvField(out, text);
+    used = out.size();
+    out.resize(used + (columns.size() - column - 1) * kFieldRoom);
+    at = out.data() + used;
+  };
+  auto writeName = [&at](const char* name) {
+    const std::size_t length = std::strlen(name);
+    std::memcpy(at, name, length);
+    at += length;
+  };
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    *at++ = ',';
+    switch (columns[i].source) {
       case ColumnSource::units:
-        out += unitsName(values.units);
+        writeName(unitsName(values.units));
         break;
       case ColumnSource::passes:
-        if (values.passes > 0) out += std::to_string(values.passes);
+        if (values.passes > 0) at = std::to_chars(at, at + kRealTextSize, values.passes).ptr;
         break;
       case ColumnSource::limitedBy:
-        out += limitName(values.limitedBy);
+        writeName(limitName(values.limitedBy));
         break;
       case ColumnSource::value:
-        if (values.has(column.value)) appendRealText(out, values.get(column.value));
+        if (values.has(columns[i].value)) at = writeRealText(at, values.get(columns[i].value));
         break;
       case ColumnSource::error:
-        appendCsvField(out, values.error);
+        appendText(i, values.error);
         break;
       case ColumnSource::warnings:
-        appendCsvField(out, warningsText(answers, values));
+        appendText(i, warningsText(answers, values));
         break;
       case ColumnSource::errorCause:
-        appendCsvField(out, errorCauseText(answers, values));
+        appendText(i, errorCauseText(answers, values));
         break;
     }
   }
+  out.resize(std::size_t(at - out.data()));
 }
 
 void appendNoResults(std::string& out, std::string_view error) {

@@ -1,7 +1,6 @@
 #include "storm_text.hpp"
 
 #include <charconv>
-#include <cstdio>
 
 #include "error_cause.hpp"
 #include "input_ranges.hpp"
@@ -13,8 +12,10 @@ namespace {
 // A value shown in a reason, to four significant digits: 2.749, 10, 1.5e+04.
 std::string roughText(double value) {
   char text[32];
-  const int length = std::snprintf(text, sizeof text, "%.4g", value);
-  return std::string(text, std::size_t(length));
+  // The general form with a precision is printf's %.4g, digit for digit.
+  const char* end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr;
+  return std::string(static_cast<const char*>(text), end);
 }
 
 std::string_view lengthUnit(const StormValues& values) {

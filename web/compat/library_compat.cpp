@@ -14,7 +14,9 @@ namespace std {
 #if defined(LITTORAL_COMPAT_TO_CHARS)
 to_chars_result to_chars(char* first, char* last, double value, chars_format format,
                          int precision) {
-  const char* pattern = format == chars_format::fixed ? "%.*f" : "%.*e";
+  const char* pattern = format == chars_format::fixed        ? "%.*f"
+                        : format == chars_format::scientific ? "%.*e"
+                                                             : "%.*g";
   char buffer[400];  // the widest %f of a double with a few decimals
   const int length = std::snprintf(buffer, sizeof buffer, pattern, precision, value);
   if (length < 0 || length >= int(sizeof buffer) || length > last - first) {

@@ -21,7 +21,7 @@ requires(sizeof(To) == sizeof(From) && is_trivially_copyable_v<To> &&
 #if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
 #define LITTORAL_COMPAT_TO_CHARS 1
 namespace std {
-// The digits of printf's %.*e or %.*f: the exact binary value rounded to nearest.
+// The digits of printf's %.*e, %.*f or %.*g: the exact binary value rounded to nearest.
 to_chars_result to_chars(char* first, char* last, double value, chars_format format, int precision);
 // The shortest decimal that reads back as the same single, in the plain or the exponent form,
 // whichever is shorter (the plain one on a tie): 9.81, 1e-30, 1e+06, 123456.
