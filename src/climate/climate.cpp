@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
+#include <vector>
 
 #include "number_text.hpp"
 #include "storm_columns.hpp"
@@ -91,23 +93,18 @@ double circularDistance(double a, double b) { return std::fabs(std::remainder(a 
 // The most frequent step between consecutive records, the smaller of two as frequent; an hour
 // for fewer than two records.
 std::int64_t recordInterval(const WindRecords& records) {
-  std::vector<std::int64_t> steps;
-  steps.reserve(records.size());
+  if (records.size() < 2) return 3600;
+  std::unordered_map<std::int64_t, std::size_t> counts;
   for (std::size_t i = 1; i < records.size(); ++i) {
-    steps.push_back(records.instants[i] - records.instants[i - 1]);
+    ++counts[records.instants[i] - records.instants[i - 1]];
   }
-  if (steps.empty()) return 3600;
-  std::sort(steps.begin(), steps.end());
-  std::int64_t best = steps.front();
+  std::int64_t best = 0;
   std::size_t bestCount = 0;
-  for (std::size_t i = 0; i < steps.size();) {
-    std::size_t j = i;
-    while (j < steps.size() && steps[j] == steps[i]) ++j;
-    if (j - i > bestCount) {
-      best = steps[i];
-      bestCount = j - i;
+  for (const auto& [step, count] : counts) {
+    if (count > bestCount || (count == bestCount && step < best)) {
+      best = step;
+      bestCount = count;
     }
-    i = j;
   }
   return best;
 }
@@ -156,10 +153,15 @@ StormAnswers stormAnswers(const WindRecords& records, const FetchTable& fetch,
   return answers;
 }
 
-// Runs the storms on `jobs` threads, a chunk at a time.
+// Runs the storms on `jobs` threads, a chunk at a time, the storms of a chunk together.
 void computeStorms(std::vector<ClimateStorm>& storms, unsigned jobs) {
-  runInChunks(storms.size(), 64, jobs, [&storms](std::size_t first, std::size_t last) {
-    for (std::size_t i = first; i < last; ++i) storms[i].values = runStorm(storms[i].answers);
+  runInChunks(storms.size(), 256, jobs, [&storms](std::size_t first, std::size_t last) {
+    std::vector<StormAnswers> answers;
+    answers.reserve(last - first);
+    for (std::size_t i = first; i < last; ++i) answers.push_back(storms[i].answers);
+    std::vector<StormValues> values(answers.size());
+    runStorms(answers, values);
+    for (std::size_t i = first; i < last; ++i) storms[i].values = std::move(values[i - first]);
   });
 }
 

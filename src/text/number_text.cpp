@@ -1,10 +1,10 @@
 #include "number_text.hpp"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <iterator>
 #include <string>
 
 namespace littoral {
@@ -45,16 +45,24 @@ bool normalizeNumber(std::string_view text, std::string& number) {
 
 }  // namespace
 
-// The integer of the digits and the power of ten are both exact singles, so one single division
-// gives the nearest single to the decimal.
-bool readPlainDecimal(std::string_view text, float& value) {
-  static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-  constexpr std::uint32_t kExactIntegers = 1u << 24;
+namespace {
+
+// Reads a plain decimal whose digits make an integer of at most 2^digitBits, with at most
+// maxDecimals after the point. The integer and the power of ten are then both exact in Real, so
+// one division in Real gives the nearest Real to the decimal.
+template <class Real, int digitBits, int maxDecimals>
+bool readPlainDecimalIn(std::string_view text, Real& value) {
+  static constexpr auto kPowersOfTen = [] {
+    std::array<Real, maxDecimals + 1> powers{};
+    powers[0] = 1;
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+  }();
+  constexpr std::uint64_t kExactIntegers = std::uint64_t(1) << digitBits;
   std::size_t at = 0;
   const bool negative = !text.empty() && text[0] == '-';
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++at;
-  std::uint32_t digits = 0;
+  std::uint64_t digits = 0;
   std::size_t digitCount = 0;
   std::size_t decimals = 0;
   bool point = false;
@@ -65,15 +73,25 @@ bool readPlainDecimal(std::string_view text, float& value) {
       continue;
     }
     if (!isDigit(c)) return false;
-    digits = digits * 10 + std::uint32_t(c - '0');
+    digits = digits * 10 + std::uint64_t(c - '0');
     if (digits > kExactIntegers) return false;
     ++digitCount;
-    if (point && ++decimals >= std::size(kPowersOfTen)) return false;
+    if (point && ++decimals > std::size_t(maxDecimals)) return false;
   }
   if (digitCount == 0) return false;
-  const float magnitude = float(digits) / kPowersOfTen[decimals];
+  const Real magnitude = Real(digits) / kPowersOfTen[decimals];
   value = negative ? -magnitude : magnitude;
   return true;
+}
+
+}  // namespace
+
+bool readPlainDecimal(std::string_view text, float& value) {
+  return readPlainDecimalIn<float, 24, 10>(text, value);
+}
+
+bool readPlainDecimal(std::string_view text, double& value) {
+  return readPlainDecimalIn<double, 53, 22>(text, value);
 }
 
 NumberReading readRealText(std::string_view text, float& value) {
@@ -91,6 +109,7 @@ NumberReading readRealText(std::string_view text, float& value) {
 }
 
 NumberReading readRealText(std::string_view text, double& value) {
+  if (readPlainDecimal(text, value)) return NumberReading::number;
   thread_local std::string number;
   if (!normalizeNumber(text, number)) return NumberReading::notNumber;
   const char* end = number.data() + number.size();

@@ -16,16 +16,18 @@ enum class NumberReading { number, notNumber, outOfRange };
 // underflows is taken as it comes.
 NumberReading readRealText(std::string_view text, float& value);
 
-// The quick way of the reader above for a plain decimal: a sign, digits and at most 10 digits
-// after a point, no exponent, the digits making an integer of at most 2^24 (12.5, -0.0035).
-// False, value untouched, for any other text.
-bool readPlainDecimal(std::string_view text, float& value);
-
 // The nearest double to the number, by the same rules; beyond the double range it is outOfRange.
 NumberReading readRealText(std::string_view text, double& value);
 
 // The number read as a double and truncated toward zero: 1.5 gives 1, -2.7 gives -2. Nothing for
 // text that is not a number or a number beyond the integer range.
 std::optional<std::int32_t> readIntegerText(std::string_view text);
+
+// The quick way of the readers above for a plain decimal: a sign, digits and a point, no
+// exponent, the digits making an integer of at most 2^24 with at most 10 after the point for a
+// single (12.5, -0.0035), at most 2^53 with at most 22 for a double. False, value untouched, for
+// any other text.
+bool readPlainDecimal(std::string_view text, float& value);
+bool readPlainDecimal(std::string_view text, double& value);
 
 }  // namespace littoral
