@@ -2,11 +2,14 @@
 """Times littoral table on a realistic storm table (by hand, not part of CI).
 
     python3 bench/table_bench.py [path/to/littoral] [--rows N] [--runs R] [--dialogues D]
+                                 [--before path/to/an/earlier/littoral]
 
 Writes a table of N storms (bench/storm_table.py, default 300,000) to a scratch directory and
 runs `littoral table TABLE -o OUT` on one thread (-j1) and on every core, R times each (default
 3). For each it prints the best wall time as rows a second, the processor time a row, and the
-peak resident memory of the process. Then it runs the interactive program once for each of the
+peak resident memory of the process. With --before, an earlier build runs the same table in
+the same way, each of its runs taking turns with one of this build's, so that a busy moment of
+the machine falls on both alike, and the speed-up of each is printed. Then it runs the interactive program once for each of the
 first D storms of the table (default 200) and prints the cost of a storm that way against its
 cost in the table.
 """
@@ -53,16 +56,27 @@ def run_once(command):
     return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
-def time_table(binary, table, out, jobs, runs, rows):
-    command = [binary, "table", table, "-o", out, "-j", str(jobs)]
-    results = [run_once(command) for _ in range(runs)]
-    best = min(results, key=lambda result: result[0])
-    wall, cpu, rss = best
-    print(f"  -j{jobs:<3} {rows / wall:>10,.0f} rows/s   {wall:7.2f} s wall   "
+def report(label, command, results, rows):
+    wall, cpu, rss = min(results, key=lambda result: result[0])
+    print(f"  {label:<10} {rows / wall:>10,.0f} rows/s   {wall:7.2f} s wall   "
           f"{cpu / rows * 1e6:6.2f} us processor a row   peak {rss / 1024:6.1f} MB   "
-          f"(median of {runs}: {rows / statistics.median(r[0] for r in results):,.0f} rows/s)")
+          f"(median of {len(results)}: {rows / statistics.median(r[0] for r in results):,.0f} "
+          "rows/s)")
     print(f"        {' '.join(command)}")
     return wall
+
+
+def time_table(binaries, table, out, jobs, runs, rows):
+    """The best wall time of each binary (this build last) on the table with `jobs` threads,
+    their runs taking turns."""
+    commands = [[binary, "table", table, "-o", out, "-j", str(jobs)] for binary in binaries]
+    results = [[] for _ in binaries]
+    for _ in range(runs):
+        for command, result in zip(commands, results):
+            result.append(run_once(command))
+    labels = ["before", "after"] if len(binaries) > 1 else [""]
+    return [report(f"-j{jobs} {label}", command, result, rows)
+            for label, command, result in zip(labels, commands, results)]
 
 
 def dialogue_answers(fields, names):
@@ -91,8 +105,10 @@ def main():
     parser.add_argument("--rows", type=int, default=300000)
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--dialogues", type=int, default=200)
+    parser.add_argument("--before", help="an earlier build to time side by side")
     arguments = parser.parse_args()
     binary = os.path.abspath(arguments.binary)
+    binaries = ([os.path.abspath(arguments.before)] if arguments.before else []) + [binary]
     cores = os.cpu_count() or 1
 
     print(machine())
@@ -105,14 +121,19 @@ def main():
         print(f"{arguments.rows:,} storms, {size / 1e6:.1f} MB of table "
               f"(bench/storm_table.py {arguments.rows})")
         out = os.path.join(directory, "results.csv")
-        one = time_table(binary, table, out, 1, arguments.runs, arguments.rows)
+        one = time_table(binaries, table, out, 1, arguments.runs, arguments.rows)
+        if len(binaries) > 1:
+            print(f"  one thread: {one[0] / one[1]:.2f} x the earlier build")
         if cores > 1:
-            every = time_table(binary, table, out, cores, arguments.runs, arguments.rows)
-            print(f"  {cores} threads: {one / every:.2f} x one thread")
+            every = time_table(binaries, table, out, cores, arguments.runs, arguments.rows)
+            if len(binaries) > 1:
+                print(f"  {cores} threads: {every[0] / every[1]:.2f} x the earlier build")
+            for label, single, many in zip(["before", "after"][-len(binaries):], one, every):
+                print(f"  {cores} threads: {single / many:.2f} x one thread ({label})")
         print(f"  {os.path.getsize(out) / 1e6:.1f} MB of results")
         if arguments.dialogues > 0:
             dialogue = time_dialogues(binary, table, arguments.dialogues, directory)
-            per_row = one / arguments.rows
+            per_row = one[-1] / arguments.rows
             print(f"interactive program, one process a storm ({arguments.dialogues} storms): "
                   f"{dialogue * 1e3:.2f} ms a storm, {dialogue / per_row:,.0f} x a row of "
                   f"the table on one thread")
