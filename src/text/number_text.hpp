@@ -28,4 +28,8 @@ NumberReading readRealText(std::string_view text, double& value);
 // text that is not a number or a number beyond the integer range.
 std::optional<std::int32_t> readIntegerText(std::string_view text);
 
+// A double truncated toward zero, as readIntegerText takes the number it read. Nothing beyond the
+// integer range, for an infinity or NaN.
+std::optional<std::int32_t> truncatedInteger(double number);
+
 }  // namespace littoral

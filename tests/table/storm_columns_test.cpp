@@ -4,7 +4,11 @@
 
 #include <bit>
 #include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -132,6 +136,131 @@ TEST(StormColumns, RowErrorsNameTheColumnAndTheValue) {
     StormAnswers answers;
     EXPECT_EQ(answerError(column, value, answers), error);
   }
+}
+
+// Every answer's bits, the sign of zero included, and whether an optional answer was given.
+std::vector<std::uint32_t> answerBits(const StormAnswers& answers) {
+  const auto bits = [](float value) { return std::bit_cast<std::uint32_t>(value); };
+  const auto optionalBits = [&](const std::optional<float>& value) {
+    return value ? bits(*value) : 0x7FC0DEADu;  // no answer: a NaN that no field reads as
+  };
+  return {bits(answers.g),
+          bits(answers.depth),
+          std::uint32_t(answers.fetchUnit),
+          bits(answers.fetch),
+          std::uint32_t(answers.speedUnit),
+          bits(answers.windSpeed),
+          bits(answers.durationHours),
+          bits(answers.rt),
+          bits(answers.rl),
+          bits(answers.localDepth),
+          bits(answers.angleDegrees),
+          optionalBits(answers.beachSlope),
+          optionalBits(answers.settlingVelocity)};
+}
+
+// Doubles where a float64 column's number could read otherwise than its shortest text: the
+// single range's end, the integers a menu truncates, zeros and infinities.
+std::vector<double> edgeNumbers() {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const double rangeEnd = std::ldexp(1.0, 128) - std::ldexp(1.0, 103);  // halfway past FLT_MAX
+  std::vector<double> numbers = {0.0,
+                                 -0.0,
+                                 4.9,
+                                 6.0,
+                                 -1.0,
+                                 1e10,
+                                 0.999,
+                                 5.9999,
+                                 -0.5,
+                                 2147483647.0,
+                                 2147483648.0,
+                                 -2147483648.0,
+                                 -2147483649.0,
+                                 kInf,
+                                 std::numeric_limits<double>::quiet_NaN(),
+                                 std::numeric_limits<double>::denorm_min(),
+                                 DBL_MAX,
+                                 1e-300,
+                                 std::ldexp(1.0, 128),
+                                 std::ldexp(1.0, -150),
+                                 std::ldexp(3.0, -151),
+                                 std::ldexp(1.0, -149),
+                                 FLT_MIN,
+                                 9.81,
+                                 0.1,
+                                 16777217.0};
+  for (const double edge : {double(FLT_MAX), rangeEnd, 5.0, 1.0}) {
+    double up = edge, down = edge;
+    for (int step = 0; step < 20; ++step) {
+      numbers.insert(numbers.end(), {up, down, -up, -down});
+      up = std::nextafter(up, kInf);
+      down = std::nextafter(down, -kInf);
+    }
+  }
+  return numbers;
+}
+
+// Random doubles of every magnitude near singles of every kind (subnormal ones among them),
+// doubles halfway between two singles and their neighbours, and doubles of any bits at all.
+std::vector<double> randomNumbers() {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const auto halfway = [](float single) {  // between a single and the next one up
+    return (double(single) + double(std::nextafter(single, INFINITY))) / 2;
+  };
+  std::mt19937_64 random(1984);
+  std::vector<double> numbers;
+  for (int i = 0; i < 300000; ++i) {
+    const auto single = std::bit_cast<float>(std::uint32_t(random()));
+    const auto subnormal = std::bit_cast<float>(std::uint32_t(random() % 0x00800000u));
+    const std::uint64_t low = random() & ((std::uint64_t(1) << 29) - 1);
+    numbers.push_back(std::bit_cast<double>(std::bit_cast<std::uint64_t>(double(single)) ^ low));
+    numbers.push_back(std::bit_cast<double>(random()));
+    for (const float below : {single, subnormal, -subnormal}) {
+      if (!std::isfinite(below) || std::fabs(below) == FLT_MAX) continue;
+      numbers.insert(numbers.end(), {halfway(below), std::nextafter(halfway(below), kInf),
+                                     std::nextafter(halfway(below), -kInf)});
+    }
+  }
+  return numbers;
+}
+
+// A float64 column's number gives the same answers and the same error as the shortest text that
+// a frame's numbers were once passed as. The edges are tried in every column, the random numbers
+// each in one; the other fields are a good row's.
+TEST(StormColumns, NumbersReadAsTheirShortestText) {
+  const std::vector<std::string_view> names(kInputColumnNames.begin(), kInputColumnNames.end());
+  const ColumnPositions positions = readHeader(names).positions;
+  const std::vector<double> row = {9.81, 10, 50, 4, 20, 2, 5, 1, 1, 3, 30, NAN, 1.5};
+  std::vector<FieldView> fields(row.size());
+  std::vector<std::string> texts(row.size());
+  std::size_t compared = 0, refused = 0;
+  const auto compare = [&](std::size_t column, double number) {
+    for (std::size_t at = 0; at < row.size(); ++at) {
+      const double value = at == column ? number : row[at];
+      char buffer[32];
+      const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+      texts[at] = std::isnan(value) ? "" : std::string(buffer, std::size_t(end - buffer));
+      fields[at] = numberField(value);
+    }
+    const AnswerReading direct = readAnswers(positions, fields);
+    const AnswerReading text =
+        readAnswers(positions, std::vector<std::string_view>(texts.begin(), texts.end()));
+    EXPECT_EQ(direct.error, text.error) << texts[column];
+    EXPECT_EQ(answerBits(direct.answers), answerBits(text.answers)) << texts[column];
+    ++compared;
+    refused += !text.error.empty();
+    return direct.error == text.error && answerBits(direct.answers) == answerBits(text.answers);
+  };
+  for (const double number : edgeNumbers()) {
+    for (std::size_t column = 0; column < kInputColumnCount; ++column) compare(column, number);
+  }
+  const std::vector<double> numbers = randomNumbers();
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (!compare(i % kInputColumnCount, numbers[i])) break;  // one difference says enough
+  }
+  EXPECT_GT(compared, 2'000'000u);
+  EXPECT_GT(refused, compared / 10);  // the refusals' messages were compared too
 }
 
 TEST(StormColumns, ResultFieldsInTheirColumns) {
