@@ -417,6 +417,10 @@ std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
   return readUnit(text, speedUnitOfName);
 }
 
+FieldView textField(std::string_view text) {
+  return {.text = text, .number = 0, .holdsNumber = false};
+}
+
 FieldView numberField(double number) {
   if (std::isnan(number)) return {};
   return {.text = {}, .number = number, .holdsNumber = true};

@@ -114,7 +114,8 @@ struct FieldView {
   bool holdsNumber = false;
 };
 
-// The field of a frame's number: an empty field for NaN.
+// The field of a text, and of a frame's number (an empty field for NaN).
+FieldView textField(std::string_view text);
 FieldView numberField(double number);
 
 // Reads one input column's field into its answer, as a row's field is read: the error names the
