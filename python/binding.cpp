@@ -40,28 +40,9 @@ void checkSignals(std::size_t item) {
   if (item % 4096 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
 }
 
-// An input column as text: numbers become their shortest decimal, which reads back as the
-// table reads the same number written to a CSV file; NaN and None become empty fields.
+// An input column of Python objects as text: None and NaN become empty fields.
 std::vector<std::string> columnText(const py::handle& column) {
   std::vector<std::string> text;
-  if (py::isinstance<py::array_t<double>>(column)) {
-    const auto numbers =
-        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(column);
-    const double* data = numbers.data();
-    text.reserve(std::size_t(numbers.size()));
-    for (py::ssize_t i = 0; i < numbers.size(); ++i) {
-      checkSignals(std::size_t(i));
-      char buffer[32];
-      const double value = data[i];
-      if (std::isnan(value)) {
-        text.emplace_back();
-        continue;
-      }
-      const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-      text.emplace_back(buffer, std::size_t(end - buffer));
-    }
-    return text;
-  }
   for (const py::handle item : column) {
     checkSignals(text.size());
     if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
@@ -92,17 +73,30 @@ struct Rows {
   std::vector<std::string> errorCauses;
 };
 
+// The fields of a table's input columns: a float64 column's numbers as they are (a number reads
+// as the table reads its shortest decimal text), any other column's as text. A field that is
+// not an input has neither.
+struct InputColumns {
+  std::vector<std::vector<std::string>> text;  // by field, empty for a column of numbers
+  std::vector<const double*> numbers;          // by field, null for a column of text
+  std::vector<py::object> arrays;              // the arrays that hold the numbers
+};
+
 // Reads the answers of the rows from first to last, then runs the storms of those that could be
 // read together (runStorms).
-void runRange(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
-              std::size_t columnCount, std::size_t first, std::size_t last, Rows& rows) {
-  std::vector<std::string_view> fields(columnCount);
+void runRange(const ColumnPositions& positions, const InputColumns& columns, std::size_t first,
+              std::size_t last, Rows& rows) {
+  const std::size_t columnCount = columns.text.size();
+  std::vector<FieldView> fields(columnCount);
   std::vector<StormAnswers> answers;
   std::vector<std::size_t> rowOfStorm;
   for (std::size_t row = first; row < last; ++row) {
     if (!rows.readErrors[row].empty()) continue;  // refused as it was read
     for (std::size_t column = 0; column < columnCount; ++column) {
-      fields[column] = text[column].empty() ? std::string_view() : text[column][row];
+      const std::vector<std::string>& text = columns.text[column];
+      fields[column] = columns.numbers[column] ? numberField(columns.numbers[column][row])
+                       : text.empty()          ? FieldView()
+                                               : textField(text[row]);
     }
     AnswerReading reading = readAnswers(positions, fields);
     if (reading.error.empty()) {
@@ -133,13 +127,11 @@ bool signalRaised() {
 // interpreter lock) looks for signals every 100 ms. Returns false when a signal handler raised:
 // no chunk is handed out after it, the workers finish the chunks they hold, and the exception
 // is left set for the caller to throw once it holds the lock again.
-bool runRows(const ColumnPositions& positions, const std::vector<std::vector<std::string>>& text,
-             std::size_t columnCount, std::size_t rowCount, unsigned jobs, Rows& rows) {
+bool runRows(const ColumnPositions& positions, const InputColumns& columns, std::size_t rowCount,
+             unsigned jobs, Rows& rows) {
   return runInChunks(
       rowCount, 1024, jobs,
-      [&](std::size_t first, std::size_t last) {
-        runRange(positions, text, columnCount, first, last, rows);
-      },
+      [&](std::size_t first, std::size_t last) { runRange(positions, columns, first, last, rows); },
       [] { return !signalRaised(); });
 }
 
@@ -173,9 +165,20 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
   if (!header.error.empty()) {
     throw py::value_error(header.error + separatorHint(header.separator, "sep"));
   }
-  std::vector<std::vector<std::string>> text(names.size());
+  InputColumns input;
+  input.text.resize(names.size());
+  input.numbers.resize(names.size());
   for (const auto& position : header.positions.at) {
-    if (position) text[*position] = columnText(columns[*position]);
+    if (!position) continue;
+    const py::handle column = columns[*position];
+    if (!py::isinstance<py::array_t<double>>(column)) {
+      input.text[*position] = columnText(column);
+      continue;
+    }
+    const auto numbers =
+        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(column);
+    input.numbers[*position] = numbers.data();
+    input.arrays.push_back(numbers);
   }
   Rows rows;
   rows.values.resize(rowCount);
@@ -185,7 +188,7 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
   bool complete = false;
   {
     py::gil_scoped_release released;
-    complete = runRows(header.positions, text, names.size(), rowCount, jobs, rows);
+    complete = runRows(header.positions, input, rowCount, jobs, rows);
   }
   if (!complete) throw py::error_already_set();
   return resultColumns(rows);
@@ -336,8 +339,11 @@ py::dict runFile(const std::string& path, unsigned jobs, char delimiter) {
       rows.readErrors = std::move(table.rowErrors);
       rows.warnings.resize(rowCount);
       rows.errorCauses.resize(rowCount);
-      complete = runRows(table.header->positions, table.inputText, table.names.size(), rowCount,
-                         jobs, rows);
+      InputColumns input;
+      input.text = std::move(table.inputText);
+      input.numbers.resize(input.text.size());
+      complete = runRows(table.header->positions, input, rowCount, jobs, rows);
+      table.inputText = std::move(input.text);
     }
   }
   if (!complete || failure == kSignalRaised) throw py::error_already_set();

@@ -1,6 +1,7 @@
 #include "storm_columns.hpp"
 
 #include <algorithm>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -49,14 +50,43 @@ std::optional<std::int32_t> readIntegerAnswer(std::string_view text) {
 
 using UnitOfName = std::optional<std::int32_t> (*)(std::string_view);
 
+// The choice of a menu answer: 1 to 5.
+std::optional<std::int32_t> menuChoice(std::optional<std::int32_t> choice) {
+  if (choice && *choice >= 1 && *choice <= 5) return choice;
+  return std::nullopt;
+}
+
 // A menu answer: a unit's name, or 1 to 5 as the console reads an integer.
 std::optional<std::int32_t> readUnit(std::string_view text, UnitOfName unitOfName) {
   const std::string_view name = trimBlanks(text);
   const std::optional<std::int32_t> named = unitOfName(name);
   if (named) return named;
-  const std::optional<std::int32_t> choice = readIntegerAnswer(name);
-  if (choice && *choice >= 1 && *choice <= 5) return choice;
-  return std::nullopt;
+  return menuChoice(readIntegerAnswer(name));
+}
+
+// Room for the shortest decimal text of any double ("-2.2250738585072014e-308").
+using NumberText = std::array<char, 32>;
+
+// A field's text: for a number, its shortest decimal text ("9.81", "1e+39", "inf") in buffer.
+std::string_view fieldText(const FieldView& field, NumberText& buffer) {
+  if (!field.holdsNumber) return field.text;
+  const char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), field.number).ptr;
+  return {buffer.data(), std::size_t(end - buffer.data())};
+}
+
+// The single that the shortest text of number reads as, when that is certainly the single nearest
+// to the number: a number within the single range and not halfway between two singles. The
+// shortest text reads back as the number, so no double lies between them; every halfway point
+// between singles (and the single range's end) is a double, so the text and the number round to
+// the same single unless the number is such a point itself. Nothing for NaN and the infinities.
+std::optional<float> singleOfNumber(double number) {
+  if (!(std::fabs(number) <= double(FLT_MAX))) return std::nullopt;
+  const float single = static_cast<float>(number);
+  const double nearest = single;
+  if (nearest == number) return single;
+  const double neighbour = std::nextafter(single, number > nearest ? FLT_MAX : -FLT_MAX);
+  if (number == (nearest + neighbour) / 2) return std::nullopt;  // its text may round either way
+  return single;
 }
 
 // The value as an error shows it: quoted, and cut short when long.
@@ -90,8 +120,18 @@ std::string unitError(InputColumn column, std::string_view value,
   return columnError(column, value, complaint.c_str());
 }
 
-// Reads a real column into the answer; an error text when it cannot.
-std::string readRealColumn(InputColumn column, std::string_view value, float& answer) {
+// Reads a real column into the answer; an error text when it cannot. A number is read by its text
+// unless its single is certain.
+std::string readRealColumn(InputColumn column, const FieldView& field, float& answer) {
+  if (field.holdsNumber) {
+    const std::optional<float> single = singleOfNumber(field.number);
+    if (single) {
+      answer = *single;
+      return {};
+    }
+  }
+  NumberText buffer;
+  const std::string_view value = fieldText(field, buffer);
   switch (readRealAnswer(value, answer)) {
     case NumberReading::number:
       return {};
@@ -103,18 +143,29 @@ std::string readRealColumn(InputColumn column, std::string_view value, float& an
   return columnError(column, value, "is not a number");
 }
 
-std::string readOptionalColumn(InputColumn column, std::string_view value,
+std::string readOptionalColumn(InputColumn column, const FieldView& field,
                                std::optional<float>& answer) {
-  if (trimBlanks(value).empty()) return {};
+  if (!field.holdsNumber && trimBlanks(field.text).empty()) return {};
   float read = 0;
-  std::string error = readRealColumn(column, value, read);
+  std::string error = readRealColumn(column, field, read);
   if (error.empty()) answer = read;
   return error;
 }
 
-std::string readUnitColumn(InputColumn column, std::string_view value,
+// Reads a menu column into the answer; an error text when it cannot. A number is the choice of
+// its integer part (its text reads back as the number itself); one refused is read by its text.
+std::string readUnitColumn(InputColumn column, const FieldView& field,
                            const std::array<std::string_view, 5>& names, UnitOfName unitOfName,
                            std::int32_t& answer) {
+  if (field.holdsNumber) {
+    const std::optional<std::int32_t> choice = menuChoice(truncatedInteger(field.number));
+    if (choice) {
+      answer = *choice;
+      return {};
+    }
+  }
+  NumberText buffer;
+  const std::string_view value = fieldText(field, buffer);
   const std::optional<std::int32_t> choice = readUnit(value, unitOfName);
   if (!choice) return unitError(column, value, names);
   answer = *choice;
@@ -129,6 +180,19 @@ constexpr InputColumn kReadingOrder[] = {
     InputColumn::durationHours,   InputColumn::rt,           InputColumn::rl,
     InputColumn::localDepth,      InputColumn::angleDegrees, InputColumn::beachSlope,
     InputColumn::settlingVelocity};
+
+// The answers of a row from its fields, text or FieldView (see readAnswers).
+template <typename Field>
+AnswerReading readAnswersOf(const ColumnPositions& positions, const std::vector<Field>& fields) {
+  AnswerReading reading;
+  for (const InputColumn column : kReadingOrder) {
+    const auto& position = positions.at[static_cast<std::size_t>(column)];
+    if (!position) continue;  // an optional column that the table does not have
+    reading.error = readInputColumn(column, fields[*position], reading.answers);
+    if (!reading.error.empty()) break;
+  }
+  return reading;
+}
 
 // A byte that no column name begins with: a control byte, or one that begins no UTF-8
 // character.
@@ -353,34 +417,48 @@ std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
   return readUnit(text, speedUnitOfName);
 }
 
+FieldView textField(std::string_view text) {
+  return {.text = text, .number = 0, .holdsNumber = false};
+}
+
+FieldView numberField(double number) {
+  if (std::isnan(number)) return {};
+  return {.text = {}, .number = number, .holdsNumber = true};
+}
+
 std::string readInputColumn(InputColumn column, std::string_view text, StormAnswers& answers) {
+  return readInputColumn(column, FieldView{.text = text, .number = 0, .holdsNumber = false},
+                         answers);
+}
+
+std::string readInputColumn(InputColumn column, const FieldView& field, StormAnswers& answers) {
   switch (column) {
     case InputColumn::gravity:
-      return readRealColumn(column, text, answers.g);
+      return readRealColumn(column, field, answers.g);
     case InputColumn::depth:
-      return readRealColumn(column, text, answers.depth);
+      return readRealColumn(column, field, answers.depth);
     case InputColumn::fetch:
-      return readRealColumn(column, text, answers.fetch);
+      return readRealColumn(column, field, answers.fetch);
     case InputColumn::fetchUnit:
-      return readUnitColumn(column, text, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit);
+      return readUnitColumn(column, field, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit);
     case InputColumn::windSpeed:
-      return readRealColumn(column, text, answers.windSpeed);
+      return readRealColumn(column, field, answers.windSpeed);
     case InputColumn::speedUnit:
-      return readUnitColumn(column, text, kSpeedUnitNames, speedUnitOfName, answers.speedUnit);
+      return readUnitColumn(column, field, kSpeedUnitNames, speedUnitOfName, answers.speedUnit);
     case InputColumn::durationHours:
-      return readRealColumn(column, text, answers.durationHours);
+      return readRealColumn(column, field, answers.durationHours);
     case InputColumn::rt:
-      return readRealColumn(column, text, answers.rt);
+      return readRealColumn(column, field, answers.rt);
     case InputColumn::rl:
-      return readRealColumn(column, text, answers.rl);
+      return readRealColumn(column, field, answers.rl);
     case InputColumn::localDepth:
-      return readRealColumn(column, text, answers.localDepth);
+      return readRealColumn(column, field, answers.localDepth);
     case InputColumn::angleDegrees:
-      return readRealColumn(column, text, answers.angleDegrees);
+      return readRealColumn(column, field, answers.angleDegrees);
     case InputColumn::beachSlope:
-      return readOptionalColumn(column, text, answers.beachSlope);
+      return readOptionalColumn(column, field, answers.beachSlope);
     case InputColumn::settlingVelocity:
-      return readOptionalColumn(column, text, answers.settlingVelocity);
+      return readOptionalColumn(column, field, answers.settlingVelocity);
     case InputColumn::count:
       break;
   }
@@ -389,14 +467,11 @@ std::string readInputColumn(InputColumn column, std::string_view text, StormAnsw
 
 AnswerReading readAnswers(const ColumnPositions& positions,
                           const std::vector<std::string_view>& fields) {
-  AnswerReading reading;
-  for (const InputColumn column : kReadingOrder) {
-    const auto& position = positions.at[static_cast<std::size_t>(column)];
-    if (!position) continue;  // an optional column that the table does not have
-    reading.error = readInputColumn(column, fields[*position], reading.answers);
-    if (!reading.error.empty()) break;
-  }
-  return reading;
+  return readAnswersOf(positions, fields);
+}
+
+AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<FieldView>& fields) {
+  return readAnswersOf(positions, fields);
 }
 
 void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {

@@ -106,8 +106,21 @@ std::optional<float> readReal(std::string_view text);
 std::optional<std::int32_t> readFetchUnit(std::string_view text);
 std::optional<std::int32_t> readSpeedUnit(std::string_view text);
 
-// Reads one input column's text into its answer, as a row's field is read: the error names the
+// A field of a row: its text, or a number that a frame's float64 column holds. A number gives
+// the answer its shortest decimal text gives, and an error quotes that text.
+struct FieldView {
+  std::string_view text;  // the field's text, when it holds no number
+  double number = 0;
+  bool holdsNumber = false;
+};
+
+// The field of a text, and of a frame's number (an empty field for NaN).
+FieldView textField(std::string_view text);
+FieldView numberField(double number);
+
+// Reads one input column's field into its answer, as a row's field is read: the error names the
 // column and the value, or is empty. An optional column's empty text gives no answer.
+std::string readInputColumn(InputColumn column, const FieldView& field, StormAnswers& answers);
 std::string readInputColumn(InputColumn column, std::string_view text, StormAnswers& answers);
 
 // The answers of a row from its fields (as many as the header has), read in the order the
@@ -118,6 +131,7 @@ struct AnswerReading {
 };
 AnswerReading readAnswers(const ColumnPositions& positions,
                           const std::vector<std::string_view>& fields);
+AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<FieldView>& fields);
 
 // Appends the result fields of a storm, each preceded by a comma, in the order of
 // resultColumns().

@@ -101,13 +101,12 @@ bool runInChunks(std::size_t count, std::size_t chunk, unsigned jobs,
     tasks[i].run = [&work, i, chunk, count] { work(i * chunk, std::min(count, (i + 1) * chunk)); };
     pool.submit(tasks[i]);
   }
-  for (const PoolTask& task : tasks) {
-    if (!keepGoing) {
-      pool.waitFor(task);
-    } else if (!pool.waitFor(task, std::chrono::milliseconds(100), keepGoing)) {
-      return false;
-    }
+  // The chunks start in order: while the last has not finished, keepGoing is asked every 100 ms
+  // however quickly the chunks before it finish; after it, at most a chunk a thread is running.
+  if (keepGoing && !pool.waitFor(tasks.back(), std::chrono::milliseconds(100), keepGoing)) {
+    return false;
   }
+  for (const PoolTask& task : tasks) pool.waitFor(task);
   return true;
 }
 

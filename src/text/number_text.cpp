@@ -124,7 +124,11 @@ NumberReading readRealText(std::string_view text, double& value) {
 std::optional<std::int32_t> readIntegerText(std::string_view text) {
   thread_local std::string number;
   if (!normalizeNumber(text, number)) return std::nullopt;
-  const double truncated = std::trunc(std::strtod(number.c_str(), nullptr));
+  return truncatedInteger(std::strtod(number.c_str(), nullptr));
+}
+
+std::optional<std::int32_t> truncatedInteger(double number) {
+  const double truncated = std::trunc(number);
   if (!(truncated >= -2147483648.0 && truncated <= 2147483647.0)) return std::nullopt;
   return static_cast<std::int32_t>(truncated);
 }

@@ -23,6 +23,10 @@ NumberReading readRealText(std::string_view text, double& value);
 // text that is not a number or a number beyond the integer range.
 std::optional<std::int32_t> readIntegerText(std::string_view text);
 
+// A double truncated toward zero, as readIntegerText takes the number it read. Nothing beyond the
+// integer range, for an infinity or NaN.
+std::optional<std::int32_t> truncatedInteger(double number);
+
 // The quick way of the readers above for a plain decimal: a sign, digits and a point, no
 // exponent, the digits making an integer of at most 2^24 with at most 10 after the point for a
 // single (12.5, -0.0035), at most 2^53 with at most 22 for a double. False, value untouched, for

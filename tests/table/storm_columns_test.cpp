@@ -4,7 +4,11 @@
 
 #include <bit>
 #include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -132,6 +136,92 @@ TEST(StormColumns, RowErrorsNameTheColumnAndTheValue) {
     StormAnswers answers;
     EXPECT_EQ(answerError(column, value, answers), error);
   }
+}
+
+// Every answer's bits, the sign of zero included; an optional answer not given as a NaN that no
+// field reads as.
+std::vector<std::uint32_t> answerBits(const StormAnswers& a) {
+  const auto bits = [](std::optional<float> value) {
+    return value ? std::bit_cast<std::uint32_t>(*value) : 0x7FC0DEADu;
+  };
+  return {bits(a.g),
+          bits(a.depth),
+          std::uint32_t(a.fetchUnit),
+          bits(a.fetch),
+          std::uint32_t(a.speedUnit),
+          bits(a.windSpeed),
+          bits(a.durationHours),
+          bits(a.rt),
+          bits(a.rl),
+          bits(a.localDepth),
+          bits(a.angleDegrees),
+          bits(a.beachSlope),
+          bits(a.settlingVelocity)};
+}
+
+// The edges where a number could read otherwise than its shortest text (tried in every column):
+// the single range's end, what a menu truncates, zeros, infinities, the subnormal singles. Then
+// random doubles (each tried in one column): near singles of every kind, halfway between two
+// singles and beside, and of any bits at all.
+std::pair<std::vector<double>, std::size_t> trialNumbers() {
+  std::vector<double> numbers = {0.0,    -0.0,     4.9,      6.0,         -1.0,     1e10, 5.9999,
+                                 -0.5,   0x1p31,   -0x1p31,  -0x1p31 - 1, INFINITY, NAN,  DBL_MAX,
+                                 1e-300, 0x1p-150, 0x3p-151, 0x1p-149,    FLT_MIN,  9.81, 0.1};
+  for (const double edge : {double(FLT_MAX), 0x1p128 - 0x1p103, 5.0, 1.0}) {
+    double up = edge, down = edge;
+    for (int step = 0; step < 20; ++step, up = std::nextafter(up, INFINITY)) {
+      numbers.insert(numbers.end(), {up, down, -up, -down});
+      down = std::nextafter(down, -INFINITY);
+    }
+  }
+  const std::size_t edges = numbers.size();
+  std::mt19937_64 random(1984);
+  for (int i = 0; i < 300000; ++i) {
+    const auto single = std::bit_cast<float>(std::uint32_t(random()));
+    const auto subnormal = std::bit_cast<float>(std::uint32_t(random() % 0x00800000u));
+    const std::uint64_t low = random() & ((std::uint64_t(1) << 29) - 1);
+    numbers.push_back(std::bit_cast<double>(std::bit_cast<std::uint64_t>(double(single)) ^ low));
+    numbers.push_back(std::bit_cast<double>(random()));
+    for (const float below : {single, subnormal, -subnormal}) {
+      if (!std::isfinite(below) || std::fabs(below) == FLT_MAX) continue;
+      const double halfway = (double(below) + double(std::nextafter(below, INFINITY))) / 2;
+      numbers.insert(numbers.end(), {halfway, std::nextafter(halfway, INFINITY),
+                                     std::nextafter(halfway, -INFINITY)});
+    }
+  }
+  return {numbers, edges};
+}
+
+// A float64 column's number gives the same answers and the same error as the shortest text that
+// a frame's numbers were once passed as; the other fields are a good row's.
+TEST(StormColumns, NumbersReadAsTheirShortestText) {
+  const std::vector<std::string_view> names(kInputColumnNames.begin(), kInputColumnNames.end());
+  const ColumnPositions positions = readHeader(names).positions;
+  const std::vector<double> row = {9.81, 10, 50, 4, 20, 2, 5, 1, 1, 3, 30, NAN, 1.5};
+  std::vector<FieldView> fields(row.size());
+  std::vector<std::string> texts(row.size());
+  const auto [numbers, edges] = trialNumbers();
+  std::size_t refused = 0;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+      if (i >= edges && column != i % kInputColumnCount) continue;
+      for (std::size_t at = 0; at < row.size(); ++at) {
+        const double value = at == column ? numbers[i] : row[at];
+        char buffer[32];
+        const char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        texts[at] = std::isnan(value) ? "" : std::string(buffer, std::size_t(end - buffer));
+        fields[at] = numberField(value);
+      }
+      const AnswerReading direct = readAnswers(positions, fields);
+      const AnswerReading text =
+          readAnswers(positions, std::vector<std::string_view>(texts.begin(), texts.end()));
+      ASSERT_EQ(direct.error, text.error) << texts[column];
+      ASSERT_EQ(answerBits(direct.answers), answerBits(text.answers)) << texts[column];
+      refused += !text.error.empty();
+    }
+  }
+  EXPECT_GT(numbers.size(), 2'000'000u);
+  EXPECT_GT(refused, numbers.size() / 10);  // the refusals' messages were compared too
 }
 
 TEST(StormColumns, ResultFieldsInTheirColumns) {

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "csv_records.hpp"
 #include "storm_columns.hpp"
+#include "worker_pool.hpp"
 
 namespace littoral {
 namespace {
@@ -222,6 +226,24 @@ TEST(TableRun, StopEndsAfterTheRowsThatAreReady) {
     const Records records = readInPieces(sink.text);
     EXPECT_EQ(records.size(), outcome.rows + 1);
     for (const auto& record : records) EXPECT_EQ(record.size(), records[0].size());
+  }
+}
+
+// Chunks that each end well within the 100 ms between the checks still see a stop within them.
+TEST(TableRun, ChunksStopOnTheirCheckHoweverQuickTheChunks) {
+  for (const unsigned jobs : {1u, 2u}) {
+    std::atomic<std::size_t> chunksRun{0};
+    std::size_t checks = 0;
+    const bool finished = runInChunks(
+        400, 1, jobs,
+        [&](std::size_t, std::size_t) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          ++chunksRun;
+        },
+        [&] { return ++checks < 2; });
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(checks, 2u);
+    EXPECT_LT(chunksRun, 200u);  // 2 s of chunks on one thread; stopped after about 200 ms
   }
 }
 
