@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 
 namespace littoral {
 namespace {
@@ -94,31 +95,33 @@ bool readPlainDecimal(std::string_view text, double& value) {
   return readPlainDecimalIn<double, 53, 22>(text, value);
 }
 
-NumberReading readRealText(std::string_view text, float& value) {
+namespace {
+
+// The nearest Real to the number; beyond Real's range it is outOfRange, and a result that
+// underflows is taken as it comes (as the console takes it).
+template <class Real>
+NumberReading readRealTextAs(std::string_view text, Real& value) {
   if (readPlainDecimal(text, value)) return NumberReading::number;
   thread_local std::string number;
   if (!normalizeNumber(text, number)) return NumberReading::notNumber;
   const char* end = number.data() + number.size();
   const auto [last, status] = std::from_chars(number.data(), end, value);
   if (status == std::errc() && last == end) return NumberReading::number;
-  // Beyond the single range: the console takes a result that underflows and refuses infinity.
-  const float converted = std::strtof(number.c_str(), nullptr);
+  const Real converted = std::is_same_v<Real, float> ? Real(std::strtof(number.c_str(), nullptr))
+                                                     : Real(std::strtod(number.c_str(), nullptr));
   if (std::isinf(converted)) return NumberReading::outOfRange;
   value = converted;
   return NumberReading::number;
 }
 
+}  // namespace
+
+NumberReading readRealText(std::string_view text, float& value) {
+  return readRealTextAs(text, value);
+}
+
 NumberReading readRealText(std::string_view text, double& value) {
-  if (readPlainDecimal(text, value)) return NumberReading::number;
-  thread_local std::string number;
-  if (!normalizeNumber(text, number)) return NumberReading::notNumber;
-  const char* end = number.data() + number.size();
-  const auto [last, status] = std::from_chars(number.data(), end, value);
-  if (status == std::errc() && last == end) return NumberReading::number;
-  const double converted = std::strtod(number.c_str(), nullptr);
-  if (std::isinf(converted)) return NumberReading::outOfRange;
-  value = converted;
-  return NumberReading::number;
+  return readRealTextAs(text, value);
 }
 
 std::optional<std::int32_t> readIntegerText(std::string_view text) {
