@@ -82,10 +82,7 @@ class RowComputer {
     std::size_t computed = 0;
     for (std::size_t row = 0; row < batch.rows(); ++row) {
       rowFields(batch, row, fields);
-      for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) out += ',';
-        appendCsvField(out, fields[i]);
-      }
+      appendCsvFields(out, fields);
       const AnswerReading& reading = readings[row];
       if (reading.error.empty()) {
         const StormValues& storm = values[computed++];

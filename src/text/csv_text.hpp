@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -7,5 +8,8 @@ namespace littoral {
 // Appends one field as spreadsheets write it: in double quotes, with its quotes doubled, only
 // when it holds a comma, a quote, a CR or an LF.
 void appendCsvField(std::string& out, std::string_view field);
+
+// Appends the fields so, separated by commas.
+void appendCsvFields(std::string& out, std::span<const std::string_view> fields);
 
 }  // namespace littoral
