@@ -55,10 +55,12 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-void writePair(char* at, std::uint32_t pair) { std::memcpy(at, kDigitPairs + 2 * pair, 2); }
+[[gnu::always_inline]] inline void writePair(char* at, std::uint32_t pair) {
+  std::memcpy(at, kDigitPairs + 2 * pair, 2);
+}
 
 // Writes the eight digits of a number below 10^8.
-void writeEightDigits(char* at, std::uint32_t digits) {
+[[gnu::always_inline]] inline void writeEightDigits(char* at, std::uint32_t digits) {
   const std::uint32_t high = digits / 10000;
   const std::uint32_t low = digits % 10000;
   writePair(at, high / 100);

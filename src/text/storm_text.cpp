@@ -211,6 +211,7 @@ std::string warningsText(const StormAnswers& answers, const StormValues& values)
 
 std::string errorCauseText(const StormAnswers& answers, const StormValues& values) {
   const ErrorCause cause = findErrorCause(answers, values);
+  if (cause.reason == ErrorReason::none) return "";
   const std::string named = std::string(columnOf(cause.answer)) + " " +
                             shortestText(answerOf(answers, cause.answer)) + ": ";
   switch (cause.reason) {
