@@ -9,6 +9,8 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "littoral/storm.hpp"
 #include "unit_names.hpp"
@@ -42,6 +44,18 @@ py::dict resultColumnsOf(std::size_t count, RowOf rowOf, EveryRow everyRow, Text
   py::list units(count), limits(count), errors(count), warnings(count), causes(count);
   auto realsOut = reals.mutable_unchecked<2>();
   auto passesOut = passes.mutable_unchecked<1>();
+  // The names and the empty text are made once as Python texts and shared by the rows.
+  std::vector<std::pair<const char*, py::str>> names;
+  auto nameText = [&names](const char* name) -> const py::str& {
+    for (const auto& [known, pythonText] : names) {
+      if (known == name) return pythonText;
+    }
+    return names.emplace_back(name, py::str(name)).second;
+  };
+  const py::str empty("");
+  auto textOf = [&](std::string_view value) -> py::object {
+    return value.empty() ? py::object(empty) : py::object(text(value));
+  };
   for (std::size_t row = 0; row < count; ++row) {
     everyRow(row);
     const ResultRow result = rowOf(row);
@@ -52,11 +66,11 @@ py::dict resultColumnsOf(std::size_t count, RowOf rowOf, EveryRow everyRow, Text
                                                        : std::numeric_limits<double>::quiet_NaN();
     }
     passesOut(py::ssize_t(row)) = values != nullptr ? values->passes : -1;
-    units[row] = values != nullptr ? unitsName(values->units) : "";
-    limits[row] = values != nullptr ? limitName(values->limitedBy) : "";
-    errors[row] = text(values != nullptr ? std::string_view(values->error) : result.readError);
-    warnings[row] = result.warnings;
-    causes[row] = result.errorCause;
+    units[row] = values != nullptr ? nameText(unitsName(values->units)) : empty;
+    limits[row] = values != nullptr ? nameText(limitName(values->limitedBy)) : empty;
+    errors[row] = textOf(values != nullptr ? std::string_view(values->error) : result.readError);
+    warnings[row] = result.warnings.empty() ? empty : py::str(result.warnings);
+    causes[row] = result.errorCause.empty() ? empty : py::str(result.errorCause);
   }
   py::dict columns;
   columns["reals"] = reals;
