@@ -82,9 +82,9 @@ std::string_view fieldText(const FieldView& field, NumberText& buffer) {
 std::optional<float> singleOfNumber(double number) {
   if (!(std::fabs(number) <= double(FLT_MAX))) return std::nullopt;
   const float single = static_cast<float>(number);
-  const double nearest = single;
+  const double nearest = double(single);
   if (nearest == number) return single;
-  const double neighbour = std::nextafter(single, number > nearest ? FLT_MAX : -FLT_MAX);
+  const double neighbour = double(std::nextafter(single, number > nearest ? FLT_MAX : -FLT_MAX));
   if (number == (nearest + neighbour) / 2) return std::nullopt;  // its text may round either way
   return single;
 }

@@ -12,13 +12,15 @@
 namespace littoral {
 namespace {
 
-std::string native(float value) {
-  char text[64];
+template <class Real>
+std::string native(Real value) {
+  char text[400];
   return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-std::string compat(float value) {
-  char text[64];
+template <class Real>
+std::string compat(Real value) {
+  char text[400];
   return std::string(text, littoral_compat::writeShortest(text, text + sizeof text, value).ptr);
 }
 
@@ -41,6 +43,26 @@ TEST(ShortestFloat, AgreesWithTheNativeLibrary) {
   for (const float value : {9.81f, 1e-30f, 1e6f, 123456.0f, 16777216.0f, 0.1f, -5.0f, -0.0f}) {
     check(value);
   }
+  EXPECT_EQ(differences, 0);
+}
+
+// The same for doubles, which a frame's numbers are quoted as in messages: random doubles and
+// the powers of two and their neighbours.
+TEST(ShortestFloat, AgreesWithTheNativeLibraryOnDoubles) {
+  std::mt19937_64 generator(7);
+  int differences = 0;
+  const auto check = [&](double value) {
+    if (native(value) != compat(value) && ++differences < 5) {
+      ADD_FAILURE() << std::hexfloat << value << ": " << native(value) << " vs " << compat(value);
+    }
+  };
+  for (int i = 0; i < 100000; ++i) check(std::bit_cast<double>(generator()));
+  for (std::uint64_t exponent = 0; exponent < 2048; ++exponent) {
+    for (const std::uint64_t mantissa : {0ull, 1ull, 0xfffffffffffffull}) {
+      check(std::bit_cast<double>((exponent << 52) | mantissa));
+    }
+  }
+  for (const double value : {9.81, 0.1, 1e23, 5e-324, 1.7976931348623157e308, -0.0}) check(value);
   EXPECT_EQ(differences, 0);
 }
 

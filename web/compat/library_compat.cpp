@@ -29,6 +29,10 @@ to_chars_result to_chars(char* first, char* last, double value, chars_format for
 to_chars_result to_chars(char* first, char* last, float value) {
   return littoral_compat::writeShortest(first, last, value);
 }
+
+to_chars_result to_chars(char* first, char* last, double value) {
+  return littoral_compat::writeShortest(first, last, value);
+}
 #endif
 
 #if defined(LITTORAL_COMPAT_FROM_CHARS)

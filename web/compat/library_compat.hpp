@@ -26,6 +26,7 @@ to_chars_result to_chars(char* first, char* last, double value, chars_format for
 // The shortest decimal that reads back as the same single, in the plain or the exponent form,
 // whichever is shorter (the plain one on a tie): 9.81, 1e-30, 1e+06, 123456.
 to_chars_result to_chars(char* first, char* last, float value);
+to_chars_result to_chars(char* first, char* last, double value);
 }  // namespace std
 #endif
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The shortest decimal of a single, as the C++ library's to_chars writes it: the fewest
-// significant digits that read back as the same single (the nearest such decimal: printf's
+// The shortest decimal of a single or a double, as the C++ library's to_chars writes it: the
+// fewest significant digits that read back as the same number (the nearest such decimal: printf's
 // correctly rounded %.*e at that many digits), in the plain form or the exponent form, whichever
 // is shorter, the plain one on a tie; a whole number in the plain form has all its digits. Written
 // for a library that lacks it; the native build checks it against its own library's
@@ -15,6 +15,21 @@
 
 namespace littoral_compat {
 
+// A decimal read back as a single or a double, and its distance to the value, computed wide
+// enough to tell the nearer of two decimals a unit apart in their last digit.
+inline float readBack(const char* text, float) { return std::strtof(text, nullptr); }
+inline double readBack(const char* text, double) { return std::strtod(text, nullptr); }
+inline double distanceTo(const char* text, float value) {
+  return std::fabs(std::strtod(text, nullptr) - double(value));
+}
+inline long double distanceTo(const char* text, double value) {
+  return std::fabs(std::strtold(text, nullptr) - static_cast<long double>(value));
+}
+
+// The most significant digits a shortest decimal of Real needs.
+template <class Real>
+inline constexpr int kMostDigits = sizeof(Real) == sizeof(float) ? 9 : 17;
+
 inline std::to_chars_result writeText(char* first, char* last, const char* text, int length) {
   if (length > last - first) return {last, std::errc::value_too_large};
   std::memcpy(first, text, std::size_t(length));
@@ -23,7 +38,8 @@ inline std::to_chars_result writeText(char* first, char* last, const char* text,
 
 // Replaces the decimal d.ddde[+-]xx by the one a unit in its last digit away, on either side,
 // that reads back as the value, the nearer of the two to it; false when neither does.
-inline bool nextDecimalReadsBack(char* exponentForm, int digits, float value) {
+template <class Real>
+bool nextDecimalReadsBack(char* exponentForm, int digits, Real value) {
   const char* e = std::strchr(exponentForm, 'e');
   const bool negative = exponentForm[0] == '-';
   long long significand = 0;
@@ -32,7 +48,7 @@ inline bool nextDecimalReadsBack(char* exponentForm, int digits, float value) {
   }
   const int exponent = std::atoi(e + 1);
   char best[48] = "";
-  double bestDistance = HUGE_VAL;
+  auto bestDistance = distanceTo("inf", value);
   for (const long long step : {-1LL, 1LL}) {
     long long candidate = significand + step;
     long long limit = 1;
@@ -41,8 +57,8 @@ inline bool nextDecimalReadsBack(char* exponentForm, int digits, float value) {
     char text[48];
     std::snprintf(text, sizeof text, "%s%llde%d", negative ? "-" : "", candidate,
                   exponent - digits + 1);
-    if (std::strtof(text, nullptr) != value) continue;
-    const double distance = std::fabs(std::strtod(text, nullptr) - double(value));
+    if (readBack(text, value) != value) continue;
+    const auto distance = distanceTo(text, value);
     if (distance >= bestDistance) continue;
     bestDistance = distance;
     // Back to d.ddde[+-]xx.
@@ -57,7 +73,8 @@ inline bool nextDecimalReadsBack(char* exponentForm, int digits, float value) {
   return true;
 }
 
-inline std::to_chars_result writeShortest(char* first, char* last, float value) {
+template <class Real>
+std::to_chars_result writeShortest(char* first, char* last, Real value) {
   if (std::isnan(value))
     return writeText(first, last, std::signbit(value) ? "-nan" : "nan",
                      std::signbit(value) ? 4 : 3);
@@ -68,15 +85,15 @@ inline std::to_chars_result writeShortest(char* first, char* last, float value) 
   // The fewest digits that read back: printf's nearest d.ddde[+-]xx, or at a power of two,
   // where the singles below are closer together, the decimal next to it.
   char exponentForm[48];
-  for (int digits = 1; digits <= 9; ++digits) {
+  for (int digits = 1; digits <= kMostDigits<Real>; ++digits) {
     std::snprintf(exponentForm, sizeof exponentForm, "%.*e", digits - 1, double(value));
-    if (std::strtof(exponentForm, nullptr) == value) break;
+    if (readBack(exponentForm, value) == value) break;
     if (nextDecimalReadsBack(exponentForm, digits, value)) break;
   }
   const char* at = exponentForm;
   const bool negative = *at == '-';
   if (negative) ++at;
-  char significand[16];
+  char significand[24];
   int count = 0;
   for (; *at != 'e'; ++at) {
     if (*at != '.') significand[count++] = *at;
@@ -89,7 +106,7 @@ inline std::to_chars_result writeShortest(char* first, char* last, float value) 
                     significand[0], count > 1 ? "." : "", count - 1, significand + 1,
                     exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
   // The plain form: the digits with the point, or zeros, where the exponent puts them.
-  char plain[64];
+  char plain[400];  // a double's widest whole number or smallest fraction
   int plainLength = 0;
   if (negative) plain[plainLength++] = '-';
   if (exponent < 0) {
