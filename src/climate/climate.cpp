@@ -1,8 +1,10 @@
 #include "climate.hpp"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <unordered_map>
 #include <vector>
@@ -89,6 +91,32 @@ double wrapAngle(double degrees) {
 }
 
 double circularDistance(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); }
+
+// Whether the fetch table's row for a direction has a fetch; remembered for the whole degrees
+// from 0 to 359, which most records give.
+class SeaDirections {
+ public:
+  explicit SeaDirections(const FetchTable& fetch) : fetch_(fetch) {}
+
+  bool faces(double direction) {
+    const bool wholeDegree =
+        direction >= 0 && direction < 360 && direction == std::floor(direction);
+    if (!wholeDegree) return fetch_.nearest(direction).fetch > 0;
+    std::int8_t& known = wholeDegrees_[std::size_t(direction)];
+    if (known < 0) known = fetch_.nearest(direction).fetch > 0 ? 1 : 0;
+    return known == 1;
+  }
+
+ private:
+  const FetchTable& fetch_;
+  std::array<std::int8_t, 360> wholeDegrees_ = filledWith(-1);  // -1 until asked
+
+  static std::array<std::int8_t, 360> filledWith(std::int8_t value) {
+    std::array<std::int8_t, 360> values;
+    values.fill(value);
+    return values;
+  }
+};
 
 // The most frequent step between consecutive records, the smaller of two as frequent; an hour
 // for fewer than two records.
@@ -246,10 +274,11 @@ ClimateRun runClimate(const WindRecords& records, const FetchTable& fetch,
   const double speedFactor = std::pow(10 / settings.anemometerHeight, 1.0 / 7);
   const std::size_t count = records.size();
   run.active.resize(count);
+  SeaDirections sea(fetch);
   for (std::size_t i = 0; i < count; ++i) {
     run.active[i] = records.valid(i) && records.speeds[i] * speedFactor >= settings.threshold &&
                     std::fabs(wrapAngle(records.directions[i] - settings.shoreNormal)) < 90 &&
-                    fetch.nearest(records.directions[i]).fetch > 0;
+                    sea.faces(records.directions[i]);
   }
   run.storms.reserve(std::size_t(std::count(run.active.begin(), run.active.end(), 1)));
   for (std::size_t i = 0; i < count;) {
