@@ -92,23 +92,31 @@ double wrapAngle(double degrees) {
 
 double circularDistance(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)); }
 
-// Whether the fetch table's row for a direction has a fetch; remembered for the whole degrees
-// from 0 to 359, which most records give.
-class SeaDirections {
+// Whether a wind from a direction blows onshore (less than 90 degrees from the shore normal)
+// over a fetch (the fetch table's row for it has one); remembered for the whole degrees from 0
+// to 359, which most records give.
+class OnshoreDirections {
  public:
-  explicit SeaDirections(const FetchTable& fetch) : fetch_(fetch) {}
+  OnshoreDirections(const FetchTable& fetch, double shoreNormal)
+      : fetch_(fetch), shoreNormal_(shoreNormal) {}
 
-  bool faces(double direction) {
+  bool blowsOnshore(double direction) {
     const bool wholeDegree =
         direction >= 0 && direction < 360 && direction == std::floor(direction);
-    if (!wholeDegree) return fetch_.nearest(direction).fetch > 0;
+    if (!wholeDegree) return find(direction);
     std::int8_t& known = wholeDegrees_[std::size_t(direction)];
-    if (known < 0) known = fetch_.nearest(direction).fetch > 0 ? 1 : 0;
+    if (known < 0) known = find(direction) ? 1 : 0;
     return known == 1;
   }
 
  private:
+  bool find(double direction) const {
+    return std::fabs(wrapAngle(direction - shoreNormal_)) < 90 &&
+           fetch_.nearest(direction).fetch > 0;
+  }
+
   const FetchTable& fetch_;
+  double shoreNormal_;
   std::array<std::int8_t, 360> wholeDegrees_ = filledWith(-1);  // -1 until asked
 
   static std::array<std::int8_t, 360> filledWith(std::int8_t value) {
@@ -274,11 +282,10 @@ ClimateRun runClimate(const WindRecords& records, const FetchTable& fetch,
   const double speedFactor = std::pow(10 / settings.anemometerHeight, 1.0 / 7);
   const std::size_t count = records.size();
   run.active.resize(count);
-  SeaDirections sea(fetch);
+  OnshoreDirections onshore(fetch, settings.shoreNormal);
   for (std::size_t i = 0; i < count; ++i) {
     run.active[i] = records.valid(i) && records.speeds[i] * speedFactor >= settings.threshold &&
-                    std::fabs(wrapAngle(records.directions[i] - settings.shoreNormal)) < 90 &&
-                    sea.faces(records.directions[i]);
+                    onshore.blowsOnshore(records.directions[i]);
   }
   run.storms.reserve(std::size_t(std::count(run.active.begin(), run.active.end(), 1)));
   for (std::size_t i = 0; i < count;) {

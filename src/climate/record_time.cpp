@@ -24,7 +24,8 @@ std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
 }
 
 // Reads exactly `count` digits at `at` into `value`.
-bool readDigits(std::string_view text, std::size_t& at, std::size_t count, int& value) {
+[[gnu::always_inline]] inline bool readDigits(std::string_view text, std::size_t& at,
+                                              std::size_t count, int& value) {
   if (at + count > text.size()) return false;
   value = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -36,7 +37,7 @@ bool readDigits(std::string_view text, std::size_t& at, std::size_t count, int& 
   return true;
 }
 
-bool readChar(std::string_view text, std::size_t& at, char expected) {
+[[gnu::always_inline]] inline bool readChar(std::string_view text, std::size_t& at, char expected) {
   if (at >= text.size() || text[at] != expected) return false;
   ++at;
   return true;
