@@ -319,7 +319,7 @@ int ClimateCommand::run() const {
       !writeOutput(
           o.output,
           [&](const std::function<bool(std::string_view)>& write) {
-            return writeStormTable(records, run, write, o.jobs);
+            return writeStormTable(records, run, write);
           },
           error)) {
     tell(error);

@@ -1,16 +1,13 @@
 #include "climate_output.hpp"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 #include "csv.hpp"
 #include "storm_columns.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
-#include "worker_pool.hpp"
 
 namespace littoral {
 namespace {
@@ -88,59 +85,39 @@ void appendShortest(std::string& out, double value) {
   out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-namespace {
-
-// Appends the row of storm i of the run.
-void appendStormRow(std::string& out, const WindRecords& records, const ClimateRun& run,
-                    std::size_t i) {
-  const ClimateStorm& storm = run.storms[i];
-  appendCount(out, i + 1);
-  out += ',';
-  appendCsvField(out, records.time(storm.first));
-  out += ',';
-  appendCsvField(out, records.time(storm.first + storm.records - 1));
-  out += ',';
-  appendCount(out, storm.records);
-  out += ',';
-  appendShortest(out, storm.direction);
-  for (std::size_t column = 0; column < kInputColumnCount; ++column) {
-    out += ',';
-    appendInput(out, static_cast<InputColumn>(column), storm.answers);
-  }
-  appendResults(out, storm.answers, storm.values);
-  out += '\n';
-}
-
-}  // namespace
-
 bool writeStormTable(const WindRecords& records, const ClimateRun& run,
-                     const std::function<bool(std::string_view)>& write, unsigned jobs) {
-  // The rows are made a window at a time, its chunks on `jobs` threads, and written in order.
-  constexpr std::size_t kChunk = 1024;
-  constexpr std::size_t kWindow = 8 * kChunk;
-  std::string header = "storm,start,end,records,wind_direction";
+                     const std::function<bool(std::string_view)>& write) {
+  constexpr std::size_t kPiece = 1 << 20;
+  std::string out = "storm,start,end,records,wind_direction";
   for (const std::string_view name : kInputColumnNames) {
-    header += ',';
-    header += name;
+    out += ',';
+    out += name;
   }
-  for (const std::string& name : resultColumnNames()) header += "," + name;
-  header += '\n';
-  if (!write(header)) return false;
-  std::vector<std::string> pieces(kWindow / kChunk);
-  for (std::size_t window = 0; window < run.storms.size(); window += kWindow) {
-    const std::size_t count = std::min(kWindow, run.storms.size() - window);
-    runInChunks(count, kChunk, jobs, [&](std::size_t first, std::size_t last) {
-      std::string& piece = pieces[first / kChunk];
-      piece.clear();
-      for (std::size_t i = window + first; i < window + last; ++i) {
-        appendStormRow(piece, records, run, i);
-      }
-    });
-    for (std::size_t first = 0; first < count; first += kChunk) {
-      if (!write(pieces[first / kChunk])) return false;
+  for (const std::string& name : resultColumnNames()) out += "," + name;
+  out += '\n';
+  for (std::size_t i = 0; i < run.storms.size(); ++i) {
+    const ClimateStorm& storm = run.storms[i];
+    appendCount(out, i + 1);
+    out += ',';
+    appendCsvField(out, records.time(storm.first));
+    out += ',';
+    appendCsvField(out, records.time(storm.first + storm.records - 1));
+    out += ',';
+    appendCount(out, storm.records);
+    out += ',';
+    appendShortest(out, storm.direction);
+    for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+      out += ',';
+      appendInput(out, static_cast<InputColumn>(column), storm.answers);
+    }
+    appendResults(out, storm.answers, storm.values);
+    out += '\n';
+    if (out.size() >= kPiece) {
+      if (!write(out)) return false;
+      out.clear();
     }
   }
-  return true;
+  return write(out);
 }
 
 std::string yearTableText(const std::vector<YearSummary>& years) {

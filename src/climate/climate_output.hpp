@@ -14,10 +14,9 @@ namespace littoral {
 
 // The storm table: storm, start, end, records, wind_direction, then the storm table's input
 // columns and result columns. Each input real is the shortest decimal that reads back as the
-// same single. The text is handed to `write` in pieces of whole rows, in order, made on `jobs`
-// threads; false when a write is.
+// same single. The text is handed to `write` in pieces of whole rows; false when a write is.
 bool writeStormTable(const WindRecords& records, const ClimateRun& run,
-                     const std::function<bool(std::string_view)>& write, unsigned jobs);
+                     const std::function<bool(std::string_view)>& write);
 
 // The summary by year (year, records, valid_records, active_records, then the sums) and by
 // sector (sector_deg, then the sums); each real is the shortest decimal of its double.
