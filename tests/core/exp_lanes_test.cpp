@@ -64,30 +64,13 @@ TEST(ExpLanes, TheWidestWayHereIsTheBest) { EXPECT_EQ(bestExpLanes(), waysHere()
 TEST(ExpLanes, EdgeArgumentsGiveTheLibrarysBits) {
   const double inf = std::numeric_limits<double>::infinity();
   std::vector<double> arguments;
-  for (const double size : {0.0,
-                            0x1p-1074,
-                            0x1p-1022,
-                            0x1p-55,
-                            0x1p-54,
-                            0x1p-53,
-                            1e-10,
-                            0.5,
-                            1.0,
-                            2.0,
-                            4 * 3.1415927410125732,
-                            88.72,
-                            100.0,
-                            511.0,
-                            512.0,
-                            700.0,
-                            709.782712893384,
-                            709.7827128933841,
-                            710.0,
-                            745.1332191019411,
-                            745.13321910194122,
-                            1000.0,
-                            1e300,
-                            inf}) {
+  // clang-format off
+  const double sizes[] = {0.0, 0x1p-1074, 0x1p-1022, 0x1p-55, 0x1p-54, 0x1p-53, 1e-10, 0.5, 1.0,
+                          2.0, 4 * 3.1415927410125732, 88.72, 100.0, 511.0, 512.0, 700.0,
+                          709.782712893384, 709.7827128933841, 710.0, 745.1332191019411,
+                          745.13321910194122, 1000.0, 1e300, inf};
+  // clang-format on
+  for (const double size : sizes) {
     for (const double near : {std::nextafter(size, 0.0), size, std::nextafter(size, inf)}) {
       arguments.push_back(near);
       arguments.push_back(-near);

@@ -67,7 +67,7 @@ TEST(PlainDecimal, SettlesWithTheLibrarysNumber) {
   }
 }
 
-// Anything else goes to the general reader, which gives the same numbers and refusals as ever.
+// Anything else goes to the general reader (whose readings the storm columns' tests check).
 TEST(PlainDecimal, DeclinesWhatItCannotReadExactly) {
   for (const char* text : {"16777217", "1.00000000000", "1e5", "1.5D1", "", ".", "-", "+-1",
                            "1.2.3", " 1", "1 ", "0x10", "inf", "nan", "1,5"}) {
@@ -75,13 +75,6 @@ TEST(PlainDecimal, DeclinesWhatItCannotReadExactly) {
     EXPECT_FALSE(readPlainDecimal(text, value)) << text;
     EXPECT_EQ(value, 42) << text;
   }
-  float value = 0;
-  EXPECT_EQ(readRealText("16777217", value), NumberReading::number);
-  EXPECT_EQ(value, 16777216.0f);
-  EXPECT_EQ(readRealText("1.5D1", value), NumberReading::number);
-  EXPECT_EQ(value, 15.0f);
-  EXPECT_EQ(readRealText("1e39", value), NumberReading::outOfRange);
-  EXPECT_EQ(readRealText("1.2.3", value), NumberReading::notNumber);
   double wide = 42;
   EXPECT_FALSE(readPlainDecimal("9007199254740993", wide));
   EXPECT_FALSE(readPlainDecimal("1.00000000000000000000000", wide));

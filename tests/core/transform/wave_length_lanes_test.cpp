@@ -14,16 +14,10 @@ namespace {
 // A length or depth term: mostly ordinary, now and then zero, tiny, subnormal, huge, negative,
 // infinite or NaN.
 float withExtremes(std::mt19937& generator, float ordinary) {
-  static constexpr float kExtremes[] = {0.0f,
-                                        -0.0f,
-                                        1e-30f,
-                                        1e-40f,
-                                        1e30f,
-                                        -3.0f,
-                                        3.4e38f,
-                                        1e-20f,
-                                        std::numeric_limits<float>::infinity(),
-                                        std::numeric_limits<float>::quiet_NaN()};
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  static constexpr float kExtremes[] = {0.0f,  -0.0f,   1e-30f, 1e-40f, 1e30f,
+                                        -3.0f, 3.4e38f, 1e-20f, kInf,   kNaN};
   if (generator() % 8 != 0) return ordinary;
   return kExtremes[generator() % std::size(kExtremes)];
 }
