@@ -3,16 +3,11 @@
 #include <cmath>
 
 #include "csv.hpp"
+#include "csv_text.hpp"
 #include "number_text.hpp"
 
 namespace littoral {
 namespace {
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 template <class Real>
 bool readColumn(const char* column, std::string_view text, Real& value, std::string& error) {

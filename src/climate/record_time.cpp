@@ -1,4 +1,5 @@
 #include "record_time.hpp"
+#include "csv_text.hpp"
 
 #include <cstdio>
 
@@ -41,12 +42,6 @@ std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
   if (at >= text.size() || text[at] != expected) return false;
   ++at;
   return true;
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 // The offset east of UTC in seconds: Z, +hh:mm, +hhmm or +hh, with + or -.

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numeric>
 
+#include "csv_text.hpp"
 #include "number_text.hpp"
 #include "record_time.hpp"
 
@@ -12,12 +13,6 @@ namespace littoral {
 namespace {
 
 constexpr double kMissing = std::numeric_limits<double>::quiet_NaN();
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 // The value as an error shows it: quoted, and cut short when long.
 std::string quoted(std::string_view value) {

@@ -10,6 +10,7 @@
 
 #include "columns.hpp"
 #include "csv.hpp"
+#include "csv_text.hpp"
 #include "number_text.hpp"
 #include "real_text.hpp"
 #include "storm_text.hpp"
@@ -25,12 +26,6 @@ namespace {
 
 bool isOptional(InputColumn column) {
   return column == InputColumn::beachSlope || column == InputColumn::settlingVelocity;
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {

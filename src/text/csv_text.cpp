@@ -21,6 +21,12 @@ bool needsQuotes(std::string_view field) {
 
 }  // namespace
 
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
 void appendCsvField(std::string& out, std::string_view field) {
   if (!needsQuotes(field)) {
     out += field;

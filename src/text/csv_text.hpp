@@ -9,6 +9,9 @@ namespace littoral {
 // when it holds a comma, a quote, a CR or an LF.
 void appendCsvField(std::string& out, std::string_view field);
 
+// The text without the blanks and tabs around it, as a field's value is read.
+std::string_view trimBlanks(std::string_view text);
+
 // Appends the fields so, separated by commas.
 void appendCsvFields(std::string& out, std::span<const std::string_view> fields);
 
