@@ -1,6 +1,7 @@
 #include "csv.hpp"
 
 #include <algorithm>
+#include <cstring>
 
 namespace littoral {
 namespace {
@@ -80,6 +81,10 @@ bool CsvReader::readPiece(std::string_view piece) {
           ++at;
           continue;
         }
+        if (const char* next = readPlainLine(at, end)) {
+          at = next;
+          continue;
+        }
         startRecord(at);
         break;
       case State::fieldStart:
@@ -119,6 +124,37 @@ const char* CsvReader::readUnquoted(const char* at, const char* end) {
   endField();
   if (*stop != delimiter_) endRecord();
   return stop + 1;
+}
+
+// A whole line in the piece with no quote and no CR, the common record of a table, is split at
+// its delimiters at once; null, with nothing read, for any other.
+const char* CsvReader::readPlainLine(const char* at, const char* end) {
+  const auto* lineEnd = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at)));
+  if (lineEnd == nullptr) return nullptr;
+  const auto length = std::size_t(lineEnd - at);
+  // A line too long for its fields' ends to stay below the record limit is read byte by byte.
+  if (length > kMaxRecordBytes / (1 + sizeof(std::size_t)) ||
+      std::memchr(at, '"', length) != nullptr || std::memchr(at, '\r', length) != nullptr) {
+    return nullptr;
+  }
+  startRecord(at);
+  record_.text.resize(length);
+  char* const text = record_.text.data();
+  char* out = text;
+  for (const char* field = at;;) {
+    const auto* stop =
+        static_cast<const char*>(std::memchr(field, delimiter_, std::size_t(lineEnd - field)));
+    const char* const fieldEnd = stop != nullptr ? stop : lineEnd;
+    std::memcpy(out, field, std::size_t(fieldEnd - field));
+    out += fieldEnd - field;
+    record_.ends.push_back(std::size_t(out - text));
+    if (stop == nullptr) break;
+    field = stop + 1;
+  }
+  record_.text.resize(std::size_t(out - text));
+  countLineEnd(lineEnd);
+  endRecord();
+  return lineEnd + 1;
 }
 
 const char* CsvReader::readQuoted(const char* at, const char* end) {

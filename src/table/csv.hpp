@@ -96,6 +96,7 @@ class CsvReader {
   enum class State { recordStart, fieldStart, unquoted, quoted, quoteInQuoted };
 
   bool readPiece(std::string_view piece);
+  const char* readPlainLine(const char* at, const char* end);
   const char* readUnquoted(const char* at, const char* end);
   const char* readQuoted(const char* at, const char* end);
   const char* readAfterQuote(const char* at);

@@ -1,12 +1,14 @@
 #include "storm_columns.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <stdexcept>
 
 #include "columns.hpp"
 #include "csv.hpp"
@@ -470,28 +472,29 @@ AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<Fi
 }
 
 void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {
-  // The fields of set width are written straight into room made for every column; a text field
-  // of its own width is appended, and room made again after it.
+  // The fields of set width are written into room on the stack and appended together; a text
+  // field of its own width is appended after the fields before it.
   constexpr std::size_t kFieldRoom = 1 + kRealTextSize;  // a comma and a real, a name or a count
+  constexpr std::size_t kOtherColumns = 8;               // room for the columns of no value
   const std::span<const ResultColumn> columns = resultColumns();
-  std::size_t used = out.size();
-  out.resize(used + columns.size() * kFieldRoom);
-  char* at = out.data() + used;
-  auto appendText = [&](std::size_t column, std::string_view text) {
-    out.resize(std::size_t(at - out.data()));
+  std::array<char, (kStormValueCount + kOtherColumns) * kFieldRoom> room;
+  if (columns.size() > kStormValueCount + kOtherColumns) {
+    throw std::logic_error("appendResults: more result columns than room");
+  }
+  char* at = room.data();
+  auto appendText = [&](std::string_view text) {
+    out.append(room.data(), std::size_t(at - room.data()));
     appendCsvField(out, text);
-    used = out.size();
-    out.resize(used + (columns.size() - column - 1) * kFieldRoom);
-    at = out.data() + used;
+    at = room.data();
   };
   auto writeName = [&at](const char* name) {
     const std::size_t length = std::strlen(name);
     std::memcpy(at, name, length);
     at += length;
   };
-  for (std::size_t i = 0; i < columns.size(); ++i) {
+  for (const ResultColumn& column : columns) {
     *at++ = ',';
-    switch (columns[i].source) {
+    switch (column.source) {
       case ColumnSource::units:
         writeName(unitsName(values.units));
         break;
@@ -502,20 +505,20 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
         writeName(limitName(values.limitedBy));
         break;
       case ColumnSource::value:
-        if (values.has(columns[i].value)) at = writeRealText(at, values.get(columns[i].value));
+        if (values.has(column.value)) at = writeRealText(at, values.get(column.value));
         break;
       case ColumnSource::error:
-        appendText(i, values.error);
+        appendText(values.error);
         break;
       case ColumnSource::warnings:
-        appendText(i, warningsText(answers, values));
+        appendText(warningsText(answers, values));
         break;
       case ColumnSource::errorCause:
-        appendText(i, errorCauseText(answers, values));
+        appendText(errorCauseText(answers, values));
         break;
     }
   }
-  out.resize(std::size_t(at - out.data()));
+  out.append(room.data(), std::size_t(at - room.data()));
 }
 
 void appendNoResults(std::string& out, std::string_view error) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,17 +20,19 @@ class Collector final : public CsvRecordHandler {
     for (std::size_t i = 0; i < record.size(); ++i) fields.emplace_back(record.field(i));
     records.push_back(fields);
     lines.push_back(record.line);
+    offsets.push_back(record.offset);
     faults.push_back(record.fault);
   }
   Records records;
   std::vector<std::size_t> lines;
+  std::vector<std::uint64_t> offsets;
   std::vector<CsvFault> faults;
 };
 
 // Reads the text handed over in pieces of the given size (0: all at once) into the collector.
 inline void readInPieces(Collector& collector, const std::string& text, std::size_t pieceSize,
-                         std::vector<bool> withinLine = {}) {
-  CsvReader reader(collector);
+                         std::vector<bool> withinLine = {}, char delimiter = ',') {
+  CsvReader reader(collector, delimiter);
   reader.keepWithinLine(std::move(withinLine));
   const std::size_t step = pieceSize == 0 ? text.size() + 1 : pieceSize;
   for (std::size_t at = 0; at < text.size(); at += step) {

@@ -44,6 +44,28 @@ TEST(CsvReader, ReadsRecordsWhateverThePieces) {
   }
 }
 
+// A line read whole where a piece holds it, and byte by byte where none does, gives the same
+// records, lines, offsets and faults.
+TEST(CsvReader, LineReadWholeAsByteByByte) {
+  const std::string text =
+      "\xEF\xBB\xBF"
+      "a;b,c\n\n 1 ;;2\r\n\"q;\";x\r4;5\n\"bad\" ;6\n7;8\n\n;\n9";
+  for (const char delimiter : {',', ';'}) {
+    Collector whole;
+    Collector byByte;
+    readInPieces(whole, text, 0, {true, true}, delimiter);
+    readInPieces(byByte, text, 1, {true, true}, delimiter);
+    EXPECT_EQ(whole.records, byByte.records) << delimiter;
+    EXPECT_EQ(whole.lines, byByte.lines) << delimiter;
+    EXPECT_EQ(whole.offsets, byByte.offsets) << delimiter;
+    ASSERT_EQ(whole.faults.size(), byByte.faults.size());
+    for (std::size_t i = 0; i < whole.faults.size(); ++i) {
+      EXPECT_EQ(whole.faults[i].kind, byByte.faults[i].kind) << delimiter << i;
+      EXPECT_EQ(whole.faults[i].line, byByte.faults[i].line) << delimiter << i;
+    }
+  }
+}
+
 struct FaultCase {
   const char* name;
   std::string text;
