@@ -65,12 +65,10 @@ py::str fileText(std::string_view text) {
   return py::reinterpret_steal<py::str>(decoded);
 }
 
-// The storms of the rows, and the error of a row that could not be read.
+// The rows' results, and the error of each row refused as it was read (empty for the others).
 struct Rows {
-  std::vector<StormValues> values;
+  ResultColumns results;
   std::vector<std::string> readErrors;
-  std::vector<std::string> warnings;
-  std::vector<std::string> errorCauses;
 };
 
 // The fields of a table's input columns: a float64 column's numbers as they are (a number reads
@@ -91,7 +89,10 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
   std::vector<StormAnswers> answers;
   std::vector<std::size_t> rowOfStorm;
   for (std::size_t row = first; row < last; ++row) {
-    if (!rows.readErrors[row].empty()) continue;  // refused as it was read
+    if (!rows.readErrors[row].empty()) {  // refused as it was read
+      rows.results.refuse(row, std::move(rows.readErrors[row]));
+      continue;
+    }
     for (std::size_t column = 0; column < columnCount; ++column) {
       const std::vector<std::string>& text = columns.text[column];
       fields[column] = columns.numbers[column] ? numberField(columns.numbers[column][row])
@@ -103,16 +104,13 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
       answers.push_back(reading.answers);
       rowOfStorm.push_back(row);
     } else {
-      rows.readErrors[row] = std::move(reading.error);
+      rows.results.refuse(row, std::move(reading.error));
     }
   }
   std::vector<StormValues> values(answers.size());
   runStorms(answers, values);
   for (std::size_t storm = 0; storm < answers.size(); ++storm) {
-    const std::size_t row = rowOfStorm[storm];
-    rows.values[row] = std::move(values[storm]);
-    rows.warnings[row] = warningsText(answers[storm], rows.values[row]);
-    rows.errorCauses[row] = errorCauseText(answers[storm], rows.values[row]);
+    rows.results.keep(rowOfStorm[storm], answers[storm], values[storm]);
   }
 }
 
@@ -135,17 +133,8 @@ bool runRows(const ColumnPositions& positions, const InputColumns& columns, std:
       [] { return !signalRaised(); });
 }
 
-// The result columns of the rows (see resultColumnsOf).
-py::dict resultColumns(const Rows& rows) {
-  return resultColumnsOf(
-      rows.values.size(),
-      [&rows](std::size_t row) {
-        const bool ran = rows.readErrors[row].empty();
-        return ResultRow{ran ? &rows.values[row] : nullptr, rows.readErrors[row],
-                         rows.warnings[row], rows.errorCauses[row]};
-      },
-      checkSignals, fileText);
-}
+// The result columns of the rows (see ResultColumns).
+py::dict resultColumns(const Rows& rows) { return rows.results.take(checkSignals, fileText); }
 
 // What reads a table whose names another character separates, as a message ends: for a frame
 // (keyword sep) pandas' read_csv with sep, for a file (keyword delimiter) run_table's own.
@@ -180,11 +169,7 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
     input.numbers[*position] = numbers.data();
     input.arrays.push_back(numbers);
   }
-  Rows rows;
-  rows.values.resize(rowCount);
-  rows.readErrors.resize(rowCount);
-  rows.warnings.resize(rowCount);
-  rows.errorCauses.resize(rowCount);
+  Rows rows{ResultColumns(rowCount), std::vector<std::string>(rowCount)};
   bool complete = false;
   {
     py::gil_scoped_release released;
@@ -327,32 +312,30 @@ py::object inputColumn(const std::vector<std::string>& text, bool numeric) {
 // message; a file that cannot be opened or read, OSError.
 py::dict runFile(const std::string& path, unsigned jobs, char delimiter) {
   TableFile table;
-  Rows rows;
-  bool complete = true;
   int failure = 0;
   {
     py::gil_scoped_release released;
     failure = readTableFile(path, delimiter, table);
-    if (failure == 0 && table.error.empty()) {
-      const std::size_t rowCount = table.rowErrors.size();
-      rows.values.resize(rowCount);
-      rows.readErrors = std::move(table.rowErrors);
-      rows.warnings.resize(rowCount);
-      rows.errorCauses.resize(rowCount);
-      InputColumns input;
-      input.text = std::move(table.inputText);
-      input.numbers.resize(input.text.size());
-      complete = runRows(table.header->positions, input, rowCount, jobs, rows);
-      table.inputText = std::move(input.text);
-    }
   }
-  if (!complete || failure == kSignalRaised) throw py::error_already_set();
+  if (failure == kSignalRaised) throw py::error_already_set();
   if (failure != 0) {
     errno = failure;
     PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
     throw py::error_already_set();
   }
   if (!table.error.empty()) throw py::value_error(table.error);
+  const std::size_t rowCount = table.rowErrors.size();
+  Rows rows{ResultColumns(rowCount), std::move(table.rowErrors)};
+  bool complete = false;
+  {
+    py::gil_scoped_release released;
+    InputColumns input;
+    input.text = std::move(table.inputText);
+    input.numbers.resize(input.text.size());
+    complete = runRows(table.header->positions, input, rowCount, jobs, rows);
+    table.inputText = std::move(input.text);
+  }
+  if (!complete) throw py::error_already_set();
   std::vector<bool> numeric(table.names.size());
   for (std::size_t column = 0; column < kInputColumnCount; ++column) {
     const auto& position = table.header->positions.at[column];

@@ -160,16 +160,12 @@ py::dict inputColumns(const std::vector<ClimateStorm>& storms) {
 
 // The result columns as run_columns hands them back (see result_columns.hpp).
 py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
-  return resultColumnsOf(
-      storms.size(),
-      [&storms](std::size_t i) {
-        const ClimateStorm& storm = storms[i];
-        return ResultRow{&storm.values,
-                         {},
-                         warningsText(storm.answers, storm.values),
-                         errorCauseText(storm.answers, storm.values)};
-      },
-      [](std::size_t) {}, [](std::string_view text) { return py::str(text.data(), text.size()); });
+  ResultColumns columns(storms.size());
+  for (std::size_t i = 0; i < storms.size(); ++i) {
+    columns.keep(i, storms[i].answers, storms[i].values);
+  }
+  return columns.take([](std::size_t) {},
+                      [](std::string_view text) { return py::str(text.data(), text.size()); });
 }
 
 // The sums' columns of summary rows, in the files' order.

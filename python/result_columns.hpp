@@ -13,74 +13,109 @@
 #include <vector>
 
 #include "littoral/storm.hpp"
+#include "storm_text.hpp"
 #include "unit_names.hpp"
 
 namespace littoral {
 
 namespace py = pybind11;
 
-// One row's results: its storm, or the error of a row that could not be read (values null).
-struct ResultRow {
-  const StormValues* values = nullptr;
-  std::string_view readError;
-  std::string warnings;
-  std::string errorCause;
-};
-
 // The value a frame holds for a stored single: the single itself, a zero of either sign as +0,
 // which the table prints as 0.0000000E+00.
 inline double frameValue(float value) { return value == 0.0f ? 0.0 : double(value); }
 
-// The result columns of `count` rows, rowOf(i) giving row i, with `everyRow(i)` called before
-// each (Python's signal checks): the reals as one float64 block (NaN where a value was not
-// computed), passes (-1 where no storm ran), and units, limited_by, error, warnings and
-// error_cause as lists of text, `text` making a Python text of an error.
-template <class RowOf, class EveryRow, class Text>
-py::dict resultColumnsOf(std::size_t count, RowOf rowOf, EveryRow everyRow, Text text) {
-  const auto rows = py::ssize_t(count);
-  // Column by column in memory, so that each result column of the frame is contiguous.
-  py::array_t<double, py::array::f_style> reals({rows, py::ssize_t(kStormValueCount)});
-  py::array_t<std::int64_t> passes(rows);
-  py::list units(count), limits(count), errors(count), warnings(count), causes(count);
-  auto realsOut = reals.mutable_unchecked<2>();
-  auto passesOut = passes.mutable_unchecked<1>();
-  // The names and the empty text are made once as Python texts and shared by the rows.
-  std::vector<std::pair<const char*, py::str>> names;
-  auto nameText = [&names](const char* name) -> const py::str& {
-    for (const auto& [known, pythonText] : names) {
-      if (known == name) return pythonText;
-    }
-    return names.emplace_back(name, py::str(name)).second;
-  };
-  const py::str empty("");
-  auto textOf = [&](std::string_view value) -> py::object {
-    return value.empty() ? py::object(empty) : py::object(text(value));
-  };
-  for (std::size_t row = 0; row < count; ++row) {
-    everyRow(row);
-    const ResultRow result = rowOf(row);
-    const StormValues* values = result.values;
+// The result columns of `count` rows, filled a row at a time and then handed to Python: the
+// reals as one float64 block, column by column in memory so that each result column of the frame
+// is contiguous (NaN where a value was not computed), passes (-1 where no storm ran), and units,
+// limited_by, error, warnings and error_cause as text. The arrays are made with the interpreter
+// lock held; keep() and refuse() write only their own row, so that threads can fill distinct
+// rows without the lock, and keep nothing of a storm but its text columns.
+class ResultColumns {
+ public:
+  explicit ResultColumns(std::size_t count)
+      : count_(count),
+        reals_({py::ssize_t(count), py::ssize_t(kStormValueCount)}),
+        passes_(py::ssize_t(count)),
+        realsOut_(reals_.mutable_data()),
+        passesOut_(passes_.mutable_data()),
+        ran_(count),
+        units_(count),
+        limits_(count),
+        errors_(count),
+        warnings_(count),
+        causes_(count) {}
+
+  // The results of a storm that ran.
+  void keep(std::size_t row, const StormAnswers& answers, const StormValues& values) {
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      realsOut(py::ssize_t(row), py::ssize_t(i)) = values != nullptr && values->present.test(i)
-                                                       ? frameValue(values->values[i])
-                                                       : std::numeric_limits<double>::quiet_NaN();
+      realsOut_[i * count_ + row] = values.present.test(i)
+                                        ? frameValue(values.values[i])
+                                        : std::numeric_limits<double>::quiet_NaN();
     }
-    passesOut(py::ssize_t(row)) = values != nullptr ? values->passes : -1;
-    units[row] = values != nullptr ? nameText(unitsName(values->units)) : empty;
-    limits[row] = values != nullptr ? nameText(limitName(values->limitedBy)) : empty;
-    errors[row] = textOf(values != nullptr ? std::string_view(values->error) : result.readError);
-    warnings[row] = result.warnings.empty() ? empty : py::str(result.warnings);
-    causes[row] = result.errorCause.empty() ? empty : py::str(result.errorCause);
+    passesOut_[row] = values.passes;
+    ran_[row] = true;
+    units_[row] = values.units;
+    limits_[row] = values.limitedBy;
+    errors_[row] = values.error;
+    if (values.warnings.any()) warnings_[row] = warningsText(answers, values);
+    if (!values.error.empty()) causes_[row] = errorCauseText(answers, values);
   }
-  py::dict columns;
-  columns["reals"] = reals;
-  columns["passes"] = passes;
-  columns["units"] = units;
-  columns["limited_by"] = limits;
-  columns["error"] = errors;
-  columns["warnings"] = warnings;
-  columns["error_cause"] = causes;
-  return columns;
-}
+
+  // A row whose answers could not be read, with why.
+  void refuse(std::size_t row, std::string error) {
+    for (std::size_t i = 0; i < kStormValueCount; ++i) {
+      realsOut_[i * count_ + row] = std::numeric_limits<double>::quiet_NaN();
+    }
+    passesOut_[row] = -1;
+    errors_[row] = std::move(error);
+  }
+
+  // The columns as a dict of "reals", "passes" and the text columns' names, with `everyRow(i)`
+  // called before each row's text (Python's signal checks) and `text` making a Python text of
+  // an error. Needs the interpreter lock.
+  template <class EveryRow, class Text>
+  py::dict take(EveryRow everyRow, Text text) const {
+    py::list units(count_), limits(count_), errors(count_), warnings(count_), causes(count_);
+    // The names and the empty text are made once as Python texts and shared by the rows.
+    std::vector<std::pair<const char*, py::str>> names;
+    auto nameText = [&names](const char* name) -> const py::str& {
+      for (const auto& [known, pythonText] : names) {
+        if (known == name) return pythonText;
+      }
+      return names.emplace_back(name, py::str(name)).second;
+    };
+    const py::str empty("");
+    for (std::size_t row = 0; row < count_; ++row) {
+      everyRow(row);
+      units[row] = ran_[row] ? nameText(unitsName(units_[row])) : empty;
+      limits[row] = ran_[row] ? nameText(limitName(limits_[row])) : empty;
+      errors[row] = errors_[row].empty() ? py::object(empty) : py::object(text(errors_[row]));
+      warnings[row] = warnings_[row].empty() ? empty : py::str(warnings_[row]);
+      causes[row] = causes_[row].empty() ? empty : py::str(causes_[row]);
+    }
+    py::dict columns;
+    columns["reals"] = reals_;
+    columns["passes"] = passes_;
+    columns["units"] = units;
+    columns["limited_by"] = limits;
+    columns["error"] = errors;
+    columns["warnings"] = warnings;
+    columns["error_cause"] = causes;
+    return columns;
+  }
+
+ private:
+  std::size_t count_;
+  py::array_t<double, py::array::f_style> reals_;
+  py::array_t<std::int64_t> passes_;
+  double* realsOut_;
+  std::int64_t* passesOut_;
+  std::vector<char> ran_;  // a byte each: rows filled on different threads share no word
+  std::vector<UnitSystem> units_;
+  std::vector<GrowthLimit> limits_;
+  std::vector<std::string> errors_;
+  std::vector<std::string> warnings_;
+  std::vector<std::string> causes_;
+};
 
 }  // namespace littoral
