@@ -20,6 +20,14 @@ char* writeRealText(char* at, float value);
 char* writeRealTextQuickly(char* at, float value);
 char* writeRealTextExactly(char* at, float value);
 
+// A real as a warning shows it, to four significant digits as printf's %.4g writes it: 2.749,
+// 10, 0.0125, 1.5e+04. The text is at most kRoughTextSize characters; the quick way returns
+// null where scaling cannot settle the rounding (zero, a size beyond about 1e-19 to 1e25, a
+// digit too near a half).
+inline constexpr int kRoughTextSize = 24;
+char* writeRoughText(char* at, double value);
+char* writeRoughTextQuickly(char* at, double value);
+
 // Appends the text.
 void appendRealText(std::string& out, float value);
 

@@ -4,6 +4,7 @@
 
 #include "error_cause.hpp"
 #include "input_ranges.hpp"
+#include "real_text.hpp"
 #include "unit_names.hpp"
 
 namespace littoral {
@@ -11,10 +12,8 @@ namespace {
 
 // A value shown in a reason, to four significant digits: 2.749, 10, 1.5e+04.
 std::string roughText(double value) {
-  char text[32];
-  // The general form with a precision is printf's %.4g, digit for digit.
-  const char* end =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr;
+  char text[kRoughTextSize];
+  const char* end = writeRoughText(text, value);
   return std::string(static_cast<const char*>(text), end);
 }
 
@@ -138,34 +137,58 @@ std::string breakingCappedReason(const StormValues& values) {
   return reason;
 }
 
-std::string reasonOf(const StormAnswers& answers, const StormValues& values, Warning warning) {
-  const std::string unit(lengthUnit(values));
+void appendRoughText(std::string& out, double value) {
+  char text[kRoughTextSize];
+  out.append(text, std::size_t(writeRoughText(text, value) - text));
+}
+
+// Appends a warning's "code: reason" item.
+void appendReason(std::string& out, const StormAnswers& answers, const StormValues& values,
+                  Warning warning) {
+  const std::string_view unit = lengthUnit(values);
+  const auto appendDepth = [&](std::string_view what, double depth) {
+    out += what;
+    appendRoughText(out, depth);
+    out += ' ';
+    out += unit;
+  };
   switch (warning) {
     case Warning::angleClamped:
-      return "angle-clamped: " + angleClampedReason(values);
+      out += "angle-clamped: ";
+      out += angleClampedReason(values);
+      return;
     case Warning::insideSurfZone:
-      return "inside-surf-zone: the local depth " + roughText(double(answers.localDepth)) + " " +
-             unit + " is less than the approximate surf depth " +
-             roughText(double(values.get(StormValue::surfDepth))) + " " + unit;
+      appendDepth("inside-surf-zone: the local depth ", double(answers.localDepth));
+      appendDepth(" is less than the approximate surf depth ",
+                  double(values.get(StormValue::surfDepth)));
+      return;
     case Warning::localDeeperThanOffshore:
-      return "local-deeper-than-offshore: the local depth " +
-             roughText(double(answers.localDepth)) + " " + unit +
-             " is more than the offshore depth " + roughText(double(answers.depth)) + " " + unit;
+      appendDepth("local-deeper-than-offshore: the local depth ", double(answers.localDepth));
+      appendDepth(" is more than the offshore depth ", double(answers.depth));
+      return;
     case Warning::breakingCapped:
-      return "breaking-capped: " + breakingCappedReason(values);
+      out += "breaking-capped: ";
+      out += breakingCappedReason(values);
+      return;
     case Warning::manyGrowthPasses:
-      return "many-growth-passes: " + std::to_string(values.passes) +
-             " growth passes (a zero or tiny duration)";
+      out += "many-growth-passes: ";
+      out += std::to_string(values.passes);
+      out += " growth passes (a zero or tiny duration)";
+      return;
     default:
       break;
   }
   for (const RangeText& range : kRangeTexts) {
     if (range.warning != warning) continue;
-    return "out-of-range-" + std::string(range.column) + ": " +
-           answeredWithUnit(answers, values, warning) + " is outside " + rangeOf(range) +
-           ", the range the method was built for";
+    out += "out-of-range-";
+    out += range.column;
+    out += ": ";
+    out += answeredWithUnit(answers, values, warning);
+    out += " is outside ";
+    out += rangeOf(range);
+    out += ", the range the method was built for";
+    return;
   }
-  return "";
 }
 
 std::string notPositiveReason(Question answer) {
@@ -204,7 +227,7 @@ std::string warningsText(const StormAnswers& answers, const StormValues& values)
   for (std::size_t i = 0; i < kWarningCount; ++i) {
     if (!values.warnings.test(i)) continue;
     if (!text.empty()) text += "; ";
-    text += reasonOf(answers, values, static_cast<Warning>(i));
+    appendReason(text, answers, values, static_cast<Warning>(i));
   }
   return text;
 }

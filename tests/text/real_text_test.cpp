@@ -1,10 +1,12 @@
 #include "real_text.hpp"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -101,4 +103,46 @@ TEST(RealTextQuickly, DeclinesSubnormalsNonFiniteValuesAndScalesBeyondExactPower
 
 }  // namespace
 
+}  // namespace littoral
+
+namespace littoral {
+namespace {
+
+// The rough text's quick way gives printf's %.4g (as std::to_chars general with precision 4
+// writes it) wherever it settles, and settles nearly everywhere: random doubles from 1e-18 to
+// 1e24, both signs, and the neighbours of half-way fourth digits and of the powers of ten.
+TEST(RoughText, QuickWayIsPrintfsFourDigitsWhereverItSettles) {
+  std::mt19937_64 random(7);
+  std::vector<double> values;
+  std::uniform_real_distribution<double> decade(-18, 24);
+  for (int i = 0; i < 300000; ++i) values.push_back(std::pow(10.0, decade(random)));
+  for (int power = -18; power <= 23; ++power) {
+    for (const double mantissa : {1.0, 9.9995, 1.2345, 5.0005, 0.99995}) {
+      double value = mantissa * std::pow(10.0, power);
+      for (int step = 0; step < 8; ++step) value = std::nextafter(value, 0.0);
+      for (int step = 0; step < 16; ++step, value = std::nextafter(value, INFINITY)) {
+        values.push_back(value);
+      }
+    }
+  }
+  std::size_t settled = 0;
+  for (const double value : values) {
+    for (const double signedValue : {value, -value}) {
+      char quick[kRoughTextSize];
+      char exact[kRoughTextSize];
+      const char* quickEnd = writeRoughTextQuickly(quick, signedValue);
+      if (quickEnd == nullptr) continue;
+      ++settled;
+      const char* exactEnd =
+          std::to_chars(exact, exact + kRoughTextSize, signedValue, std::chars_format::general, 4)
+              .ptr;
+      ASSERT_EQ(std::string(static_cast<const char*>(quick), quickEnd),
+                std::string(static_cast<const char*>(exact), exactEnd))
+          << std::hexfloat << signedValue;
+    }
+  }
+  EXPECT_GT(double(settled), 0.99 * 2 * double(values.size()));
+}
+
+}  // namespace
 }  // namespace littoral
