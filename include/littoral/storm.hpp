@@ -152,14 +152,15 @@ struct StormValues {
   std::string error;  // the math error's message, empty when the storm ran to its end
   std::bitset<kWarningCount> warnings;
 
-  void warn(Warning which) { warnings.set(static_cast<std::size_t>(which)); }
-  bool warned(Warning which) const { return warnings.test(static_cast<std::size_t>(which)); }
+  // `which` names a warning or value (not ::count), as for values[] itself.
+  void warn(Warning which) { warnings[static_cast<std::size_t>(which)] = true; }
+  bool warned(Warning which) const { return warnings[static_cast<std::size_t>(which)]; }
 
   void set(StormValue which, float value) {
     values[static_cast<std::size_t>(which)] = value;
-    present.set(static_cast<std::size_t>(which));
+    present[static_cast<std::size_t>(which)] = true;
   }
-  bool has(StormValue which) const { return present.test(static_cast<std::size_t>(which)); }
+  bool has(StormValue which) const { return present[static_cast<std::size_t>(which)]; }
   float get(StormValue which) const { return values[static_cast<std::size_t>(which)]; }
 };
 

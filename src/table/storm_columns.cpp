@@ -5,10 +5,12 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <span>
 #include <stdexcept>
+#include <vector>
 
 #include "columns.hpp"
 #include "csv.hpp"
@@ -471,14 +473,36 @@ AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<Fi
   return readAnswersOf(positions, fields);
 }
 
+namespace {
+
+// The result columns as appendResults walks them: each column's source and, for a value, which.
+struct ResultField {
+  ColumnSource source;
+  std::uint8_t value;
+};
+
+std::span<const ResultField> resultFields() {
+  static const std::vector<ResultField> fields = [] {
+    std::vector<ResultField> list;
+    for (const ResultColumn& column : resultColumns()) {
+      list.push_back({column.source, static_cast<std::uint8_t>(column.value)});
+    }
+    return list;
+  }();
+  return fields;
+}
+
+}  // namespace
+
 void appendResults(std::string& out, const StormAnswers& answers, const StormValues& values) {
   // The fields of set width are written into room on the stack and appended together; a text
   // field of its own width is appended after the fields before it.
   constexpr std::size_t kFieldRoom = 1 + kRealTextSize;  // a comma and a real, a name or a count
   constexpr std::size_t kOtherColumns = 8;               // room for the columns of no value
-  const std::span<const ResultColumn> columns = resultColumns();
+  static_assert(kStormValueCount < 255, "a value's number is kept in a byte");
+  const std::span<const ResultField> fields = resultFields();
   std::array<char, (kStormValueCount + kOtherColumns) * kFieldRoom> room;
-  if (columns.size() > kStormValueCount + kOtherColumns) {
+  if (fields.size() > kStormValueCount + kOtherColumns) {
     throw std::logic_error("appendResults: more result columns than room");
   }
   char* at = room.data();
@@ -492,9 +516,12 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
     std::memcpy(at, name, length);
     at += length;
   };
-  for (const ResultColumn& column : columns) {
+  for (const ResultField& field : fields) {
     *at++ = ',';
-    switch (column.source) {
+    switch (field.source) {
+      case ColumnSource::value:
+        if (values.present[field.value]) at = writeRealText(at, values.values[field.value]);
+        break;
       case ColumnSource::units:
         writeName(unitsName(values.units));
         break;
@@ -503,9 +530,6 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
         break;
       case ColumnSource::limitedBy:
         writeName(limitName(values.limitedBy));
-        break;
-      case ColumnSource::value:
-        if (values.has(column.value)) at = writeRealText(at, values.get(column.value));
         break;
       case ColumnSource::error:
         appendText(values.error);
