@@ -180,6 +180,60 @@ constexpr InputColumn kReadingOrder[] = {
     InputColumn::localDepth,      InputColumn::angleDegrees, InputColumn::beachSlope,
     InputColumn::settlingVelocity};
 
+// The text of a field that holds text; none for a number.
+std::string_view textOf(std::string_view field) { return field; }
+std::string_view textOf(const FieldView& field) {
+  return field.holdsNumber ? std::string_view() : field.text;
+}
+
+// Reads a real column's field that is a plain decimal ("9.81", "-46.8"), the common field of a
+// table, straight into its answer, as readInputColumn would read it; false, with nothing read,
+// for any other field and for the menu columns.
+bool readPlainAnswer(InputColumn column, std::string_view text, StormAnswers& answers) {
+  float* answer = nullptr;
+  switch (column) {
+    case InputColumn::gravity:
+      answer = &answers.g;
+      break;
+    case InputColumn::depth:
+      answer = &answers.depth;
+      break;
+    case InputColumn::fetch:
+      answer = &answers.fetch;
+      break;
+    case InputColumn::windSpeed:
+      answer = &answers.windSpeed;
+      break;
+    case InputColumn::durationHours:
+      answer = &answers.durationHours;
+      break;
+    case InputColumn::rt:
+      answer = &answers.rt;
+      break;
+    case InputColumn::rl:
+      answer = &answers.rl;
+      break;
+    case InputColumn::localDepth:
+      answer = &answers.localDepth;
+      break;
+    case InputColumn::angleDegrees:
+      answer = &answers.angleDegrees;
+      break;
+    case InputColumn::beachSlope:
+    case InputColumn::settlingVelocity: {
+      float value = 0;
+      if (!readPlainDecimal(text, value)) return false;
+      (column == InputColumn::beachSlope ? answers.beachSlope : answers.settlingVelocity) = value;
+      return true;
+    }
+    case InputColumn::fetchUnit:
+    case InputColumn::speedUnit:
+    case InputColumn::count:
+      return false;
+  }
+  return readPlainDecimal(text, *answer);
+}
+
 // The answers of a row from its fields, text or FieldView (see readAnswers).
 template <typename Field>
 AnswerReading readAnswersOf(const ColumnPositions& positions, const std::vector<Field>& fields) {
@@ -187,6 +241,7 @@ AnswerReading readAnswersOf(const ColumnPositions& positions, const std::vector<
   for (const InputColumn column : kReadingOrder) {
     const auto& position = positions.at[static_cast<std::size_t>(column)];
     if (!position) continue;  // an optional column that the table does not have
+    if (readPlainAnswer(column, textOf(fields[*position]), reading.answers)) continue;
     reading.error = readInputColumn(column, fields[*position], reading.answers);
     if (!reading.error.empty()) break;
   }
