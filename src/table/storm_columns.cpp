@@ -17,6 +17,7 @@
 #include "csv_text.hpp"
 #include "number_text.hpp"
 #include "real_text.hpp"
+#include "real_texts.hpp"
 #include "storm_text.hpp"
 #include "unit_names.hpp"
 
@@ -556,7 +557,11 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
   constexpr std::size_t kOtherColumns = 8;               // room for the columns of no value
   static_assert(kStormValueCount < 255, "a value's number is kept in a byte");
   const std::span<const ResultField> fields = resultFields();
-  std::array<char, (kStormValueCount + kOtherColumns) * kFieldRoom> room;
+  // A real's slot is copied whole: room for the 16 characters of the last one.
+  std::array<char, (kStormValueCount + kOtherColumns) * kFieldRoom + 16> room;
+  static_assert(kStormValueCount <= kMaxRealTexts);
+  RealTexts reals;
+  writeRealTexts(values.values.data(), kStormValueCount, reals);
   if (fields.size() > kStormValueCount + kOtherColumns) {
     throw std::logic_error("appendResults: more result columns than room");
   }
@@ -575,7 +580,10 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
     *at++ = ',';
     switch (field.source) {
       case ColumnSource::value:
-        if (values.present[field.value]) at = writeRealText(at, values.values[field.value]);
+        if (values.present[field.value]) {
+          std::memcpy(at, reals.text[field.value].data(), 16);
+          at += reals.length[field.value];
+        }
         break;
       case ColumnSource::units:
         writeName(unitsName(values.units));

@@ -1,0 +1,188 @@
+#include "real_texts.hpp"
+
+#include <cstring>
+
+#include "real_text.hpp"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define LITTORAL_REAL_TEXT_LANES 1
+#include <immintrin.h>
+#endif
+
+namespace littoral {
+namespace {
+
+void writeOne(const float* values, std::size_t i, RealTexts& texts) {
+  char* const start = texts.text[i].data();
+  texts.length[i] = static_cast<std::uint8_t>(writeRealText(start, values[i]) - start);
+}
+
+void writeEachScalar(const float* values, std::size_t first, std::size_t count, RealTexts& texts) {
+  for (std::size_t i = first; i < count; ++i) writeOne(values, i, texts);
+}
+
+#ifdef LITTORAL_REAL_TEXT_LANES
+
+// The scales of real_text_detail::kEightDigitScales as the lanes gather them.
+struct LaneScales {
+  alignas(64) double power[256];
+  alignas(64) double nextPower[256];
+  alignas(64) std::int32_t exponent[256];
+  alignas(64) std::int32_t divides[256];      // -1 or 0
+  alignas(64) std::int32_t nextDivides[256];  // -1 or 0
+  alignas(64) std::int32_t usable[256];       // -1 or 0
+};
+
+constexpr LaneScales kLaneScales = [] {
+  LaneScales lanes{};
+  for (std::size_t i = 0; i < 256; ++i) {
+    const real_text_detail::EightDigitScale& scale = real_text_detail::kEightDigitScales[i];
+    lanes.power[i] = scale.power;
+    lanes.nextPower[i] = scale.nextPower;
+    lanes.exponent[i] = scale.exponent;
+    lanes.divides[i] = scale.divides ? -1 : 0;
+    lanes.nextDivides[i] = scale.nextDivides ? -1 : 0;
+    lanes.usable[i] = scale.usable ? -1 : 0;
+  }
+  return lanes;
+}();
+
+// table[biased] in each lane (the gather with a full mask, which the compiler sees initialized).
+[[gnu::target("avx2")]] inline __m128i gatherLanes(const std::int32_t* table, __m128i biased) {
+  return _mm_mask_i32gather_epi32(_mm_setzero_si128(), table, biased, _mm_set1_epi32(-1), 4);
+}
+
+// The magnitudes times or over their powers of ten, as real_text_detail::scaled.
+[[gnu::target("avx2")]] inline __m256d scaledLanes(__m256d magnitude, __m128i biased,
+                                                   const double* powers,
+                                                   const std::int32_t* divides) {
+  const __m256d power = _mm256_mask_i32gather_pd(_mm256_setzero_pd(), powers, biased,
+                                                 _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8);
+  const __m256d divide = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(gatherLanes(divides, biased)));
+  return _mm256_blendv_pd(_mm256_mul_pd(magnitude, power), _mm256_div_pd(magnitude, power), divide);
+}
+
+// writeRealTextQuickly on four values side by side, for those it writes in fixed point: the same
+// products and quotients of doubles, the same comparisons and the same digits, each step done in
+// the four lanes at once. A value the lanes do not settle (zero, a subnormal, infinity or NaN, a
+// scale beyond the exact powers, a digit too near a half, the exponent form) is written by
+// writeRealText.
+[[gnu::target("avx2")]] void writeFourAvx2(const float* values, std::size_t first,
+                                           RealTexts& texts) {
+  const __m128 value = _mm_loadu_ps(values + first);
+  const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), value);
+  const __m128i biased = _mm_srli_epi32(_mm_castps_si128(magnitude), 23);
+  const __m256d magnitudeD = _mm256_cvtps_pd(magnitude);
+
+  __m256d eightDigits = scaledLanes(magnitudeD, biased, kLaneScales.power, kLaneScales.divides);
+  const __m256d over = _mm256_cmp_pd(eightDigits, _mm256_set1_pd(1e8 - 0.5), _CMP_GE_OQ);
+  eightDigits = _mm256_blendv_pd(
+      eightDigits, scaledLanes(magnitudeD, biased, kLaneScales.nextPower, kLaneScales.nextDivides),
+      over);
+  // The over mask as four 32-bit lanes: -1 where the exponent is one more.
+  const __m128i overLanes = _mm256_cvtpd_epi32(_mm256_and_pd(over, _mm256_set1_pd(-1.0)));
+  __m128i exponent = _mm_sub_epi32(gatherLanes(kLaneScales.exponent, biased), overLanes);
+
+  // roundScaled(eightDigits * 0.1): the truncation, the rest, a rest near a half, the rounding.
+  const __m256d seven = _mm256_mul_pd(eightDigits, _mm256_set1_pd(0.1));
+  const __m128i whole = _mm256_cvttpd_epi32(seven);
+  const __m256d rest = _mm256_sub_pd(seven, _mm256_cvtepi32_pd(whole));
+  const __m256d nearHalf =
+      _mm256_and_pd(_mm256_cmp_pd(rest, _mm256_set1_pd(0.5 - 1e-6), _CMP_GT_OQ),
+                    _mm256_cmp_pd(rest, _mm256_set1_pd(0.5 + 1e-6), _CMP_LT_OQ));
+  const __m256d up = _mm256_cmp_pd(rest, _mm256_set1_pd(0.5), _CMP_GT_OQ);
+  __m128i digits =
+      _mm_sub_epi32(whole, _mm256_cvtpd_epi32(_mm256_and_pd(up, _mm256_set1_pd(-1.0))));
+  const __m128i rounded = _mm_cmpeq_epi32(digits, _mm_set1_epi32(10000000));
+  digits = _mm_blendv_epi8(digits, _mm_set1_epi32(1000000), rounded);
+  exponent = _mm_sub_epi32(exponent, rounded);
+  const __m128i fixed = _mm_and_si128(_mm_cmpgt_epi32(exponent, _mm_set1_epi32(-2)),
+                                      _mm_cmpgt_epi32(_mm_set1_epi32(7), exponent));
+  const __m128i settled =
+      _mm_andnot_si128(_mm256_cvtpd_epi32(_mm256_and_pd(nearHalf, _mm256_set1_pd(-1.0))),
+                       _mm_and_si128(fixed, gatherLanes(kLaneScales.usable, biased)));
+  const int settledLanes = _mm_movemask_ps(_mm_castsi128_ps(settled));
+
+  // eightDigitText in 64-bit lanes: the halves of four digits in 32-bit lanes, the pairs in
+  // 16-bit lanes.
+  const __m256i digits64 = _mm256_cvtepu32_epi64(digits);
+  const __m256i high =
+      _mm256_srli_epi64(_mm256_mul_epu32(digits64, _mm256_set1_epi64x(3518437209)), 45);
+  const __m256i low = _mm256_sub_epi64(digits64, _mm256_mul_epu32(high, _mm256_set1_epi64x(10000)));
+  const __m256i fours = _mm256_or_si256(high, _mm256_slli_epi64(low, 32));
+  const __m256i hundreds =
+      _mm256_srli_epi32(_mm256_mullo_epi32(fours, _mm256_set1_epi32(10486)), 20);
+  const __m256i pairs = _mm256_or_si256(
+      _mm256_slli_epi32(
+          _mm256_sub_epi32(fours, _mm256_mullo_epi32(hundreds, _mm256_set1_epi32(100))), 16),
+      hundreds);
+  const __m256i tens = _mm256_srli_epi16(_mm256_mullo_epi16(pairs, _mm256_set1_epi16(103)), 10);
+  const __m256i text = _mm256_or_si256(
+      _mm256_or_si256(
+          tens, _mm256_slli_epi16(
+                    _mm256_sub_epi16(pairs, _mm256_mullo_epi16(tens, _mm256_set1_epi16(10))), 8)),
+      _mm256_set1_epi8(0x30));
+  // The seven digits with the point after pointAfter of them.
+  const __m256i word = _mm256_srli_epi64(text, 8);
+  const __m128i pointAfter = _mm_add_epi32(exponent, _mm_set1_epi32(1));
+  const __m256i shift = _mm256_cvtepi32_epi64(_mm_slli_epi32(pointAfter, 3));
+  const __m256i before =
+      _mm256_sub_epi64(_mm256_sllv_epi64(_mm256_set1_epi64x(1), shift), _mm256_set1_epi64x(1));
+  const __m256i pointed =
+      _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(word, before),
+                                      _mm256_sllv_epi64(_mm256_set1_epi64x('.'), shift)),
+                      _mm256_slli_epi64(_mm256_andnot_si256(before, word), 8));
+
+  alignas(32) std::uint64_t words[4];
+  alignas(16) std::int32_t points[4];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(words), pointed);
+  _mm_store_si128(reinterpret_cast<__m128i*>(points), pointAfter);
+  for (std::size_t lane = 0; lane < 4; ++lane) {
+    const std::size_t i = first + lane;
+    if ((settledLanes & (1 << lane)) == 0) {
+      writeOne(values, i, texts);
+      continue;
+    }
+    char* const start = texts.text[i].data();
+    char* at = start;
+    if (values[i] < 0) *at++ = '-';
+    if (points[lane] == 0) *at++ = '0';
+    std::memcpy(at, &words[lane], 8);
+    texts.length[i] = static_cast<std::uint8_t>(at + 8 - start);
+  }
+}
+
+[[gnu::target("avx2")]] void writeEachAvx2(const float* values, std::size_t count,
+                                           RealTexts& texts) {
+  std::size_t first = 0;
+  for (; first + 4 <= count; first += 4) writeFourAvx2(values, first, texts);
+  writeEachScalar(values, first, count, texts);
+}
+
+bool runsAvx2() { return __builtin_cpu_supports("avx2"); }
+
+#endif  // LITTORAL_REAL_TEXT_LANES
+
+}  // namespace
+
+bool runsRealTextLanes() {
+#ifdef LITTORAL_REAL_TEXT_LANES
+  static const bool runs = runsAvx2();
+  return runs;
+#else
+  return false;
+#endif
+}
+
+void writeRealTexts(const float* values, std::size_t count, RealTexts& texts, bool lanes) {
+#ifdef LITTORAL_REAL_TEXT_LANES
+  if (lanes && runsRealTextLanes()) {
+    writeEachAvx2(values, count, texts);
+    return;
+  }
+#endif
+  static_cast<void>(lanes);
+  writeEachScalar(values, 0, count, texts);
+}
+
+}  // namespace littoral
