@@ -62,11 +62,10 @@ constexpr LaneScales kLaneScales = [] {
   return _mm256_blendv_pd(_mm256_mul_pd(magnitude, power), _mm256_div_pd(magnitude, power), divide);
 }
 
-// writeRealTextQuickly on four values side by side, for those it writes in fixed point: the same
-// products and quotients of doubles, the same comparisons and the same digits, each step done in
-// the four lanes at once. A value the lanes do not settle (zero, a subnormal, infinity or NaN, a
-// scale beyond the exact powers, a digit too near a half, the exponent form) is written by
-// writeRealText.
+// writeRealTextQuickly on four values side by side: the same products and quotients of doubles,
+// the same comparisons and the same digits, each step done in the four lanes at once, and the
+// text put together lane by lane. A value the lanes do not settle (zero, a subnormal, infinity or
+// NaN, a scale beyond the exact powers, a digit too near a half) is written by writeRealText.
 [[gnu::target("avx2")]] void writeFourAvx2(const float* values, std::size_t first,
                                            RealTexts& texts) {
   const __m128 value = _mm_loadu_ps(values + first);
@@ -81,7 +80,7 @@ constexpr LaneScales kLaneScales = [] {
       over);
   // The over mask as four 32-bit lanes: -1 where the exponent is one more.
   const __m128i overLanes = _mm256_cvtpd_epi32(_mm256_and_pd(over, _mm256_set1_pd(-1.0)));
-  __m128i exponent = _mm_sub_epi32(gatherLanes(kLaneScales.exponent, biased), overLanes);
+  const __m128i exponent = _mm_sub_epi32(gatherLanes(kLaneScales.exponent, biased), overLanes);
 
   // roundScaled(eightDigits * 0.1): the truncation, the rest, a rest near a half, the rounding.
   const __m256d seven = _mm256_mul_pd(eightDigits, _mm256_set1_pd(0.1));
@@ -95,13 +94,32 @@ constexpr LaneScales kLaneScales = [] {
       _mm_sub_epi32(whole, _mm256_cvtpd_epi32(_mm256_and_pd(up, _mm256_set1_pd(-1.0))));
   const __m128i rounded = _mm_cmpeq_epi32(digits, _mm_set1_epi32(10000000));
   digits = _mm_blendv_epi8(digits, _mm_set1_epi32(1000000), rounded);
-  exponent = _mm_sub_epi32(exponent, rounded);
-  const __m128i fixed = _mm_and_si128(_mm_cmpgt_epi32(exponent, _mm_set1_epi32(-2)),
-                                      _mm_cmpgt_epi32(_mm_set1_epi32(7), exponent));
-  const __m128i settled =
+  const __m128i sevenExponent = _mm_sub_epi32(exponent, rounded);
+  const __m128i fixed = _mm_and_si128(_mm_cmpgt_epi32(sevenExponent, _mm_set1_epi32(-2)),
+                                      _mm_cmpgt_epi32(_mm_set1_epi32(7), sevenExponent));
+  // Settled to seven digits: the scale usable and the seventh digit not near a half.
+  const __m128i roundedSeven =
       _mm_andnot_si128(_mm256_cvtpd_epi32(_mm256_and_pd(nearHalf, _mm256_set1_pd(-1.0))),
-                       _mm_and_si128(fixed, gatherLanes(kLaneScales.usable, biased)));
-  const int settledLanes = _mm_movemask_ps(_mm_castsi128_ps(settled));
+                       gatherLanes(kLaneScales.usable, biased));
+  // The exponent form's eight digits: roundScaled(eightDigits), and 10^8 as 10^7 with the
+  // next exponent.
+  const __m128i wholeEight = _mm256_cvttpd_epi32(eightDigits);
+  const __m256d restEight = _mm256_sub_pd(eightDigits, _mm256_cvtepi32_pd(wholeEight));
+  const __m256d nearHalfEight =
+      _mm256_and_pd(_mm256_cmp_pd(restEight, _mm256_set1_pd(0.5 - 1e-6), _CMP_GT_OQ),
+                    _mm256_cmp_pd(restEight, _mm256_set1_pd(0.5 + 1e-6), _CMP_LT_OQ));
+  const __m256d upEight = _mm256_cmp_pd(restEight, _mm256_set1_pd(0.5), _CMP_GT_OQ);
+  __m128i eight =
+      _mm_sub_epi32(wholeEight, _mm256_cvtpd_epi32(_mm256_and_pd(upEight, _mm256_set1_pd(-1.0))));
+  const __m128i roundedEight = _mm_cmpeq_epi32(eight, _mm_set1_epi32(100000000));
+  eight = _mm_blendv_epi8(eight, _mm_set1_epi32(10000000), roundedEight);
+  const __m128i eightExponent = _mm_sub_epi32(exponent, roundedEight);
+  const __m128i settledEight =
+      _mm_andnot_si128(_mm256_cvtpd_epi32(_mm256_and_pd(nearHalfEight, _mm256_set1_pd(-1.0))),
+                       _mm_andnot_si128(fixed, roundedSeven));
+  const int fixedLanes = _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(fixed, roundedSeven)));
+  const int eightLanes = _mm_movemask_ps(_mm_castsi128_ps(settledEight));
+  digits = _mm_blendv_epi8(digits, eight, settledEight);
 
   // eightDigitText in 64-bit lanes: the halves of four digits in 32-bit lanes, the pairs in
   // 16-bit lanes.
@@ -124,7 +142,7 @@ constexpr LaneScales kLaneScales = [] {
       _mm256_set1_epi8(0x30));
   // The seven digits with the point after pointAfter of them.
   const __m256i word = _mm256_srli_epi64(text, 8);
-  const __m128i pointAfter = _mm_add_epi32(exponent, _mm_set1_epi32(1));
+  const __m128i pointAfter = _mm_add_epi32(sevenExponent, _mm_set1_epi32(1));
   const __m256i shift = _mm256_cvtepi32_epi64(_mm_slli_epi32(pointAfter, 3));
   const __m256i before =
       _mm256_sub_epi64(_mm256_sllv_epi64(_mm256_set1_epi64x(1), shift), _mm256_set1_epi64x(1));
@@ -134,21 +152,39 @@ constexpr LaneScales kLaneScales = [] {
                       _mm256_slli_epi64(_mm256_andnot_si256(before, word), 8));
 
   alignas(32) std::uint64_t words[4];
+  alignas(32) std::uint64_t texts8[4];
   alignas(16) std::int32_t points[4];
+  alignas(16) std::int32_t exponents[4];
   _mm256_store_si256(reinterpret_cast<__m256i*>(words), pointed);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(texts8), text);
   _mm_store_si128(reinterpret_cast<__m128i*>(points), pointAfter);
+  _mm_store_si128(reinterpret_cast<__m128i*>(exponents), eightExponent);
   for (std::size_t lane = 0; lane < 4; ++lane) {
     const std::size_t i = first + lane;
-    if ((settledLanes & (1 << lane)) == 0) {
-      writeOne(values, i, texts);
-      continue;
-    }
     char* const start = texts.text[i].data();
     char* at = start;
-    if (values[i] < 0) *at++ = '-';
-    if (points[lane] == 0) *at++ = '0';
-    std::memcpy(at, &words[lane], 8);
-    texts.length[i] = static_cast<std::uint8_t>(at + 8 - start);
+    if ((fixedLanes & (1 << lane)) != 0) {
+      if (values[i] < 0) *at++ = '-';
+      if (points[lane] == 0) *at++ = '0';
+      std::memcpy(at, &words[lane], 8);
+      texts.length[i] = static_cast<std::uint8_t>(at + 8 - start);
+    } else if ((eightLanes & (1 << lane)) != 0) {
+      // Eight digits with an exponent: 2.6506891E-02.
+      if (values[i] < 0) *at++ = '-';
+      const std::uint64_t afterFirst = texts8[lane] >> 8;
+      at[0] = char(texts8[lane]);
+      at[1] = '.';
+      std::memcpy(at + 2, &afterFirst, 7);
+      const std::int32_t written = exponents[lane];
+      const auto exponentDigits = std::uint32_t(written < 0 ? -written : written);
+      at[9] = 'E';
+      at[10] = written < 0 ? '-' : '+';
+      at[11] = char('0' + exponentDigits / 10);
+      at[12] = char('0' + exponentDigits % 10);
+      texts.length[i] = static_cast<std::uint8_t>(at + 13 - start);
+    } else {
+      writeOne(values, i, texts);
+    }
   }
 }
 
