@@ -531,21 +531,39 @@ AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<Fi
 
 namespace {
 
-// The result columns as appendResults walks them: each column's source and, for a value, which.
-struct ResultField {
+// The result columns as appendResults walks them: runs of value columns, their values in
+// `order` from begin to end, and single columns of the other sources.
+struct ResultRun {
   ColumnSource source;
-  std::uint8_t value;
+  std::uint8_t begin = 0;
+  std::uint8_t end = 0;
 };
 
-std::span<const ResultField> resultFields() {
-  static const std::vector<ResultField> fields = [] {
-    std::vector<ResultField> list;
+struct ResultLayout {
+  std::vector<ResultRun> runs;
+  std::vector<std::uint8_t> order;
+  std::size_t columns = 0;
+};
+
+const ResultLayout& resultLayout() {
+  static const ResultLayout layout = [] {
+    ResultLayout made;
     for (const ResultColumn& column : resultColumns()) {
-      list.push_back({column.source, static_cast<std::uint8_t>(column.value)});
+      ++made.columns;
+      const auto next = static_cast<std::uint8_t>(made.order.size());
+      if (column.source != ColumnSource::value) {
+        made.runs.push_back({column.source, next, next});
+        continue;
+      }
+      if (made.runs.empty() || made.runs.back().source != ColumnSource::value) {
+        made.runs.push_back({ColumnSource::value, next, next});
+      }
+      made.order.push_back(static_cast<std::uint8_t>(column.value));
+      ++made.runs.back().end;
     }
-    return list;
+    return made;
   }();
-  return fields;
+  return layout;
 }
 
 }  // namespace
@@ -556,13 +574,13 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
   constexpr std::size_t kFieldRoom = 1 + kRealTextSize;  // a comma and a real, a name or a count
   constexpr std::size_t kOtherColumns = 8;               // room for the columns of no value
   static_assert(kStormValueCount < 255, "a value's number is kept in a byte");
-  const std::span<const ResultField> fields = resultFields();
+  const ResultLayout& layout = resultLayout();
   // A real's slot is copied whole: room for the 16 characters of the last one.
   std::array<char, (kStormValueCount + kOtherColumns) * kFieldRoom + 16> room;
   static_assert(kStormValueCount <= kMaxRealTexts);
   RealTexts reals;
   writeRealTexts(values.values.data(), kStormValueCount, reals);
-  if (fields.size() > kStormValueCount + kOtherColumns) {
+  if (layout.columns > kStormValueCount + kOtherColumns) {
     throw std::logic_error("appendResults: more result columns than room");
   }
   char* at = room.data();
@@ -576,14 +594,21 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
     std::memcpy(at, name, length);
     at += length;
   };
-  for (const ResultField& field : fields) {
+  for (const ResultRun& run : layout.runs) {
+    if (run.source == ColumnSource::value) {
+      // Each slot is copied whole after its comma, and kept as far as its text goes: not at all
+      // where the value is absent.
+      for (std::size_t i = run.begin; i < run.end; ++i) {
+        const std::uint8_t value = layout.order[i];
+        *at = ',';
+        std::memcpy(at + 1, reals.text[value].data(), 16);
+        at += 1 + (values.present[value] ? reals.length[value] : 0);
+      }
+      continue;
+    }
     *at++ = ',';
-    switch (field.source) {
+    switch (run.source) {
       case ColumnSource::value:
-        if (values.present[field.value]) {
-          std::memcpy(at, reals.text[field.value].data(), 16);
-          at += reals.length[field.value];
-        }
         break;
       case ColumnSource::units:
         writeName(unitsName(values.units));
