@@ -181,16 +181,21 @@ constexpr InputColumn kReadingOrder[] = {
     InputColumn::localDepth,      InputColumn::angleDegrees, InputColumn::beachSlope,
     InputColumn::settlingVelocity};
 
-// The text of a field that holds text; none for a number.
-std::string_view textOf(std::string_view field) { return field; }
-std::string_view textOf(const FieldView& field) {
-  return field.holdsNumber ? std::string_view() : field.text;
+// The single of a field that can be read at once: a plain decimal ("9.81", "-46.8"), the common
+// field of a table, or a number whose single is certain (see singleOfNumber).
+bool readQuickSingle(std::string_view text, float& value) { return readPlainDecimal(text, value); }
+bool readQuickSingle(const FieldView& field, float& value) {
+  if (!field.holdsNumber) return readPlainDecimal(field.text, value);
+  const std::optional<float> single = singleOfNumber(field.number);
+  if (single) value = *single;
+  return single.has_value();
 }
 
-// Reads a real column's field that is a plain decimal ("9.81", "-46.8"), the common field of a
-// table, straight into its answer, as readInputColumn would read it; false, with nothing read,
-// for any other field and for the menu columns.
-bool readPlainAnswer(InputColumn column, std::string_view text, StormAnswers& answers) {
+// Reads a real column's field that readQuickSingle reads straight into its answer, as
+// readInputColumn would read it; false, with nothing read, for any other field and for the menu
+// columns.
+template <typename Field>
+bool readQuickAnswer(InputColumn column, const Field& field, StormAnswers& answers) {
   float* answer = nullptr;
   switch (column) {
     case InputColumn::gravity:
@@ -223,7 +228,7 @@ bool readPlainAnswer(InputColumn column, std::string_view text, StormAnswers& an
     case InputColumn::beachSlope:
     case InputColumn::settlingVelocity: {
       float value = 0;
-      if (!readPlainDecimal(text, value)) return false;
+      if (!readQuickSingle(field, value)) return false;
       (column == InputColumn::beachSlope ? answers.beachSlope : answers.settlingVelocity) = value;
       return true;
     }
@@ -232,7 +237,7 @@ bool readPlainAnswer(InputColumn column, std::string_view text, StormAnswers& an
     case InputColumn::count:
       return false;
   }
-  return readPlainDecimal(text, *answer);
+  return readQuickSingle(field, *answer);
 }
 
 // The answers of a row from its fields, text or FieldView (see readAnswers).
@@ -242,7 +247,7 @@ AnswerReading readAnswersOf(const ColumnPositions& positions, const std::vector<
   for (const InputColumn column : kReadingOrder) {
     const auto& position = positions.at[static_cast<std::size_t>(column)];
     if (!position) continue;  // an optional column that the table does not have
-    if (readPlainAnswer(column, textOf(fields[*position]), reading.answers)) continue;
+    if (readQuickAnswer(column, fields[*position], reading.answers)) continue;
     reading.error = readInputColumn(column, fields[*position], reading.answers);
     if (!reading.error.empty()) break;
   }
