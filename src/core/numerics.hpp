@@ -6,6 +6,10 @@
 // toSingle(expression), and a decimal constant enters an expression as the double of its
 // single-precision value, spelled double(0.78f).
 
+#include <cmath>
+
+#include "math_error.hpp"
+
 namespace littoral {
 
 // Rounds a double result to the single that is stored.
@@ -17,10 +21,6 @@ void setNumericEnvironment();
 
 // 4 atan(1), rounded to single: 3.1415927.
 float computePi();
-
-// Hyperbolic tangent from two exponentials, the first rounded to single: (e1 - e2) / (e1 + e2).
-// NaN once e^x exceeds the single range (x above about 88.72).
-double tanhExp(float x);
 
 // tanhExp(x) from exp(x) and exp(-x) worked out elsewhere, with the same bits.
 inline double tanhFromExps(double expX, double expMinusX) {
@@ -35,18 +35,46 @@ inline constexpr double kSafeExpArgument = 709;
 // Whether tanhExp(x) could end the run with a math error (a NaN, or an exp that overflows).
 bool tanhExpCanFail(float x);
 
-// Rayleigh exceedance exp(-(a/b)^2) of height a for the scale height b.
-double exceedance(float a, float b);
+// Library functions that end the run with a math error on a bad argument or result; inline, as
+// the stages call them many times a storm.
+inline double checkedSqrt(double x) {  // DOMAIN for a negative or NaN argument
+  if (std::isnan(x) || x < 0) raiseMathError("sqrt", MathErrorKind::domain);
+  return std::sqrt(x);
+}
+inline double checkedExp(double x) {  // DOMAIN for NaN, OVERFLOW beyond the double range
+  if (std::isnan(x)) raiseMathError("exp", MathErrorKind::domain);
+  const double result = std::exp(x);
+  if (std::isinf(result) && !std::isinf(x)) raiseMathError("exp", MathErrorKind::overflow);
+  return result;
+}
+inline double checkedSin(double x) {  // DOMAIN for NaN or infinity
+  if (!std::isfinite(x)) raiseMathError("sin", MathErrorKind::domain);
+  return std::sin(x);
+}
+inline double checkedCos(double x) {  // DOMAIN for NaN or infinity
+  if (!std::isfinite(x)) raiseMathError("cos", MathErrorKind::domain);
+  return std::cos(x);
+}
+inline double checkedAtan(double x) {  // DOMAIN for NaN or infinity
+  if (!std::isfinite(x)) raiseMathError("atan", MathErrorKind::domain);
+  return std::atan(x);
+}
 
-// Library functions that end the run with a math error on a bad argument or result.
-double checkedSqrt(double x);  // DOMAIN for a negative or NaN argument
-double checkedExp(double x);   // DOMAIN for NaN, OVERFLOW beyond the double range
-double checkedSin(double x);   // DOMAIN for NaN or infinity
-double checkedCos(double x);   // DOMAIN for NaN or infinity
-double checkedAtan(double x);  // DOMAIN for NaN or infinity
+// Hyperbolic tangent from two exponentials, the first rounded to single: (e1 - e2) / (e1 + e2).
+// NaN once e^x exceeds the single range (x above about 88.72).
+inline double tanhExp(float x) {
+  const double e1 = checkedExp(double(x));
+  return tanhFromExps(e1, checkedExp(-double(x)));
+}
+
+// Rayleigh exceedance exp(-(a/b)^2) of height a for the scale height b.
+inline double exceedance(float a, float b) {
+  const double ratio = double(a) / double(b);
+  return checkedExp(-(ratio * ratio));
+}
 
 // x^y that never stops the run: a negative base with a non-integer exponent is a NaN.
-double realPower(double base, double exponent);
+inline double realPower(double base, double exponent) { return std::pow(base, exponent); }
 
 // Replaces the value by the bound when, and only when, it is greater; a NaN is never replaced.
 inline void limitTo(float& value, float bound) {
