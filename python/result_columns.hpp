@@ -31,6 +31,21 @@ inline double frameValue(float value) { return value == 0.0f ? 0.0 : double(valu
 // lock held; keep() and refuse() write only their own row, so that threads can fill distinct
 // rows without the lock, and keep nothing of a storm but its text columns.
 class ResultColumns {
+  // A numpy array of Python objects, each row set once.
+  struct TextColumn {
+    explicit TextColumn(std::size_t count)
+        : array(py::dtype("O"), std::vector<py::ssize_t>{py::ssize_t(count)}) {
+      slots = static_cast<PyObject**>(array.mutable_data());
+      for (std::size_t row = 0; row < count; ++row) slots[row] = nullptr;
+    }
+    void set(std::size_t row, const py::object& value) {
+      Py_XDECREF(slots[row]);
+      slots[row] = value.inc_ref().ptr();
+    }
+    py::array array;
+    PyObject** slots;
+  };
+
  public:
   explicit ResultColumns(std::size_t count)
       : count_(count),
@@ -70,12 +85,13 @@ class ResultColumns {
     errors_[row] = std::move(error);
   }
 
-  // The columns as a dict of "reals", "passes" and the text columns' names, with `everyRow(i)`
-  // called before each row's text (Python's signal checks) and `text` making a Python text of
-  // an error. Needs the interpreter lock.
+  // The columns as a dict of "reals", "passes" and the text columns' names (each a numpy array
+  // of Python texts, as a frame's column of text holds them), with `everyRow(i)` called before
+  // each row's text (Python's signal checks) and `text` making a Python text of an error. Needs
+  // the interpreter lock.
   template <class EveryRow, class Text>
   py::dict take(EveryRow everyRow, Text text) const {
-    py::list units(count_), limits(count_), errors(count_), warnings(count_), causes(count_);
+    TextColumn units(count_), limits(count_), errors(count_), warnings(count_), causes(count_);
     // The names and the empty text are made once as Python texts and shared by the rows.
     std::vector<std::pair<const char*, py::str>> names;
     auto nameText = [&names](const char* name) -> const py::str& {
@@ -87,20 +103,20 @@ class ResultColumns {
     const py::str empty("");
     for (std::size_t row = 0; row < count_; ++row) {
       everyRow(row);
-      units[row] = ran_[row] ? nameText(unitsName(units_[row])) : empty;
-      limits[row] = ran_[row] ? nameText(limitName(limits_[row])) : empty;
-      errors[row] = errors_[row].empty() ? py::object(empty) : py::object(text(errors_[row]));
-      warnings[row] = warnings_[row].empty() ? empty : py::str(warnings_[row]);
-      causes[row] = causes_[row].empty() ? empty : py::str(causes_[row]);
+      units.set(row, ran_[row] ? nameText(unitsName(units_[row])) : empty);
+      limits.set(row, ran_[row] ? nameText(limitName(limits_[row])) : empty);
+      errors.set(row, errors_[row].empty() ? py::object(empty) : py::object(text(errors_[row])));
+      warnings.set(row, warnings_[row].empty() ? empty : py::str(warnings_[row]));
+      causes.set(row, causes_[row].empty() ? empty : py::str(causes_[row]));
     }
     py::dict columns;
     columns["reals"] = reals_;
     columns["passes"] = passes_;
-    columns["units"] = units;
-    columns["limited_by"] = limits;
-    columns["error"] = errors;
-    columns["warnings"] = warnings;
-    columns["error_cause"] = causes;
+    columns["units"] = units.array;
+    columns["limited_by"] = limits.array;
+    columns["error"] = errors.array;
+    columns["warnings"] = warnings.array;
+    columns["error_cause"] = causes.array;
     return columns;
   }
 
