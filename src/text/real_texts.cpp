@@ -62,6 +62,51 @@ constexpr LaneScales kLaneScales = [] {
   return _mm256_blendv_pd(_mm256_mul_pd(magnitude, power), _mm256_div_pd(magnitude, power), divide);
 }
 
+// What the lanes worked out for each value: its fixed-point word (the digits with the point in
+// them), its eight digits and exponent for the exponent form, and which form each lane settled.
+template <std::size_t kLanes>
+struct LaneTexts {
+  alignas(64) std::uint64_t fixed[kLanes];
+  alignas(64) std::uint64_t digits[kLanes];
+  alignas(64) std::int32_t points[kLanes];
+  alignas(64) std::int32_t exponents[kLanes];
+  unsigned fixedLanes = 0;  // a bit for each lane
+  unsigned eightLanes = 0;
+};
+
+// Puts each lane's text together in its slot; a lane of neither form is written one at a time.
+template <std::size_t kLanes>
+void writeLaneTexts(const float* values, std::size_t first, const LaneTexts<kLanes>& lanes,
+                    RealTexts& texts) {
+  for (std::size_t lane = 0; lane < kLanes; ++lane) {
+    const std::size_t i = first + lane;
+    char* const start = texts.text[i].data();
+    char* at = start;
+    if ((lanes.fixedLanes & (1u << lane)) != 0) {
+      if (values[i] < 0) *at++ = '-';
+      if (lanes.points[lane] == 0) *at++ = '0';
+      std::memcpy(at, &lanes.fixed[lane], 8);
+      texts.length[i] = static_cast<std::uint8_t>(at + 8 - start);
+    } else if ((lanes.eightLanes & (1u << lane)) != 0) {
+      // Eight digits with an exponent: 2.6506891E-02.
+      if (values[i] < 0) *at++ = '-';
+      const std::uint64_t afterFirst = lanes.digits[lane] >> 8;
+      at[0] = char(lanes.digits[lane]);
+      at[1] = '.';
+      std::memcpy(at + 2, &afterFirst, 7);
+      const std::int32_t written = lanes.exponents[lane];
+      const auto exponentDigits = std::uint32_t(written < 0 ? -written : written);
+      at[9] = 'E';
+      at[10] = written < 0 ? '-' : '+';
+      at[11] = char('0' + exponentDigits / 10);
+      at[12] = char('0' + exponentDigits % 10);
+      texts.length[i] = static_cast<std::uint8_t>(at + 13 - start);
+    } else {
+      writeOne(values, i, texts);
+    }
+  }
+}
+
 // writeRealTextQuickly on four values side by side: the same products and quotients of doubles,
 // the same comparisons and the same digits, each step done in the four lanes at once, and the
 // text put together lane by lane. A value the lanes do not settle (zero, a subnormal, infinity or
@@ -151,41 +196,14 @@ constexpr LaneScales kLaneScales = [] {
                                       _mm256_sllv_epi64(_mm256_set1_epi64x('.'), shift)),
                       _mm256_slli_epi64(_mm256_andnot_si256(before, word), 8));
 
-  alignas(32) std::uint64_t words[4];
-  alignas(32) std::uint64_t texts8[4];
-  alignas(16) std::int32_t points[4];
-  alignas(16) std::int32_t exponents[4];
-  _mm256_store_si256(reinterpret_cast<__m256i*>(words), pointed);
-  _mm256_store_si256(reinterpret_cast<__m256i*>(texts8), text);
-  _mm_store_si128(reinterpret_cast<__m128i*>(points), pointAfter);
-  _mm_store_si128(reinterpret_cast<__m128i*>(exponents), eightExponent);
-  for (std::size_t lane = 0; lane < 4; ++lane) {
-    const std::size_t i = first + lane;
-    char* const start = texts.text[i].data();
-    char* at = start;
-    if ((fixedLanes & (1 << lane)) != 0) {
-      if (values[i] < 0) *at++ = '-';
-      if (points[lane] == 0) *at++ = '0';
-      std::memcpy(at, &words[lane], 8);
-      texts.length[i] = static_cast<std::uint8_t>(at + 8 - start);
-    } else if ((eightLanes & (1 << lane)) != 0) {
-      // Eight digits with an exponent: 2.6506891E-02.
-      if (values[i] < 0) *at++ = '-';
-      const std::uint64_t afterFirst = texts8[lane] >> 8;
-      at[0] = char(texts8[lane]);
-      at[1] = '.';
-      std::memcpy(at + 2, &afterFirst, 7);
-      const std::int32_t written = exponents[lane];
-      const auto exponentDigits = std::uint32_t(written < 0 ? -written : written);
-      at[9] = 'E';
-      at[10] = written < 0 ? '-' : '+';
-      at[11] = char('0' + exponentDigits / 10);
-      at[12] = char('0' + exponentDigits % 10);
-      texts.length[i] = static_cast<std::uint8_t>(at + 13 - start);
-    } else {
-      writeOne(values, i, texts);
-    }
-  }
+  LaneTexts<4> lanes;
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.fixed), pointed);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.digits), text);
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes.points), pointAfter);
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes.exponents), eightExponent);
+  lanes.fixedLanes = unsigned(fixedLanes);
+  lanes.eightLanes = unsigned(eightLanes);
+  writeLaneTexts(values, first, lanes, texts);
 }
 
 [[gnu::target("avx2")]] void writeEachAvx2(const float* values, std::size_t count,
@@ -195,30 +213,171 @@ constexpr LaneScales kLaneScales = [] {
   writeEachScalar(values, first, count, texts);
 }
 
-bool runsAvx2() { return __builtin_cpu_supports("avx2"); }
+#define LITTORAL_AVX512 "avx512f,avx512bw,avx512vl,avx512dq"
+// GCC 12's AVX-512 conversions take an undefined vector that it then calls uninitialized.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+
+// The AVX-512 ways of gatherLanes and scaledLanes, eight lanes.
+[[gnu::target(LITTORAL_AVX512)]] inline __m256i gatherEight(const std::int32_t* table,
+                                                            __m256i biased) {
+  return _mm256_mmask_i32gather_epi32(_mm256_setzero_si256(), 0xFF, biased, table, 4);
+}
+
+[[gnu::target(LITTORAL_AVX512)]] inline __m512d scaledEight(__m512d magnitude, __m256i biased,
+                                                            const double* powers,
+                                                            const std::int32_t* divides) {
+  const __m512d power = _mm512_mask_i32gather_pd(_mm512_setzero_pd(), 0xFF, biased, powers, 8);
+  const __mmask8 divide =
+      _mm256_cmpneq_epi32_mask(gatherEight(divides, biased), _mm256_setzero_si256());
+  return _mm512_mask_div_pd(_mm512_mul_pd(magnitude, power), divide, magnitude, power);
+}
+
+// writeFourAvx2 on eight values side by side, in AVX-512 registers and masks: the same steps.
+[[gnu::target(LITTORAL_AVX512)]] void writeEightAvx512(const float* values, std::size_t first,
+                                                       RealTexts& texts) {
+  const __m256i one = _mm256_set1_epi32(1);
+  const __m256 value = _mm256_loadu_ps(values + first);
+  const __m256 magnitude = _mm256_andnot_ps(_mm256_set1_ps(-0.0f), value);
+  const __m256i biased = _mm256_srli_epi32(_mm256_castps_si256(magnitude), 23);
+  const __m512d magnitudeD = _mm512_cvtps_pd(magnitude);
+
+  __m512d eightDigits = scaledEight(magnitudeD, biased, kLaneScales.power, kLaneScales.divides);
+  const __mmask8 over = _mm512_cmp_pd_mask(eightDigits, _mm512_set1_pd(1e8 - 0.5), _CMP_GE_OQ);
+  eightDigits = _mm512_mask_mov_pd(
+      eightDigits, over,
+      scaledEight(magnitudeD, biased, kLaneScales.nextPower, kLaneScales.nextDivides));
+  const __m256i scaleExponent = gatherEight(kLaneScales.exponent, biased);
+  const __m256i exponent = _mm256_mask_add_epi32(scaleExponent, over, scaleExponent, one);
+
+  // roundScaled(eightDigits * 0.1) and the seven digits' exponent.
+  const __m512d seven = _mm512_mul_pd(eightDigits, _mm512_set1_pd(0.1));
+  const __m256i whole = _mm512_cvttpd_epi32(seven);
+  const __m512d rest = _mm512_sub_pd(seven, _mm512_cvtepi32_pd(whole));
+  const __mmask8 nearHalf = _mm512_cmp_pd_mask(rest, _mm512_set1_pd(0.5 - 1e-6), _CMP_GT_OQ) &
+                            _mm512_cmp_pd_mask(rest, _mm512_set1_pd(0.5 + 1e-6), _CMP_LT_OQ);
+  const __mmask8 up = _mm512_cmp_pd_mask(rest, _mm512_set1_pd(0.5), _CMP_GT_OQ);
+  __m256i digits = _mm256_mask_add_epi32(whole, up, whole, one);
+  const __mmask8 rounded = _mm256_cmpeq_epi32_mask(digits, _mm256_set1_epi32(10000000));
+  digits = _mm256_mask_mov_epi32(digits, rounded, _mm256_set1_epi32(1000000));
+  const __m256i sevenExponent = _mm256_mask_add_epi32(exponent, rounded, exponent, one);
+  const __mmask8 fixed = _mm256_cmpgt_epi32_mask(sevenExponent, _mm256_set1_epi32(-2)) &
+                         _mm256_cmpgt_epi32_mask(_mm256_set1_epi32(7), sevenExponent);
+  const __mmask8 usable =
+      _mm256_cmpneq_epi32_mask(gatherEight(kLaneScales.usable, biased), _mm256_setzero_si256());
+  const __mmask8 roundedSeven = __mmask8(usable & ~nearHalf);
+
+  // The exponent form's eight digits.
+  const __m256i wholeEight = _mm512_cvttpd_epi32(eightDigits);
+  const __m512d restEight = _mm512_sub_pd(eightDigits, _mm512_cvtepi32_pd(wholeEight));
+  const __mmask8 nearHalfEight =
+      _mm512_cmp_pd_mask(restEight, _mm512_set1_pd(0.5 - 1e-6), _CMP_GT_OQ) &
+      _mm512_cmp_pd_mask(restEight, _mm512_set1_pd(0.5 + 1e-6), _CMP_LT_OQ);
+  const __mmask8 upEight = _mm512_cmp_pd_mask(restEight, _mm512_set1_pd(0.5), _CMP_GT_OQ);
+  __m256i eight = _mm256_mask_add_epi32(wholeEight, upEight, wholeEight, one);
+  const __mmask8 roundedEight = _mm256_cmpeq_epi32_mask(eight, _mm256_set1_epi32(100000000));
+  eight = _mm256_mask_mov_epi32(eight, roundedEight, _mm256_set1_epi32(10000000));
+  const __m256i eightExponent = _mm256_mask_add_epi32(exponent, roundedEight, exponent, one);
+  const __mmask8 settledEight = __mmask8(roundedSeven & ~fixed & ~nearHalfEight);
+  digits = _mm256_mask_mov_epi32(digits, settledEight, eight);
+
+  // eightDigitText in 64-bit lanes.
+  const __m512i digits64 = _mm512_cvtepu32_epi64(digits);
+  const __m512i high =
+      _mm512_srli_epi64(_mm512_mul_epu32(digits64, _mm512_set1_epi64(3518437209)), 45);
+  const __m512i low = _mm512_sub_epi64(digits64, _mm512_mul_epu32(high, _mm512_set1_epi64(10000)));
+  const __m512i fours = _mm512_or_si512(high, _mm512_slli_epi64(low, 32));
+  const __m512i hundreds =
+      _mm512_srli_epi32(_mm512_mullo_epi32(fours, _mm512_set1_epi32(10486)), 20);
+  const __m512i pairs = _mm512_or_si512(
+      _mm512_slli_epi32(
+          _mm512_sub_epi32(fours, _mm512_mullo_epi32(hundreds, _mm512_set1_epi32(100))), 16),
+      hundreds);
+  const __m512i tens = _mm512_srli_epi16(_mm512_mullo_epi16(pairs, _mm512_set1_epi16(103)), 10);
+  const __m512i text = _mm512_or_si512(
+      _mm512_or_si512(
+          tens, _mm512_slli_epi16(
+                    _mm512_sub_epi16(pairs, _mm512_mullo_epi16(tens, _mm512_set1_epi16(10))), 8)),
+      _mm512_set1_epi8(0x30));
+  const __m512i word = _mm512_srli_epi64(text, 8);
+  const __m256i pointAfter = _mm256_add_epi32(sevenExponent, one);
+  const __m512i shift = _mm512_cvtepi32_epi64(_mm256_slli_epi32(pointAfter, 3));
+  const __m512i before =
+      _mm512_sub_epi64(_mm512_sllv_epi64(_mm512_set1_epi64(1), shift), _mm512_set1_epi64(1));
+  const __m512i pointed =
+      _mm512_or_si512(_mm512_or_si512(_mm512_and_si512(word, before),
+                                      _mm512_sllv_epi64(_mm512_set1_epi64('.'), shift)),
+                      _mm512_slli_epi64(_mm512_andnot_si512(before, word), 8));
+
+  LaneTexts<8> lanes;
+  _mm512_store_si512(lanes.fixed, pointed);
+  _mm512_store_si512(lanes.digits, text);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.points), pointAfter);
+  _mm256_store_si256(reinterpret_cast<__m256i*>(lanes.exponents), eightExponent);
+  lanes.fixedLanes = unsigned(fixed & roundedSeven);
+  lanes.eightLanes = unsigned(settledEight);
+  writeLaneTexts(values, first, lanes, texts);
+}
+
+[[gnu::target(LITTORAL_AVX512)]] void writeEachAvx512(const float* values, std::size_t count,
+                                                      RealTexts& texts) {
+  std::size_t first = 0;
+  for (; first + 8 <= count; first += 8) writeEightAvx512(values, first, texts);
+  for (; first + 4 <= count; first += 4) writeFourAvx2(values, first, texts);
+  writeEachScalar(values, first, count, texts);
+}
+
+#pragma GCC diagnostic pop
+#undef LITTORAL_AVX512
 
 #endif  // LITTORAL_REAL_TEXT_LANES
 
 }  // namespace
 
-bool runsRealTextLanes() {
+bool runsRealTextWay(RealTextWay way) {
+  switch (way) {
+    case RealTextWay::oneAtATime:
+      return true;
 #ifdef LITTORAL_REAL_TEXT_LANES
-  static const bool runs = runsAvx2();
-  return runs;
-#else
-  return false;
+    case RealTextWay::avx2:
+      return __builtin_cpu_supports("avx2");
+    case RealTextWay::avx512:
+      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") &&
+             __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+             __builtin_cpu_supports("avx512dq");
 #endif
+    default:
+      return false;
+  }
 }
 
-void writeRealTexts(const float* values, std::size_t count, RealTexts& texts, bool lanes) {
+RealTextWay bestRealTextWay() {
+  static const RealTextWay best = [] {
+    for (const RealTextWay way : {RealTextWay::avx512, RealTextWay::avx2}) {
+      if (runsRealTextWay(way)) return way;
+    }
+    return RealTextWay::oneAtATime;
+  }();
+  return best;
+}
+
+void writeRealTexts(const float* values, std::size_t count, RealTexts& texts, RealTextWay way) {
+  switch (way) {
 #ifdef LITTORAL_REAL_TEXT_LANES
-  if (lanes && runsRealTextLanes()) {
-    writeEachAvx2(values, count, texts);
-    return;
-  }
+    case RealTextWay::avx512:
+      writeEachAvx512(values, count, texts);
+      return;
+    case RealTextWay::avx2:
+      writeEachAvx2(values, count, texts);
+      return;
 #endif
-  static_cast<void>(lanes);
-  writeEachScalar(values, 0, count, texts);
+    default:
+      writeEachScalar(values, 0, count, texts);
+  }
+}
+
+void writeRealTexts(const float* values, std::size_t count, RealTexts& texts) {
+  writeRealTexts(values, count, texts, bestRealTextWay());
 }
 
 }  // namespace littoral

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// The texts of a storm's reals all at once, each as writeRealText writes it: four side by side
-// where the processor has AVX2, one at a time elsewhere.
+// The texts of a storm's reals all at once, each as writeRealText writes it: eight side by side
+// where the processor has AVX-512, four where it has AVX2, one at a time elsewhere.
 
 namespace littoral {
 
@@ -17,11 +17,21 @@ struct RealTexts {
   std::array<std::uint8_t, kMaxRealTexts> length;
 };
 
-// Whether this build has the side-by-side way and this processor runs it.
-bool runsRealTextLanes();
+enum class RealTextWay {
+  oneAtATime,  // writeRealText
+  avx2,        // four side by side
+  avx512,      // eight side by side
+};
 
-// Writes the text of values[i] into slot i, for i below count (at most kMaxRealTexts): side by
-// side where `lanes` is true and the processor runs that way, else one at a time.
-void writeRealTexts(const float* values, std::size_t count, RealTexts& texts, bool lanes = true);
+// Whether this build has the way and this processor runs it.
+bool runsRealTextWay(RealTextWay way);
+
+// The widest way this processor runs; chosen once.
+RealTextWay bestRealTextWay();
+
+// Writes the text of values[i] into slot i, for i below count (at most kMaxRealTexts), by the
+// given way, which must run here; or by the best way.
+void writeRealTexts(const float* values, std::size_t count, RealTexts& texts, RealTextWay way);
+void writeRealTexts(const float* values, std::size_t count, RealTexts& texts);
 
 }  // namespace littoral

@@ -17,12 +17,12 @@ std::string slotText(const RealTexts& texts, std::size_t i) {
   return std::string(texts.text[i].data(), texts.length[i]);
 }
 
-// The side-by-side way writes every real as the one-at-a-time way: random bit patterns of every
-// kind, the neighbours of each decade's ends and of half-way seventh digits, zeros, subnormals,
-// the ends of the range, infinities and NaN, in every lane position and a last part of fewer
-// than four.
+// Each side-by-side way that runs here writes every real as the one-at-a-time way: random bit
+// patterns of every kind, the neighbours of each decade's ends and of half-way seventh digits,
+// zeros, subnormals, the ends of the range, infinities and NaN, in every lane position and a
+// last part of fewer than eight and four.
 TEST(RealTexts, SideBySideAsOneAtATime) {
-  if (!runsRealTextLanes()) GTEST_SKIP() << "this processor has no AVX2";
+  if (!runsRealTextWay(RealTextWay::avx2)) GTEST_SKIP() << "this processor has no AVX2";
   std::vector<float> values = {0.0f,     -0.0f,        FLT_MIN,  -FLT_MIN,   FLT_MAX,
                                -FLT_MAX, FLT_TRUE_MIN, INFINITY, -INFINITY,  NAN,
                                0.1f,     0.099999994f, 1e7f,     9999999.0f, 1e-30f};
@@ -42,11 +42,14 @@ TEST(RealTexts, SideBySideAsOneAtATime) {
   RealTexts oneAtATime;
   for (std::size_t first = 0; first < values.size(); first += kMaxRealTexts - 3) {
     const std::size_t count = std::min(kMaxRealTexts - 3, values.size() - first);
-    writeRealTexts(values.data() + first, count, sideBySide, true);
-    writeRealTexts(values.data() + first, count, oneAtATime, false);
-    for (std::size_t i = 0; i < count; ++i) {
-      ASSERT_EQ(slotText(sideBySide, i), slotText(oneAtATime, i))
-          << std::hexfloat << values[first + i];
+    writeRealTexts(values.data() + first, count, oneAtATime, RealTextWay::oneAtATime);
+    for (const RealTextWay way : {RealTextWay::avx2, RealTextWay::avx512}) {
+      if (!runsRealTextWay(way)) continue;
+      writeRealTexts(values.data() + first, count, sideBySide, way);
+      for (std::size_t i = 0; i < count; ++i) {
+        ASSERT_EQ(slotText(sideBySide, i), slotText(oneAtATime, i))
+            << int(way) << " " << std::hexfloat << values[first + i];
+      }
     }
   }
 }
