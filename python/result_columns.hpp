@@ -63,9 +63,8 @@ class ResultColumns {
   // The results of a storm that ran.
   void keep(std::size_t row, const StormAnswers& answers, const StormValues& values) {
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      realsOut_[i * count_ + row] = values.present.test(i)
-                                        ? frameValue(values.values[i])
-                                        : std::numeric_limits<double>::quiet_NaN();
+      realsOut_[i * count_ + row] = values.present[i] ? frameValue(values.values[i])
+                                                      : std::numeric_limits<double>::quiet_NaN();
     }
     passesOut_[row] = values.passes;
     ran_[row] = true;
