@@ -33,6 +33,39 @@ bool isOptional(InputColumn column) {
   return column == InputColumn::beachSlope || column == InputColumn::settlingVelocity;
 }
 
+// The answer a required real column is read into; null for the other columns.
+float* requiredAnswerOf(InputColumn column, StormAnswers& answers) {
+  switch (column) {
+    case InputColumn::gravity:
+      return &answers.g;
+    case InputColumn::depth:
+      return &answers.depth;
+    case InputColumn::fetch:
+      return &answers.fetch;
+    case InputColumn::windSpeed:
+      return &answers.windSpeed;
+    case InputColumn::durationHours:
+      return &answers.durationHours;
+    case InputColumn::rt:
+      return &answers.rt;
+    case InputColumn::rl:
+      return &answers.rl;
+    case InputColumn::localDepth:
+      return &answers.localDepth;
+    case InputColumn::angleDegrees:
+      return &answers.angleDegrees;
+    default:
+      return nullptr;
+  }
+}
+
+// The answer an optional real column is read into; null for the other columns.
+std::optional<float>* optionalAnswerOf(InputColumn column, StormAnswers& answers) {
+  if (column == InputColumn::beachSlope) return &answers.beachSlope;
+  if (column == InputColumn::settlingVelocity) return &answers.settlingVelocity;
+  return nullptr;
+}
+
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -196,48 +229,12 @@ bool readQuickSingle(const FieldView& field, float& value) {
 // columns.
 template <typename Field>
 bool readQuickAnswer(InputColumn column, const Field& field, StormAnswers& answers) {
-  float* answer = nullptr;
-  switch (column) {
-    case InputColumn::gravity:
-      answer = &answers.g;
-      break;
-    case InputColumn::depth:
-      answer = &answers.depth;
-      break;
-    case InputColumn::fetch:
-      answer = &answers.fetch;
-      break;
-    case InputColumn::windSpeed:
-      answer = &answers.windSpeed;
-      break;
-    case InputColumn::durationHours:
-      answer = &answers.durationHours;
-      break;
-    case InputColumn::rt:
-      answer = &answers.rt;
-      break;
-    case InputColumn::rl:
-      answer = &answers.rl;
-      break;
-    case InputColumn::localDepth:
-      answer = &answers.localDepth;
-      break;
-    case InputColumn::angleDegrees:
-      answer = &answers.angleDegrees;
-      break;
-    case InputColumn::beachSlope:
-    case InputColumn::settlingVelocity: {
-      float value = 0;
-      if (!readQuickSingle(field, value)) return false;
-      (column == InputColumn::beachSlope ? answers.beachSlope : answers.settlingVelocity) = value;
-      return true;
-    }
-    case InputColumn::fetchUnit:
-    case InputColumn::speedUnit:
-    case InputColumn::count:
-      return false;
-  }
-  return readQuickSingle(field, *answer);
+  if (float* answer = requiredAnswerOf(column, answers)) return readQuickSingle(field, *answer);
+  std::optional<float>* optional = optionalAnswerOf(column, answers);
+  float value = 0;
+  if (optional == nullptr || !readQuickSingle(field, value)) return false;
+  *optional = value;
+  return true;
 }
 
 // The answers of a row from its fields, text or FieldView (see readAnswers).
@@ -492,35 +489,17 @@ std::string readInputColumn(InputColumn column, std::string_view text, StormAnsw
 }
 
 std::string readInputColumn(InputColumn column, const FieldView& field, StormAnswers& answers) {
-  switch (column) {
-    case InputColumn::gravity:
-      return readRealColumn(column, field, answers.g);
-    case InputColumn::depth:
-      return readRealColumn(column, field, answers.depth);
-    case InputColumn::fetch:
-      return readRealColumn(column, field, answers.fetch);
-    case InputColumn::fetchUnit:
-      return readUnitColumn(column, field, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit);
-    case InputColumn::windSpeed:
-      return readRealColumn(column, field, answers.windSpeed);
-    case InputColumn::speedUnit:
-      return readUnitColumn(column, field, kSpeedUnitNames, speedUnitOfName, answers.speedUnit);
-    case InputColumn::durationHours:
-      return readRealColumn(column, field, answers.durationHours);
-    case InputColumn::rt:
-      return readRealColumn(column, field, answers.rt);
-    case InputColumn::rl:
-      return readRealColumn(column, field, answers.rl);
-    case InputColumn::localDepth:
-      return readRealColumn(column, field, answers.localDepth);
-    case InputColumn::angleDegrees:
-      return readRealColumn(column, field, answers.angleDegrees);
-    case InputColumn::beachSlope:
-      return readOptionalColumn(column, field, answers.beachSlope);
-    case InputColumn::settlingVelocity:
-      return readOptionalColumn(column, field, answers.settlingVelocity);
-    case InputColumn::count:
-      break;
+  if (float* answer = requiredAnswerOf(column, answers)) {
+    return readRealColumn(column, field, *answer);
+  }
+  if (std::optional<float>* answer = optionalAnswerOf(column, answers)) {
+    return readOptionalColumn(column, field, *answer);
+  }
+  if (column == InputColumn::fetchUnit) {
+    return readUnitColumn(column, field, kFetchUnitNames, fetchUnitOfName, answers.fetchUnit);
+  }
+  if (column == InputColumn::speedUnit) {
+    return readUnitColumn(column, field, kSpeedUnitNames, speedUnitOfName, answers.speedUnit);
   }
   return {};
 }
