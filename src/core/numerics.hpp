@@ -6,7 +6,9 @@
 // toSingle(expression), and a decimal constant enters an expression as the double of its
 // single-precision value, spelled double(0.78f).
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "math_error.hpp"
 
@@ -75,6 +77,75 @@ inline double exceedance(float a, float b) {
 
 // x^y that never stops the run: a negative base with a non-integer exponent is a NaN.
 inline double realPower(double base, double exponent) { return std::pow(base, exponent); }
+
+// The exponents 1/4, 3/8, 3/4 and 5/2, whose powers of a single are worked from square roots.
+enum class RootPower { quarter, threeEighths, threeQuarters, twoAndAHalf };
+
+inline double exponentOf(RootPower power) {
+  switch (power) {
+    case RootPower::quarter:
+      return 0.25;
+    case RootPower::threeEighths:
+      return 0.375;
+    case RootPower::threeQuarters:
+      return 0.75;
+    case RootPower::twoAndAHalf:
+      return 2.5;
+  }
+  return 0;
+}
+
+// Bounds that hold realPower(base, exponentOf(power)) for a base that is a positive, finite
+// single. The power is worked from square roots, which are correctly rounded, and from exact
+// or rounded products, so it lies within 2^-50 of the true power in relative terms; the
+// library's pow lies within about 2^-53 of it; the bounds are 2^-48 either side
+// (littoral_power_check shows, over every positive single, that they hold the library's power).
+struct PowerBounds {
+  double low = 0;
+  double high = 0;
+};
+
+inline PowerBounds boundRootPower(float base, RootPower power) {
+  const double x = double(base);
+  const double root = std::sqrt(x);
+  double estimate = 0;
+  switch (power) {
+    case RootPower::quarter:
+      estimate = std::sqrt(root);
+      break;
+    case RootPower::threeEighths: {
+      const double quarter = std::sqrt(root);
+      estimate = quarter * std::sqrt(quarter);
+      break;
+    }
+    case RootPower::threeQuarters:
+      estimate = root * std::sqrt(root);
+      break;
+    case RootPower::twoAndAHalf:
+      estimate = x * x * root;  // the square of a single is exact
+      break;
+  }
+  constexpr double kMargin = 0x1p-48;
+  return {estimate * (1 - kMargin), estimate * (1 + kMargin)};
+}
+
+// store(realPower(base, exponentOf(power))), for a store that never decreases, or never
+// increases, as the power grows (products by fixed factors, rounded to single). Where the store
+// gives the same single at both bounds of the power, that single is the one the library's power
+// gives, and no pow is called; else, rarely (about once in 10^7), the library's power is stored.
+template <class Store>
+float storeRootPower(float base, RootPower power, Store store) {
+  if (base > 0 && base <= 0x1.fffffep127f) {
+    const PowerBounds bounds = boundRootPower(base, power);
+    const float low = store(bounds.low);
+    const float high = store(bounds.high);
+    if (std::bit_cast<std::uint32_t>(low) == std::bit_cast<std::uint32_t>(high) &&
+        !std::isnan(low)) {
+      return low;
+    }
+  }
+  return store(realPower(double(base), exponentOf(power)));
+}
 
 // Replaces the value by the bound when, and only when, it is greater; a NaN is never replaced.
 inline void limitTo(float& value, float bound) {

@@ -1,6 +1,8 @@
 #include "numerics.hpp"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <limits>
@@ -77,6 +79,40 @@ TEST(RealPower, NeverStopsTheRun) {
   EXPECT_TRUE(std::isnan(realPower(-20.0, double(1.23f))));
   EXPECT_EQ(realPower(0.0, double(1.23f)), 0.0);
   EXPECT_EQ(realPower(4.0, 0.5), 2.0);
+}
+
+// The root-worked power stores the library power's single: on ordinary and extreme bases,
+// and, where the rounding is uncertain, by calling the library.
+TEST(RootPower, StoresTheLibraryPowersSingle) {
+  const RootPower powers[] = {RootPower::quarter, RootPower::threeEighths, RootPower::threeQuarters,
+                              RootPower::twoAndAHalf};
+  const float bases[] = {0.3f,
+                         1.0f,
+                         2.0f,
+                         7.77f,
+                         1234.5f,
+                         1e-45f,
+                         1.2e-38f,
+                         3e38f,
+                         0.0f,
+                         -0.0f,
+                         -2.0f,
+                         std::numeric_limits<float>::infinity(),
+                         std::numeric_limits<float>::quiet_NaN()};
+  const auto scaled = [](double power) { return toSingle(power * double(0.53f)); };
+  for (const RootPower power : powers) {
+    for (const float base : bases) {
+      const float expected = scaled(realPower(double(base), exponentOf(power)));
+      const float stored = storeRootPower(base, power, scaled);
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(stored), std::bit_cast<std::uint32_t>(expected))
+          << base << " ^ " << exponentOf(power);
+    }
+  }
+  // A store that changes within the bounds leaves the power to the library.
+  const double library = realPower(5.0, 2.5);
+  const auto step = [&](double power) { return power < library ? 0.0f : 1.0f; };
+  EXPECT_EQ(storeRootPower(5.0f, RootPower::twoAndAHalf, step), 1.0f);
+  EXPECT_EQ(step(boundRootPower(5.0f, RootPower::twoAndAHalf).low), 0.0f);
 }
 
 }  // namespace

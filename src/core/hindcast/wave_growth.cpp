@@ -16,8 +16,12 @@ StormTerms computeStormTerms(const CaseState& state) {
   const double ua = double(state.ua);
   terms.Fd = toSingle(double(state.depth) * double(state.g) / ua / ua);
   terms.Ftd = toSingle(double(state.duration) * double(state.g) / ua);
-  terms.heightDepthTerm = toSingle(realPower(double(terms.Fd), 0.75) * double(0.53f));
-  terms.periodDepthTerm = toSingle(realPower(double(terms.Fd), 0.375) * double(0.833f));
+  terms.heightDepthTerm = storeRootPower(terms.Fd, RootPower::threeQuarters, [](double power) {
+    return toSingle(power * double(0.53f));
+  });
+  terms.periodDepthTerm = storeRootPower(terms.Fd, RootPower::threeEighths, [](double power) {
+    return toSingle(power * double(0.833f));
+  });
   terms.durationPeriod =
       toSingle(realPower(double(terms.Ftd) / 537, double(0.42857143f)) * (ua / double(state.g)));
   return terms;

@@ -53,7 +53,7 @@ FluxTerms computeFluxTerms(const CaseState& state, float twoLocalAngle) {
   FluxTerms terms{};
   const float densityTerm = toSingle(double(0.052f) * double(state.rho));
   terms.fluxFactor = toSingle(gravityPower(state.g) * double(densityTerm));
-  terms.cosAorRoot = toSingle(realPower(double(state.cosAor), 0.25));
+  terms.cosAorRoot = storeRootPower(state.cosAor, RootPower::quarter, toSingle);
   terms.sinTwoAor = toSingle(checkedSin(2 * double(state.aor)));
   terms.sinTwoLocal = toSingle(checkedSin(double(state.pi) * double(twoLocalAngle) / 180));
   terms.slopeTerm = toSingle(double(state.beachSlope) * double(20.7f));
@@ -66,8 +66,10 @@ ClassTransport computeClassTransport(const CaseState& state, const FluxTerms& te
   ClassTransport result{};
   result.height =
       toSingle(checkedSqrt(double(state.classHeight[lower]) * double(state.classHeight[i])));
-  result.flux = toSingle(realPower(double(result.height), 2.5) * double(terms.fluxFactor) *
-                         double(terms.cosAorRoot) * double(terms.sinTwoAor));
+  result.flux = storeRootPower(result.height, RootPower::twoAndAHalf, [&](double power) {
+    return toSingle(power * double(terms.fluxFactor) * double(terms.cosAorRoot) *
+                    double(terms.sinTwoAor));
+  });
   // Longshore current 20.7 m sqrt(g H) sin(2 a) of the class.
   const double classCurrent = checkedSqrt(double(result.height) * double(state.g)) *
                               double(terms.slopeTerm) * double(terms.sinTwoLocal);
