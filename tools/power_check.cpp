@@ -59,6 +59,7 @@ int main() {
   } powers[] = {{"x^(1/4)", RootPower::quarter},
                 {"x^(3/8)", RootPower::threeEighths},
                 {"x^(3/4)", RootPower::threeQuarters},
+                {"x^(3/2)", RootPower::threeHalves},
                 {"x^(5/2)", RootPower::twoAndAHalf}};
   bool holds = true;
   for (const auto& [name, power] : powers) {

@@ -78,8 +78,9 @@ inline double exceedance(float a, float b) {
 // x^y that never stops the run: a negative base with a non-integer exponent is a NaN.
 inline double realPower(double base, double exponent) { return std::pow(base, exponent); }
 
-// The exponents 1/4, 3/8, 3/4 and 5/2, whose powers of a single are worked from square roots.
-enum class RootPower { quarter, threeEighths, threeQuarters, twoAndAHalf };
+// The exponents 1/4, 3/8, 3/4, 3/2 and 5/2, whose powers of a single are worked from square
+// roots.
+enum class RootPower { quarter, threeEighths, threeQuarters, threeHalves, twoAndAHalf };
 
 inline double exponentOf(RootPower power) {
   switch (power) {
@@ -89,6 +90,8 @@ inline double exponentOf(RootPower power) {
       return 0.375;
     case RootPower::threeQuarters:
       return 0.75;
+    case RootPower::threeHalves:
+      return 1.5;
     case RootPower::twoAndAHalf:
       return 2.5;
   }
@@ -120,6 +123,9 @@ inline PowerBounds boundRootPower(float base, RootPower power) {
     }
     case RootPower::threeQuarters:
       estimate = root * std::sqrt(root);
+      break;
+    case RootPower::threeHalves:
+      estimate = x * root;
       break;
     case RootPower::twoAndAHalf:
       estimate = x * x * root;  // the square of a single is exact

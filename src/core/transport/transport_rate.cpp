@@ -1,26 +1,9 @@
-#include <bit>
-#include <cstdint>
-
 #include "littoral/storm.hpp"
 #include "numerics.hpp"
 #include "transport.hpp"
 
 namespace littoral {
-namespace {
-
-// g^1.5, remembered for the gravity of the storm before on the same thread: a table gives the
-// same one or two gravities row after row.
-double gravityPower(float g) {
-  thread_local float lastGravity = 0;
-  thread_local double lastPower = realPower(0, 1.5);
-  if (std::bit_cast<std::uint32_t>(g) != std::bit_cast<std::uint32_t>(lastGravity)) {
-    lastPower = realPower(double(g), 1.5);
-    lastGravity = g;
-  }
-  return lastPower;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 float computeSiRateFactor() {
   static const float factor = [] {
@@ -52,7 +35,9 @@ float computeKpls(const CaseState& state, float twoLocalAngle) {
 FluxTerms computeFluxTerms(const CaseState& state, float twoLocalAngle) {
   FluxTerms terms{};
   const float densityTerm = toSingle(double(0.052f) * double(state.rho));
-  terms.fluxFactor = toSingle(gravityPower(state.g) * double(densityTerm));
+  terms.fluxFactor = storeRootPower(state.g, RootPower::threeHalves, [&](double power) {
+    return toSingle(power * double(densityTerm));
+  });
   terms.cosAorRoot = storeRootPower(state.cosAor, RootPower::quarter, toSingle);
   terms.sinTwoAor = toSingle(checkedSin(2 * double(state.aor)));
   terms.sinTwoLocal = toSingle(checkedSin(double(state.pi) * double(twoLocalAngle) / 180));
