@@ -99,7 +99,8 @@ std::int32_t estimateLastPass(const CaseState& state, const WaveGrowth& growth, 
   const double g = double(state.g);
   const double y = double(growth.terms.durationPeriod) * g / (ua * 7.54 * b);
   const double x = std::atanh(y);
-  const double ff = std::pow(x * b / 0.0379, 3);
+  const double root = x * b / 0.0379;
+  const double ff = root * root * root;
   const double passes = 1 + std::log(ff * ua * ua / g / double(firstFetch)) / std::log(0.98);
   if (!(passes >= 2 && passes < 1e6)) return 2;
   return std::int32_t(std::ceil(passes));
