@@ -65,7 +65,8 @@ py::str fileText(std::string_view text) {
   return py::reinterpret_steal<py::str>(decoded);
 }
 
-// The rows' results, and the error of each row refused as it was read (empty for the others).
+// The rows' results, and the error of each row refused as it was read (empty for the others;
+// no row's for a frame, whose rows are all read).
 struct Rows {
   ResultColumns results;
   std::vector<std::string> readErrors;
@@ -89,7 +90,7 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
   std::vector<StormAnswers> answers;
   std::vector<std::size_t> rowOfStorm;
   for (std::size_t row = first; row < last; ++row) {
-    if (!rows.readErrors[row].empty()) {  // refused as it was read
+    if (row < rows.readErrors.size() && !rows.readErrors[row].empty()) {  // refused as read
       rows.results.refuse(row, std::move(rows.readErrors[row]));
       continue;
     }
@@ -134,7 +135,7 @@ bool runRows(const ColumnPositions& positions, const InputColumns& columns, std:
 }
 
 // The result columns of the rows (see ResultColumns).
-py::dict resultColumns(const Rows& rows) { return rows.results.take(checkSignals, fileText); }
+py::dict resultColumns(Rows& rows) { return rows.results.take(checkSignals, fileText); }
 
 // What reads a table whose names another character separates, as a message ends: for a frame
 // (keyword sep) pandas' read_csv with sep, for a file (keyword delimiter) run_table's own.
@@ -169,7 +170,7 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
     input.numbers[*position] = numbers.data();
     input.arrays.push_back(numbers);
   }
-  Rows rows{ResultColumns(rowCount), std::vector<std::string>(rowCount)};
+  Rows rows{ResultColumns(rowCount), {}};
   bool complete = false;
   {
     py::gil_scoped_release released;

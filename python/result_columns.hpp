@@ -5,8 +5,10 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,8 +30,9 @@ inline double frameValue(float value) { return value == 0.0f ? 0.0 : double(valu
 // reals as one float64 block, column by column in memory so that each result column of the frame
 // is contiguous (NaN where a value was not computed), passes (-1 where no storm ran), and units,
 // limited_by, error, warnings and error_cause as text. The arrays are made with the interpreter
-// lock held; keep() and refuse() write only their own row, so that threads can fill distinct
-// rows without the lock, and keep nothing of a storm but its text columns.
+// lock held; keep() and refuse() write only their own row, and add the few rows' texts under a
+// lock of their own, so that threads can fill distinct rows without the interpreter lock, and
+// keep nothing of a storm but its text columns.
 class ResultColumns {
   // A numpy array of Python objects, each row set once.
   struct TextColumn {
@@ -46,6 +49,26 @@ class ResultColumns {
     PyObject** slots;
   };
 
+  // The texts of the rows that have one, as (row, text): an error, warnings or an error cause
+  // is the exception, and a text a row would hold fresh memory for every row.
+  class RowTexts {
+   public:
+    void add(std::size_t row, std::string text) {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      texts_.emplace_back(row, std::move(text));
+    }
+    // The texts by row, for take().
+    const std::vector<std::pair<std::size_t, std::string>>& byRow() {
+      std::sort(texts_.begin(), texts_.end(),
+                [](const auto& a, const auto& b) { return a.first < b.first; });
+      return texts_;
+    }
+
+   private:
+    std::mutex mutex_;
+    std::vector<std::pair<std::size_t, std::string>> texts_;
+  };
+
  public:
   explicit ResultColumns(std::size_t count)
       : count_(count),
@@ -55,10 +78,7 @@ class ResultColumns {
         passesOut_(passes_.mutable_data()),
         ran_(count),
         units_(count),
-        limits_(count),
-        errors_(count),
-        warnings_(count),
-        causes_(count) {}
+        limits_(count) {}
 
   // The results of a storm that ran.
   void keep(std::size_t row, const StormAnswers& answers, const StormValues& values) {
@@ -70,9 +90,11 @@ class ResultColumns {
     ran_[row] = true;
     units_[row] = values.units;
     limits_[row] = values.limitedBy;
-    errors_[row] = values.error;
-    if (values.warnings.any()) warnings_[row] = warningsText(answers, values);
-    if (!values.error.empty()) causes_[row] = errorCauseText(answers, values);
+    if (values.warnings.any()) warnings_.add(row, warningsText(answers, values));
+    if (!values.error.empty()) {
+      errors_.add(row, values.error);
+      causes_.add(row, errorCauseText(answers, values));
+    }
   }
 
   // A row whose answers could not be read, with why.
@@ -81,15 +103,15 @@ class ResultColumns {
       realsOut_[i * count_ + row] = std::numeric_limits<double>::quiet_NaN();
     }
     passesOut_[row] = -1;
-    errors_[row] = std::move(error);
+    errors_.add(row, std::move(error));
   }
 
   // The columns as a dict of "reals", "passes" and the text columns' names (each a numpy array
   // of Python texts, as a frame's column of text holds them), with `everyRow(i)` called before
-  // each row's text (Python's signal checks) and `text` making a Python text of an error. Needs
-  // the interpreter lock.
+  // each row's text and each text of a row (Python's signal checks) and `text` making a Python text
+  // of an error. Needs the interpreter lock.
   template <class EveryRow, class Text>
-  py::dict take(EveryRow everyRow, Text text) const {
+  py::dict take(EveryRow everyRow, Text text) {
     TextColumn units(count_), limits(count_), errors(count_), warnings(count_), causes(count_);
     // The names and the empty text are made once as Python texts and shared by the rows.
     std::vector<std::pair<const char*, py::str>> names;
@@ -104,10 +126,20 @@ class ResultColumns {
       everyRow(row);
       units.set(row, ran_[row] ? nameText(unitsName(units_[row])) : empty);
       limits.set(row, ran_[row] ? nameText(limitName(limits_[row])) : empty);
-      errors.set(row, errors_[row].empty() ? py::object(empty) : py::object(text(errors_[row])));
-      warnings.set(row, warnings_[row].empty() ? empty : py::str(warnings_[row]));
-      causes.set(row, causes_[row].empty() ? empty : py::str(causes_[row]));
+      errors.set(row, empty);
+      warnings.set(row, empty);
+      causes.set(row, empty);
     }
+    std::size_t item = 0;
+    const auto setTexts = [&](TextColumn& column, RowTexts& texts, auto makeText) {
+      for (const auto& [row, rowText] : texts.byRow()) {
+        everyRow(item++);
+        column.set(row, makeText(rowText));
+      }
+    };
+    setTexts(errors, errors_, text);
+    setTexts(warnings, warnings_, [](const std::string& items) { return py::str(items); });
+    setTexts(causes, causes_, [](const std::string& cause) { return py::str(cause); });
     py::dict columns;
     columns["reals"] = reals_;
     columns["passes"] = passes_;
@@ -128,9 +160,9 @@ class ResultColumns {
   std::vector<char> ran_;  // a byte each: rows filled on different threads share no word
   std::vector<UnitSystem> units_;
   std::vector<GrowthLimit> limits_;
-  std::vector<std::string> errors_;
-  std::vector<std::string> warnings_;
-  std::vector<std::string> causes_;
+  RowTexts errors_;
+  RowTexts warnings_;
+  RowTexts causes_;
 };
 
 }  // namespace littoral
