@@ -49,8 +49,8 @@ class ResultColumns {
     PyObject** slots;
   };
 
-  // The texts of the rows that have one, as (row, text): an error, warnings or an error cause
-  // is the exception, and a text a row would hold fresh memory for every row.
+  // The texts of the rows that have one, as (row, text): a row without an error, warnings or
+  // an error cause takes no memory here (a text held for every row took fresh pages a row).
   class RowTexts {
    public:
     void add(std::size_t row, std::string text) {
