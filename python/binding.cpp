@@ -135,7 +135,7 @@ bool runRows(const ColumnPositions& positions, const InputColumns& columns, std:
 }
 
 // The result columns of the rows (see ResultColumns).
-py::dict resultColumns(Rows& rows) { return rows.results.take(checkSignals, fileText); }
+py::dict resultColumns(const Rows& rows) { return rows.results.take(checkSignals, fileText); }
 
 // What reads a table whose names another character separates, as a message ends: for a frame
 // (keyword sep) pandas' read_csv with sep, for a file (keyword delimiter) run_table's own.

@@ -5,7 +5,6 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <mutex>
@@ -57,12 +56,8 @@ class ResultColumns {
       const std::lock_guard<std::mutex> lock(mutex_);
       texts_.emplace_back(row, std::move(text));
     }
-    // The texts by row, for take().
-    const std::vector<std::pair<std::size_t, std::string>>& byRow() {
-      std::sort(texts_.begin(), texts_.end(),
-                [](const auto& a, const auto& b) { return a.first < b.first; });
-      return texts_;
-    }
+    // The (row, text) pairs, in the order the threads added them.
+    const std::vector<std::pair<std::size_t, std::string>>& pairs() const { return texts_; }
 
    private:
     std::mutex mutex_;
@@ -111,7 +106,7 @@ class ResultColumns {
   // each row's text and each text of a row (Python's signal checks) and `text` making a Python text
   // of an error. Needs the interpreter lock.
   template <class EveryRow, class Text>
-  py::dict take(EveryRow everyRow, Text text) {
+  py::dict take(EveryRow everyRow, Text text) const {
     TextColumn units(count_), limits(count_), errors(count_), warnings(count_), causes(count_);
     // The names and the empty text are made once as Python texts and shared by the rows.
     std::vector<std::pair<const char*, py::str>> names;
@@ -131,8 +126,8 @@ class ResultColumns {
       causes.set(row, empty);
     }
     std::size_t item = 0;
-    const auto setTexts = [&](TextColumn& column, RowTexts& texts, auto makeText) {
-      for (const auto& [row, rowText] : texts.byRow()) {
+    const auto setTexts = [&](TextColumn& column, const RowTexts& texts, auto makeText) {
+      for (const auto& [row, rowText] : texts.pairs()) {
         everyRow(item++);
         column.set(row, makeText(rowText));
       }

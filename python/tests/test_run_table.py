@@ -86,6 +86,17 @@ def test_run_table_gives_the_command_values(storms_csv, run_command):
     assert from_path["passes"].dtype == "Int64"
 
 
+def test_rows_of_many_chunks_on_two_threads_keep_their_texts(tmp_path, run_command):
+    # 3,500 rows: chunks that two threads finish out of order, an error and warnings in each 7.
+    lines = STORMS.splitlines()
+    path = tmp_path / "many.csv"
+    path.write_text("\n".join([lines[0]] + lines[1:] * 500) + "\n")
+    command = pd.read_csv(io.StringIO(run_command(path)), dtype=str, keep_default_na=False)
+    result = littoral.run_table(pd.read_csv(path), jobs=2)
+    expected = command[list(littoral.RESULT_COLUMNS)].replace("NaN", "")
+    pd.testing.assert_frame_equal(as_command_text(result), expected)
+
+
 def test_values_are_the_exact_singles(storms_csv):
     result = littoral.run_table(storms_csv)
     hs = result["hs"].dropna().to_numpy()
