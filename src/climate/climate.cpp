@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "huge_pages.hpp"
 #include "number_text.hpp"
 #include "storm_columns.hpp"
 #include "worker_pool.hpp"
@@ -288,6 +289,7 @@ ClimateRun runClimate(const WindRecords& records, const FetchTable& fetch,
                     onshore.blowsOnshore(records.directions[i]);
   }
   run.storms.reserve(std::size_t(std::count(run.active.begin(), run.active.end(), 1)));
+  adviseHugePages(run.storms);
   for (std::size_t i = 0; i < count;) {
     if (!run.active[i]) {
       ++i;

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "csv_text.hpp"
+#include "huge_pages.hpp"
 #include "number_text.hpp"
 #include "record_time.hpp"
 
@@ -42,6 +43,13 @@ void WindRecordBuilder::reserve(std::size_t count, std::size_t timeBytes) {
   records_.places.reserve(count);
   records_.timeEnds.reserve(count);
   records_.times.reserve(timeBytes);
+  adviseHugePages(records_.instants);
+  adviseHugePages(records_.years);
+  adviseHugePages(records_.speeds);
+  adviseHugePages(records_.directions);
+  adviseHugePages(records_.places);
+  adviseHugePages(records_.timeEnds);
+  adviseHugePages(records_.times);
 }
 
 void WindRecordBuilder::namePlaces(std::vector<std::string> names) {
