@@ -4,6 +4,7 @@
 // arguments in registers (the wave length iteration's rounds). Only where LITTORAL_EXP_LANES_X86
 // is defined; a function of a way may only run where runsExpLanes(way) is true.
 
+#include <bit>
 #include <cstdint>
 
 #if defined(__x86_64__) && defined(__GLIBC__) && (defined(__GNUC__) || defined(__clang__))
@@ -168,6 +169,32 @@ LITTORAL_AVX2 inline __m256d expOfLanes(__m256d argument, __m256i& main) {
   const __m256d low = _mm256_fmadd_pd(p23, r2, tailR);
   const __m256d tmp = _mm256_fmadd_pd(_mm256_mul_pd(r2, r2), p45, low);
   return _mm256_fmadd_pd(scale, tmp, scale);
+}
+
+#define LITTORAL_FMA __attribute__((target("fma")))
+
+// exp of one argument where it lies on the main path (returns false elsewhere), as a lane of
+// the ways above works it out.
+LITTORAL_FMA inline bool expOnMainPath(double argument, double& result) {
+  const auto bits = std::bit_cast<std::uint64_t>(argument);
+  const auto top = std::int64_t((bits >> 52) & 0x7ff);
+  if (std::uint64_t(top - kMainTopLow) >= std::uint64_t(kMainTopCount)) return false;
+  double kd = __builtin_fma(argument, kInvLn2N, kShift);
+  const auto ki = std::bit_cast<std::uint64_t>(kd);
+  kd -= kShift;
+  double r = __builtin_fma(kd, kNegLn2HiN, argument);
+  r = __builtin_fma(kd, kNegLn2LoN, r);
+  const std::uint64_t index = ki & 127;
+  const double tail = std::bit_cast<double>(kTailBits[index]);
+  const double scale = std::bit_cast<double>(kHeadBits[index] + (ki << 45));
+  const double p23 = __builtin_fma(r, kC3, kC2);
+  const double tailR = r + tail;
+  const double r2 = r * r;
+  const double p45 = __builtin_fma(r, kC5, kC4);
+  const double low = __builtin_fma(p23, r2, tailR);
+  const double tmp = __builtin_fma(r2 * r2, p45, low);
+  result = __builtin_fma(scale, tmp, scale);
+  return true;
 }
 
 }  // namespace littoral::exp_kernels

@@ -1,5 +1,6 @@
 #include "exp_lanes.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -160,6 +161,54 @@ std::size_t expEach(ExpLanes way, const double* x, double* y, std::size_t count)
 
 void expEach(const double* x, double* y, std::size_t count) {
   expEach(bestExpLanes(), x, y, count);
+}
+
+namespace {
+
+double expOfLibrary(double x) { return std::exp(x); }
+
+#ifdef LITTORAL_EXP_LANES_X86
+LITTORAL_FMA double expOfMainPath(double x) {
+  double result = 0;
+  return exp_kernels::expOnMainPath(x, result) ? result : std::exp(x);
+}
+#endif
+
+// The lane's steps where a vector way has given std::exp's bits here (their fused multiply-adds
+// are the same), and they give them too on the same arguments.
+exp_detail::ExpOfOne chooseExpOfOne() {
+#ifdef LITTORAL_EXP_LANES_X86
+  if (bestExpLanes() != ExpLanes::scalar) {
+    const std::vector<double> arguments = checkArguments();
+    const bool agrees = std::all_of(arguments.begin(), arguments.end(), [](double x) {
+      const double expected = std::exp(x);
+      const double found = expOfMainPath(x);
+      return std::bit_cast<std::uint64_t>(found) == std::bit_cast<std::uint64_t>(expected) ||
+             (std::isnan(found) && std::isnan(expected));
+    });
+    if (agrees) return expOfMainPath;
+  }
+#endif
+  return expOfLibrary;
+}
+
+}  // namespace
+
+namespace exp_detail {
+
+std::atomic<ExpOfOne> chosenExpOfOne{nullptr};
+
+double expOfFirst(double x) {
+  const ExpOfOne exp = chooseExpOfOne();
+  chosenExpOfOne.store(exp, std::memory_order_relaxed);
+  return exp(x);
+}
+
+}  // namespace exp_detail
+
+bool expOfTakesLaneSteps() {
+  expOf(1);
+  return exp_detail::chosenExpOfOne.load(std::memory_order_relaxed) != expOfLibrary;
 }
 
 }  // namespace littoral

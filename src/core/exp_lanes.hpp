@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 
 // Exponentials of many arguments at once, each bit for bit the double that std::exp gives.
@@ -31,5 +32,24 @@ std::size_t expEach(ExpLanes way, const double* x, double* y, std::size_t count)
 
 // y[i] = std::exp(x[i]) for i below count, by the best way.
 void expEach(const double* x, double* y, std::size_t count);
+
+namespace exp_detail {
+using ExpOfOne = double (*)(double);
+// The way expOf takes, chosen on its first call (any thread may choose it; each chooses the
+// same).
+extern std::atomic<ExpOfOne> chosenExpOfOne;
+double expOfFirst(double x);
+}  // namespace exp_detail
+
+// Whether expOf takes the lane's steps here: where a vector way runs and the steps gave
+// std::exp's bits on the ways' check.
+bool expOfTakesLaneSteps();
+
+// std::exp(x), bit for bit: where a vector way runs here, by the lane's steps on one argument
+// (without the library's call and its checks for errno), else by std::exp.
+inline double expOf(double x) {
+  const exp_detail::ExpOfOne exp = exp_detail::chosenExpOfOne.load(std::memory_order_relaxed);
+  return exp != nullptr ? exp(x) : exp_detail::expOfFirst(x);
+}
 
 }  // namespace littoral

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "exp_lanes.hpp"
 #include "math_error.hpp"
 
 namespace littoral {
@@ -45,7 +46,7 @@ inline double checkedSqrt(double x) {  // DOMAIN for a negative or NaN argument
 }
 inline double checkedExp(double x) {  // DOMAIN for NaN, OVERFLOW beyond the double range
   if (std::isnan(x)) raiseMathError("exp", MathErrorKind::domain);
-  const double result = std::exp(x);
+  const double result = expOf(x);
   if (std::isinf(result) && !std::isinf(x)) raiseMathError("exp", MathErrorKind::overflow);
   return result;
 }

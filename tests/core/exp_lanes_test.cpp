@@ -52,11 +52,21 @@ Check check(const std::vector<double>& arguments) {
       }
     }
   }
+  for (const double argument : arguments) {  // and the one-argument way the stages call
+    if (!sameResult(expOf(argument), std::exp(argument))) {
+      ADD_FAILURE() << "expOf at " << std::hexfloat << argument;
+      if (++result.differences > 10) return result;
+    }
+  }
   return result;
 }
 
 // The processor's widest way passes its own check against the library and is the one taken.
-TEST(ExpLanes, TheWidestWayHereIsTheBest) { EXPECT_EQ(bestExpLanes(), waysHere().back()); }
+// So do the lane's steps on one argument, which expOf then takes.
+TEST(ExpLanes, TheWidestWayHereIsTheBest) {
+  EXPECT_EQ(bestExpLanes(), waysHere().back());
+  EXPECT_EQ(expOfTakesLaneSteps(), bestExpLanes() != ExpLanes::scalar);
+}
 
 // The ends of the vector ways' main path, the library's own cases beyond it (zero, tiny,
 // subnormal, overflowing and underflowing arguments, infinities, NaN) and a result that is
