@@ -2,7 +2,7 @@
 """Storms a second of the computation alone against a numpy chain (by hand, not part of CI).
 
     /usr/bin/python3 bench/compute_bench.py [build/default/bench/storm_bench] [--storms N]
-                                            [--runs R]
+        [--runs R] [--before OLD/storm_bench] [--rounds K]
 
 Writes N realistic storms (bench/storm_table.py, default 200,000) to a scratch table, runs
 storm_bench on it (runStorm one storm at a time, and runStorms in batches, each the best of R
@@ -10,9 +10,12 @@ runs, default 5), then times on the same storms, in the same process, a numpy fl
 vectorized over the storms: the hindcast with the duration limit solved in closed form, two
 dispersion loops of a fixed 30 passes (offshore and local depth), the shoaling coefficients,
 the breaking caps and the height statistics. Both time the processor time of their thread, the
-best of the runs, so that other processes on the machine count as little as they can. The chain is a comparison only: it is not exact
-and leaves out the refraction and the transport, which the storms of the table all run. numpy
-works on one core here (its element-wise functions use one thread).
+best of the runs, so that other processes on the machine count as little as they can. All of it
+is done K times (default 1; 3 with --before, when an earlier build's storm_bench runs on the same
+storms in turns with this one), and the best of each is printed, with the range of numpy's. The
+chain is a comparison only: it is not exact and leaves out the refraction and the transport,
+which the storms of the table all run. numpy works on one core here (its element-wise functions
+use one thread).
 """
 import argparse
 import os
@@ -104,6 +107,14 @@ def best_seconds(runs, work):
     return best
 
 
+def run_bench(bench, table, runs):
+    """storm_bench's two rates (one by one, in batches) on the table, in storms a second."""
+    run = subprocess.run([bench, table, str(runs)], capture_output=True, text=True, check=False)
+    if run.returncode != 0:
+        sys.exit(f"{bench}: {run.stderr.strip()}")
+    return [float(line.split(": ")[1].split()[0]) for line in run.stdout.splitlines()[1:3]]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("bench", nargs="?",
@@ -111,24 +122,36 @@ def main():
                                              "storm_bench"))
     parser.add_argument("--storms", type=int, default=200000)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--before")
+    parser.add_argument("--rounds", type=int)
     arguments = parser.parse_args()
+    rounds = arguments.rounds or (3 if arguments.before else 1)
+    builds = [("before", arguments.before)] if arguments.before else []
+    builds.append(("after" if arguments.before else "this build", arguments.bench))
 
     print(machine())
     records, names, arrays = storm_arrays(arguments.storms)
+    best = {label: [0.0, 0.0] for label, _ in builds}
+    numpy_rates = []
     with tempfile.TemporaryDirectory() as directory:
         table = os.path.join(directory, "storms.csv")
         with open(table, "w", encoding="ascii") as out:
             out.write(",".join(names) + "\n")
             out.write("\n".join(",".join(record) for record in records) + "\n")
-        run = subprocess.run([arguments.bench, table, str(arguments.runs)], capture_output=True,
-                             text=True, check=False)
-        if run.returncode != 0:
-            sys.exit(f"{arguments.bench}: {run.stderr.strip()}")
-        print(run.stdout, end="")
+        for _ in range(rounds):
+            for label, bench in builds:
+                rates = run_bench(bench, table, arguments.runs)
+                best[label] = [max(a, b) for a, b in zip(best[label], rates)]
+            seconds = best_seconds(arguments.runs, lambda: numpy_chain(arrays))
+            numpy_rates.append(arguments.storms / seconds)
 
-    seconds = best_seconds(arguments.runs, lambda: numpy_chain(arrays))
-    print(f"numpy float64 partial chain: {arguments.storms / seconds:.0f} storms/s "
-          f"({seconds / arguments.storms * 1e6:.3f} us a storm)")
+    print(f"storms {arguments.storms}, best of {arguments.runs} runs in each of {rounds} rounds")
+    for label, (one, batched) in best.items():
+        print(f"{label}: runStorm one by one {one:,.0f} storms/s ({1e6 / one:.3f} us a storm)")
+        print(f"{label}: runStorms in batches of 1024 {batched:,.0f} storms/s "
+              f"({1e6 / batched:.3f} us a storm)")
+    print(f"numpy float64 partial chain: {max(numpy_rates):,.0f} storms/s "
+          f"({1e6 / max(numpy_rates):.3f} us a storm); {min(numpy_rates):,.0f} in the slowest round")
     print(f"load average {os.getloadavg()[0]:.2f} at the end")
 
 
