@@ -9,6 +9,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "exp_lanes.hpp"
 #include "math_error.hpp"
@@ -142,7 +143,7 @@ inline PowerBounds boundRootPower(float base, RootPower power) {
 // gives, and no pow is called; else, rarely (about once in 10^7), the library's power is stored.
 template <class Store>
 float storeRootPower(float base, RootPower power, Store store) {
-  if (base > 0 && base <= 0x1.fffffep127f) {
+  if (base > 0 && base <= std::numeric_limits<float>::max()) {
     const PowerBounds bounds = boundRootPower(base, power);
     const float low = store(bounds.low);
     const float high = store(bounds.high);
