@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <span>
 #include <stdexcept>
 #include <vector>
@@ -107,6 +109,17 @@ std::string_view fieldText(const FieldView& field, NumberText& buffer) {
   return {buffer.data(), std::size_t(end - buffer.data())};
 }
 
+// The single next to a finite single, upward or downward (std::nextafter's, without its call).
+// The largest single has none upward, and is not asked for one.
+float nextSingleToward(float single, bool upward) {
+  if (single == 0) {
+    const float smallest = std::numeric_limits<float>::denorm_min();
+    return upward ? smallest : -smallest;
+  }
+  const auto bits = std::bit_cast<std::uint32_t>(single);
+  return std::bit_cast<float>((single > 0) == upward ? bits + 1 : bits - 1);
+}
+
 // The single that the shortest text of number reads as, when that is certainly the single nearest
 // to the number: a number within the single range and not halfway between two singles. The
 // shortest text reads back as the number, so no double lies between them; every halfway point
@@ -117,7 +130,7 @@ std::optional<float> singleOfNumber(double number) {
   const float single = static_cast<float>(number);
   const double nearest = double(single);
   if (nearest == number) return single;
-  const double neighbour = double(std::nextafter(single, number > nearest ? FLT_MAX : -FLT_MAX));
+  const double neighbour = double(nextSingleToward(single, number > nearest));
   if (number == (nearest + neighbour) / 2) return std::nullopt;  // its text may round either way
   return single;
 }
@@ -607,7 +620,12 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
         appendText(values.error);
         break;
       case ColumnSource::warnings:
-        appendText(warningsText(answers, values));
+        if (values.warnings.any()) {
+          thread_local std::string warnings;
+          warnings.clear();
+          appendWarningsText(warnings, answers, values);
+          appendText(warnings);
+        }
         break;
       case ColumnSource::errorCause:
         appendText(errorCauseText(answers, values));

@@ -224,12 +224,17 @@ std::string shortestText(float value) {
 
 std::string warningsText(const StormAnswers& answers, const StormValues& values) {
   std::string text;
+  appendWarningsText(text, answers, values);
+  return text;
+}
+
+void appendWarningsText(std::string& out, const StormAnswers& answers, const StormValues& values) {
+  const std::size_t start = out.size();
   for (std::size_t i = 0; i < kWarningCount; ++i) {
     if (!values.warnings.test(i)) continue;
-    if (!text.empty()) text += "; ";
-    appendReason(text, answers, values, static_cast<Warning>(i));
+    if (out.size() > start) out += "; ";
+    appendReason(out, answers, values, static_cast<Warning>(i));
   }
-  return text;
 }
 
 std::string errorCauseText(const StormAnswers& answers, const StormValues& values) {

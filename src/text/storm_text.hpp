@@ -14,6 +14,9 @@ namespace littoral {
 // when there is none.
 std::string warningsText(const StormAnswers& answers, const StormValues& values);
 
+// Appends the warnings column's text to `out`: a row's writer reuses one buffer.
+void appendWarningsText(std::string& out, const StormAnswers& answers, const StormValues& values);
+
 // The error_cause column: "COLUMN VALUE: what would work", naming the answer behind the math
 // error; empty when the storm has none.
 std::string errorCauseText(const StormAnswers& answers, const StormValues& values);
