@@ -40,18 +40,37 @@ void checkSignals(std::size_t item) {
   if (item % 4096 == 0 && PyErr_CheckSignals() != 0) throw py::error_already_set();
 }
 
-// An input column of Python objects as text: None and NaN become empty fields.
-std::vector<std::string> columnText(const py::handle& column) {
-  std::vector<std::string> text;
+// The UTF-8 bytes of a Python text, viewed where Python keeps them; a text with surrogate
+// escapes (as run_table gives a file's bytes that are not UTF-8) as the bytes it escapes, kept
+// alive in `kept`.
+std::string_view utf8View(const py::handle& text, py::list& kept) {
+  Py_ssize_t size = 0;
+  if (const char* bytes = PyUnicode_AsUTF8AndSize(text.ptr(), &size)) {
+    return {bytes, std::size_t(size)};
+  }
+  PyErr_Clear();
+  PyObject* escaped = PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape");
+  if (escaped == nullptr) throw py::error_already_set();
+  kept.append(py::reinterpret_steal<py::bytes>(escaped));
+  return {PyBytes_AS_STRING(escaped), std::size_t(PyBytes_GET_SIZE(escaped))};
+}
+
+// An input column of Python objects as the text of each item: a text as it is, any other item
+// as its str(), None and NaN as empty fields. The texts are viewed where they lie, and `kept`
+// holds every object they lie in.
+std::vector<std::string_view> columnText(const py::handle& column, py::list& kept) {
+  std::vector<std::string_view> text;
   for (const py::handle item : column) {
     checkSignals(text.size());
     if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
       text.emplace_back();
-    } else if (py::isinstance<py::str>(item)) {
-      text.emplace_back(item.cast<std::string>());
-    } else {
-      text.emplace_back(py::str(item).cast<std::string>());
+      continue;
     }
+    const py::object shown = py::isinstance<py::str>(item)
+                                 ? py::reinterpret_borrow<py::object>(item)
+                                 : py::object(py::str(item));
+    kept.append(shown);
+    text.push_back(utf8View(shown, kept));
   }
   return text;
 }
@@ -76,9 +95,10 @@ struct Rows {
 // as the table reads its shortest decimal text), any other column's as text. A field that is
 // not an input has neither.
 struct InputColumns {
-  std::vector<std::vector<std::string>> text;  // by field, empty for a column of numbers
-  std::vector<const double*> numbers;          // by field, null for a column of text
-  std::vector<py::object> arrays;              // the arrays that hold the numbers
+  std::vector<std::vector<std::string_view>> text;  // by field, empty for a column of numbers
+  std::vector<const double*> numbers;               // by field, null for a column of text
+  std::vector<py::object> arrays;                   // the arrays that hold the numbers
+  py::list kept;                                    // the objects that hold the texts
 };
 
 // Reads the answers of the rows from first to last, then runs the storms of those that could be
@@ -91,11 +111,11 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
   std::vector<std::size_t> rowOfStorm;
   for (std::size_t row = first; row < last; ++row) {
     if (row < rows.readErrors.size() && !rows.readErrors[row].empty()) {  // refused as read
-      rows.results.refuse(row, std::move(rows.readErrors[row]));
+      rows.results.refuse(row, rows.readErrors[row]);
       continue;
     }
     for (std::size_t column = 0; column < columnCount; ++column) {
-      const std::vector<std::string>& text = columns.text[column];
+      const std::vector<std::string_view>& text = columns.text[column];
       fields[column] = columns.numbers[column] ? numberField(columns.numbers[column][row])
                        : text.empty()          ? FieldView()
                                                : textField(text[row]);
@@ -105,7 +125,7 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
       answers.push_back(reading.answers);
       rowOfStorm.push_back(row);
     } else {
-      rows.results.refuse(row, std::move(reading.error));
+      rows.results.refuse(row, reading.error);
     }
   }
   std::vector<StormValues> values(answers.size());
@@ -162,7 +182,7 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
     if (!position) continue;
     const py::handle column = columns[*position];
     if (!py::isinstance<py::array_t<double>>(column)) {
-      input.text[*position] = columnText(column);
+      input.text[*position] = columnText(column, input.kept);
       continue;
     }
     const auto numbers =
@@ -327,14 +347,15 @@ py::dict runFile(const std::string& path, unsigned jobs, char delimiter) {
   if (!table.error.empty()) throw py::value_error(table.error);
   const std::size_t rowCount = table.rowErrors.size();
   Rows rows{ResultColumns(rowCount), std::move(table.rowErrors)};
+  InputColumns input;
+  for (const std::vector<std::string>& fields : table.inputText) {
+    input.text.emplace_back(fields.begin(), fields.end());
+  }
+  input.numbers.resize(input.text.size());
   bool complete = false;
   {
     py::gil_scoped_release released;
-    InputColumns input;
-    input.text = std::move(table.inputText);
-    input.numbers.resize(input.text.size());
     complete = runRows(table.header->positions, input, rowCount, jobs, rows);
-    table.inputText = std::move(input.text);
   }
   if (!complete) throw py::error_already_set();
   std::vector<bool> numeric(table.names.size());

@@ -5,6 +5,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <bitset>
 #include <cstdint>
 #include <limits>
 #include <mutex>
@@ -48,20 +49,33 @@ class ResultColumns {
     PyObject** slots;
   };
 
-  // The texts of the rows that have one, as (row, text): a row without an error, warnings or
-  // an error cause takes no memory here (a text held for every row took fresh pages a row).
+  // The texts of the rows that have one, as (row, text) in one block of text: a row without an
+  // error, warnings or an error cause takes no memory here, and a row with one no memory of its
+  // own (a text held for every row took fresh pages a row).
   class RowTexts {
    public:
-    void add(std::size_t row, std::string text) {
+    void add(std::size_t row, std::string_view text) {
       const std::lock_guard<std::mutex> lock(mutex_);
-      texts_.emplace_back(row, std::move(text));
+      entries_.push_back({row, text_.size(), text.size()});
+      text_.append(text);
     }
-    // The (row, text) pairs, in the order the threads added them.
-    const std::vector<std::pair<std::size_t, std::string>>& pairs() const { return texts_; }
+    // Calls visit(row, text) for each text, in the order the threads added them.
+    template <class Visit>
+    void forEach(Visit visit) const {
+      for (const Entry& entry : entries_) {
+        visit(entry.row, std::string_view(text_).substr(entry.at, entry.size));
+      }
+    }
 
    private:
+    struct Entry {
+      std::size_t row;
+      std::size_t at;  // in text_
+      std::size_t size;
+    };
     std::mutex mutex_;
-    std::vector<std::pair<std::size_t, std::string>> texts_;
+    std::vector<Entry> entries_;
+    std::string text_;
   };
 
  public:
@@ -77,15 +91,26 @@ class ResultColumns {
 
   // The results of a storm that ran.
   void keep(std::size_t row, const StormAnswers& answers, const StormValues& values) {
-    for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      realsOut_[i * count_ + row] = values.present[i] ? frameValue(values.values[i])
-                                                      : std::numeric_limits<double>::quiet_NaN();
+    // The presence of the values a word of 64 at a time, and the row's value in each column.
+    static_assert(kStormValueCount <= 128);
+    const std::bitset<kStormValueCount> lowBits(~std::uint64_t{0});
+    const std::uint64_t present[2] = {(values.present & lowBits).to_ullong(),
+                                      (values.present >> 64).to_ullong()};
+    double* at = realsOut_ + row;
+    for (std::size_t i = 0; i < kStormValueCount; ++i, at += count_) {
+      const double value = frameValue(values.values[i]);
+      *at = (present[i / 64] >> (i % 64)) & 1 ? value : std::numeric_limits<double>::quiet_NaN();
     }
     passesOut_[row] = values.passes;
     ran_[row] = true;
     units_[row] = values.units;
     limits_[row] = values.limitedBy;
-    if (values.warnings.any()) warnings_.add(row, warningsText(answers, values));
+    if (values.warnings.any()) {
+      thread_local std::string warnings;
+      warnings.clear();
+      appendWarningsText(warnings, answers, values);
+      warnings_.add(row, warnings);
+    }
     if (!values.error.empty()) {
       errors_.add(row, values.error);
       causes_.add(row, errorCauseText(answers, values));
@@ -93,12 +118,12 @@ class ResultColumns {
   }
 
   // A row whose answers could not be read, with why.
-  void refuse(std::size_t row, std::string error) {
+  void refuse(std::size_t row, std::string_view error) {
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
       realsOut_[i * count_ + row] = std::numeric_limits<double>::quiet_NaN();
     }
     passesOut_[row] = -1;
-    errors_.add(row, std::move(error));
+    errors_.add(row, error);
   }
 
   // The columns as a dict of "reals", "passes" and the text columns' names (each a numpy array
@@ -127,14 +152,17 @@ class ResultColumns {
     }
     std::size_t item = 0;
     const auto setTexts = [&](TextColumn& column, const RowTexts& texts, auto makeText) {
-      for (const auto& [row, rowText] : texts.pairs()) {
+      texts.forEach([&](std::size_t row, std::string_view rowText) {
         everyRow(item++);
         column.set(row, makeText(rowText));
-      }
+      });
+    };
+    const auto pythonText = [](std::string_view words) {
+      return py::str(words.data(), words.size());
     };
     setTexts(errors, errors_, text);
-    setTexts(warnings, warnings_, [](const std::string& items) { return py::str(items); });
-    setTexts(causes, causes_, [](const std::string& cause) { return py::str(cause); });
+    setTexts(warnings, warnings_, pythonText);
+    setTexts(causes, causes_, pythonText);
     py::dict columns;
     columns["reals"] = reals_;
     columns["passes"] = passes_;

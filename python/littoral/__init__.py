@@ -85,8 +85,14 @@ def _input_column(series):
         raise ValueError(f"{series.name}: a column of {refused} is not a number")
     if pd.api.types.is_numeric_dtype(series.dtype):
         return series.to_numpy(dtype=np.float64, na_value=np.nan)
-    # None, NaN, pd.NA and NaT are all an empty field.
-    return series.astype(object).where(series.notna(), None).to_numpy()
+    # None, NaN, pd.NA and NaT are all an empty field; a column of objects without them is
+    # handed on as it is.
+    items = series.to_numpy(dtype=object)
+    missing = pd.isna(items)
+    if missing.any():
+        items = items.copy()
+        items[missing] = None
+    return items
 
 
 def result_meta(columns=()):

@@ -254,3 +254,14 @@ def test_a_file_is_read_as_the_command_reads_it(name, tmp_path, littoral_binary)
             assert list(frame.iloc[:, at]) == fields, column
     results = pd.DataFrame([row[inputs:] for row in rows], columns=littoral.RESULT_COLUMNS)
     pd.testing.assert_frame_equal(as_command_text(frame), results.replace("NaN", ""))
+
+
+def test_the_frame_of_a_file_runs_again_to_itself(tmp_path):
+    # A file's bytes that are not UTF-8 come back as surrogate escapes, and go in again as the
+    # same bytes.
+    path = tmp_path / "storms.csv"
+    path.write_bytes(f"{HEADER}\n{ROW.replace(',km,', ',kmè,')}\n{ROW}\n".encode("latin-1"))
+    frame = littoral.run_table(path)
+    assert "km\udce8" in frame.error[0]
+    again = littoral.run_table(frame.iloc[:, :-len(littoral.RESULT_COLUMNS)], jobs=1)
+    pd.testing.assert_frame_equal(again, frame)
