@@ -265,3 +265,17 @@ def test_the_frame_of_a_file_runs_again_to_itself(tmp_path):
     assert "km\udce8" in frame.error[0]
     again = littoral.run_table(frame.iloc[:, :-len(littoral.RESULT_COLUMNS)], jobs=1)
     pd.testing.assert_frame_equal(again, frame)
+
+
+def test_the_items_of_a_text_column_read_as_their_text_in_a_file(tmp_path, run_command):
+    # Texts, numbers and missing values in a column of objects, against the same fields in a
+    # file: a number reads as its str(), each kind of missing value as an empty field.
+    items = ["km", 4, 4.0, None, np.nan, pd.NA, " miles ", "kmè"]
+    fields = ["km", "4", "4.0", "", "", "", " miles ", "kmè"]
+    row = pd.read_csv(io.StringIO(STORMS)).iloc[[0] * len(items)].reset_index(drop=True)
+    frame = row.assign(fetch_unit=pd.Series(items, dtype=object))
+    path = tmp_path / "units.csv"
+    row.assign(fetch_unit=fields).to_csv(path, index=False)
+    command = pd.read_csv(io.StringIO(run_command(path)), dtype=str, keep_default_na=False)
+    expected = command[list(littoral.RESULT_COLUMNS)].replace("NaN", "")
+    pd.testing.assert_frame_equal(as_command_text(littoral.run_table(frame, jobs=1)), expected)
