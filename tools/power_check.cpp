@@ -28,7 +28,7 @@ std::uint32_t firstOutside(std::uint32_t first, RootPower power, double exponent
     workers.emplace_back([&, t] {
       for (std::uint64_t bits = first + t; bits <= kLargestFinite; bits += threads) {
         const float base = std::bit_cast<float>(std::uint32_t(bits));
-        const PowerBounds bounds = boundRootPower(base, power);
+        const ValueBounds bounds = boundRootPower(base, power);
         const double library = realPower(double(base), exponent);
         if (!(bounds.low <= library && library <= bounds.high)) {
           std::uint32_t none = 0;

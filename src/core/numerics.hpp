@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "exp_lanes.hpp"
 #include "math_error.hpp"
@@ -51,17 +52,76 @@ inline double checkedExp(double x) {  // DOMAIN for NaN, OVERFLOW beyond the dou
   if (std::isinf(result) && !std::isinf(x)) raiseMathError("exp", MathErrorKind::overflow);
   return result;
 }
-inline double checkedSin(double x) {  // DOMAIN for NaN or infinity
-  if (!std::isfinite(x)) raiseMathError("sin", MathErrorKind::domain);
-  return std::sin(x);
+enum class Trig { sin, cos, atan };
+
+// sin, cos or atan of x: DOMAIN for NaN or infinity.
+inline double checkedTrig(Trig function, double x) {
+  switch (function) {
+    case Trig::sin:
+      if (!std::isfinite(x)) raiseMathError("sin", MathErrorKind::domain);
+      return std::sin(x);
+    case Trig::cos:
+      if (!std::isfinite(x)) raiseMathError("cos", MathErrorKind::domain);
+      return std::cos(x);
+    case Trig::atan:
+      if (!std::isfinite(x)) raiseMathError("atan", MathErrorKind::domain);
+      return std::atan(x);
+  }
+  return x;
 }
-inline double checkedCos(double x) {  // DOMAIN for NaN or infinity
-  if (!std::isfinite(x)) raiseMathError("cos", MathErrorKind::domain);
-  return std::cos(x);
+inline double checkedSin(double x) { return checkedTrig(Trig::sin, x); }
+inline double checkedCos(double x) { return checkedTrig(Trig::cos, x); }
+inline double checkedAtan(double x) { return checkedTrig(Trig::atan, x); }
+
+// A value known to lie from low to high.
+struct ValueBounds {
+  double low = 0;
+  double high = 0;
+};
+
+// The single that store gives at both bounds of a value, when it gives the same one there and it
+// is no NaN: for a store that never decreases, or never increases, as the value grows, the
+// single it gives for any value within the bounds.
+template <class Store>
+std::optional<float> storedAtBothBounds(const ValueBounds& bounds, Store store) {
+  const float low = store(bounds.low);
+  const float high = store(bounds.high);
+  if (std::bit_cast<std::uint32_t>(low) != std::bit_cast<std::uint32_t>(high) || std::isnan(low)) {
+    return std::nullopt;
+  }
+  return low;
 }
-inline double checkedAtan(double x) {  // DOMAIN for NaN or infinity
-  if (!std::isfinite(x)) raiseMathError("atan", MathErrorKind::domain);
-  return std::atan(x);
+
+// The margin either side of a sin, cos or atan value of the vector library (trig_lanes.hpp),
+// relative to it: the vector value is within 4 units in the last place of the true value and
+// the library's scalar value within 1, together below 2^-49.
+inline constexpr double kTrigLaneMargin = 0x1p-46;
+
+// Bounds that hold the library's value where the vector library gave `laneValue`.
+inline ValueBounds boundsAroundLaneValue(double laneValue) {
+  const double margin = std::fabs(laneValue) * kTrigLaneMargin;
+  return {laneValue - margin, laneValue + margin};
+}
+
+// A step's sin, cos or atan of x, to be stored by a later step, and the vector library's value
+// of it where one was worked out in the meantime for many storms at once (NaN where none was).
+struct TrigValue {
+  Trig function = Trig::sin;
+  double x = 0;
+  double laneValue = std::numeric_limits<double>::quiet_NaN();
+};
+
+// store(checkedTrig(function, x)) for a store that never decreases, or never increases, over
+// values of one sign (products by fixed factors, squares, quotients, rounded to single): from
+// the bounds around the vector library's value where they store to one single, else from the
+// library, which also raises the math error of a bad x there.
+template <class Store>
+float storeTrig(const TrigValue& value, Store store) {
+  if (!std::isnan(value.laneValue)) {
+    const ValueBounds bounds = boundsAroundLaneValue(value.laneValue);
+    if (const std::optional<float> stored = storedAtBothBounds(bounds, store)) return *stored;
+  }
+  return store(checkedTrig(value.function, value.x));
 }
 
 // Hyperbolic tangent from two exponentials, the first rounded to single: (e1 - e2) / (e1 + e2).
@@ -105,12 +165,7 @@ inline double exponentOf(RootPower power) {
 // or rounded products, so it lies within 2^-50 of the true power in relative terms; the
 // library's pow lies within about 2^-53 of it; the bounds are 2^-48 either side
 // (littoral_power_check shows, over every positive single, that they hold the library's power).
-struct PowerBounds {
-  double low = 0;
-  double high = 0;
-};
-
-inline PowerBounds boundRootPower(float base, RootPower power) {
+inline ValueBounds boundRootPower(float base, RootPower power) {
   const double x = double(base);
   const double root = std::sqrt(x);
   double estimate = 0;
@@ -144,12 +199,9 @@ inline PowerBounds boundRootPower(float base, RootPower power) {
 template <class Store>
 float storeRootPower(float base, RootPower power, Store store) {
   if (base > 0 && base <= std::numeric_limits<float>::max()) {
-    const PowerBounds bounds = boundRootPower(base, power);
-    const float low = store(bounds.low);
-    const float high = store(bounds.high);
-    if (std::bit_cast<std::uint32_t>(low) == std::bit_cast<std::uint32_t>(high) &&
-        !std::isnan(low)) {
-      return low;
+    if (const std::optional<float> stored =
+            storedAtBothBounds(boundRootPower(base, power), store)) {
+      return *stored;
     }
   }
   return store(realPower(double(base), exponentOf(power)));

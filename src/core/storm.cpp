@@ -2,9 +2,11 @@
 
 #include "case_state.hpp"
 #include "storm_sequence.hpp"
+#include "trig_lanes.hpp"
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <utility>
 
 namespace littoral {
@@ -127,6 +129,39 @@ void iterateSideBySide(std::span<GroupStorm> storms) {
   }
 }
 
+// The trig values of a slot of the storms' records, gathered across the group: the first count
+// of each array are set.
+struct TrigSlot {
+  Trig function = Trig::sin;
+  std::size_t count = 0;
+  std::array<TrigValue*, kGroup> asked;
+  std::array<double, kGroup> x;
+  std::array<double, kGroup> values;
+};
+
+// Works out, by the best way of this processor, the vector library's values of the trig values
+// that the running storms' last step asked, a slot at a time across the group.
+void boundTrigSideBySide(std::span<GroupStorm> storms) {
+  const TrigLanes way = bestTrigLanes();
+  if (way == TrigLanes::none) return;
+  std::array<TrigSlot, std::tuple_size_v<decltype(StepRecord::trig)>> slots;
+  for (GroupStorm& storm : storms) {
+    if (!storm.running) continue;
+    for (std::size_t slot = 0; slot < storm.record.trigAsked; ++slot) {
+      TrigValue& value = storm.record.trig[slot];
+      TrigSlot& gathered = slots[slot];
+      if (gathered.count == 0) gathered.function = value.function;
+      if (value.function != gathered.function) continue;  // left to the library
+      gathered.asked[gathered.count] = &value;
+      gathered.x[gathered.count++] = value.x;
+    }
+  }
+  for (TrigSlot& slot : slots) {
+    trigLaneValues(way, slot.function, slot.x.data(), slot.values.data(), slot.count);
+    for (std::size_t i = 0; i < slot.count; ++i) slot.asked[i]->laneValue = slot.values[i];
+  }
+}
+
 // Takes the storms of a group through the steps of the run, every running storm through a
 // step before the next step (kStormSteps). A storm that meets a math error keeps it and takes
 // no further step.
@@ -135,8 +170,10 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
   const std::span<GroupStorm> storms = std::span(group).first(answers.size());
   forEachStormStep<StormAnswering>([&](auto index) {
     constexpr StormStepEntry<StormAnswering> entry = kStormSteps<StormAnswering>[index()];
-    if constexpr (entry.iteratesWaveLength) {
+    if constexpr (entry.kind == StepKind::iterateWaveLength) {
       iterateSideBySide(storms);
+    } else if constexpr (entry.kind == StepKind::boundTrig) {
+      boundTrigSideBySide(storms);
     } else {
       for (std::size_t i = 0; i < storms.size(); ++i) {
         GroupStorm& storm = storms[i];

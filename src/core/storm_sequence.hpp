@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
+#include <cmath>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <type_traits>
 #include <utility>
 
@@ -163,8 +166,23 @@ struct StepRecord {
   WaveGrowth growth;
   bool anotherPass = false;  // the first growth pass asked for another
   WaveLengthRun waveLength;  // the wave length iteration in hand
+  OffshoreWave wave{};       // the capped offshore wave, for the deep-water height
+  OffshoreAngle angle{};     // the offshore angle's sine and cosine, for the same
   bool goesOn = true;        // false once the answer to the continue question was not 1
+  // The sin, cos or atan values a step asks of the next (the first trigAsked of them): the
+  // library's, unless the vector library's are worked out for many storms at once in between
+  // (runStorms).
+  std::size_t trigAsked = 0;
+  std::array<TrigValue, 3> trig{};
 };
+
+// Asks the values of the next step: each a function and its argument.
+inline void askTrig(StepRecord& record, std::initializer_list<std::pair<Trig, double>> values) {
+  record.trigAsked = 0;
+  for (const auto& [function, x] : values) {
+    record.trig[record.trigAsked++] = TrigValue{function, x, std::nan("")};
+  }
+}
 
 // The first growth pass, or for a front end that shows every pass all of them.
 template <StageFrontEnd FrontEnd>
@@ -219,15 +237,16 @@ void growWaves(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
 }
 
 // The wave at the offshore depth from its iterated wave length, capped at breaking, the local
-// depth and the offshore angle, and the refraction out to deep water.
+// depth, and the offshore angle in radians; asks its sine and cosine.
 template <StageFrontEnd FrontEnd>
-void refractFromOffshoreWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
-                                   const WaveLengthRun& offshore) {
+void shoalOffshoreWave(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                       StepRecord& record) {
   StormValues& values = shown.storm;
-  finishOffshoreWaveLength(state, offshore);
+  finishOffshoreWaveLength(state, record.waveLength);
   values.set(StormValue::ks, state.ks);
   frontEnd.reached(Step::offshoreShoaling, state, shown, 0);
   const OffshoreWave wave = capOffshoreWave(state);
+  record.wave = wave;
   if (wave.capped) values.warn(Warning::breakingCapped);
   values.set(StormValue::lo, state.lo);
   values.set(StormValue::co, state.co);
@@ -242,39 +261,78 @@ void refractFromOffshoreWaveLength(CaseState& state, ShownValues& shown, FrontEn
   if (state.depth > offshoreDepth) values.warn(Warning::localDeeperThanOffshore);
   setLocalDepth(state);
   frontEnd.ask(Question::angleDegrees, state.alpha);
-  const OffshoreAngle angle = refractOffshoreAngle(state);
-  if (angle.clamped) values.warn(Warning::angleClamped);
-  values.set(StormValue::s1, angle.s1);
+  convertOffshoreAngle(state);
+  askTrig(record, {{Trig::sin, double(state.alpha)}, {Trig::cos, double(state.alpha)}});
+}
+
+// Snell's law out to deep water; asks the atan of the deep-water angle.
+template <StageFrontEnd FrontEnd>
+void refractOutward(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  StormValues& values = shown.storm;
+  record.angle = refractOffshoreAngle(state, record.trig[0], record.trig[1]);
+  if (record.angle.clamped) values.warn(Warning::angleClamped);
+  values.set(StormValue::s1, record.angle.s1);
   values.set(StormValue::so, state.so);
   frontEnd.reached(Step::offshoreSine, state, shown, 0);
-  const float deepAngle = computeDeepAngle(state);
+  askTrig(record, {{Trig::atan, tangentOfSine(state.so)}});
+}
+
+// The deep-water angle; asks its cosine.
+template <StageFrontEnd FrontEnd>
+void findDeepAngle(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  StormValues& values = shown.storm;
+  const float deepAngle = computeDeepAngle(state, record.trig[0]);
   values.set(StormValue::aor, state.aor);
   values.set(StormValue::deepAngle, deepAngle);
   frontEnd.reached(Step::deepAngle, state, shown, 0);
-  computeDeepHeight(state, angle, wave);
+  askTrig(record, {{Trig::cos, double(state.aor)}});
+}
+
+// The refraction coefficient and the deep-water height.
+template <StageFrontEnd FrontEnd>
+void findDeepHeight(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  StormValues& values = shown.storm;
+  computeDeepHeight(state, record.angle, record.wave, record.trig[0]);
   values.set(StormValue::kr, state.kr);
   values.set(StormValue::deepHeight, state.deepHeight);
   frontEnd.reached(Step::deepHeight, state, shown, 0);
 }
 
-// The wave length at the offshore depth, and the wave from it out to deep water.
+// The wave length at the offshore depth, and the wave from it out to deep water, the trig
+// values each step asks taken from the library.
 template <StageFrontEnd FrontEnd>
 void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
-  WaveLengthRun offshore = startOffshoreWaveLength(state);
-  iterateWaveLength(state, offshore);
-  refractFromOffshoreWaveLength(state, shown, frontEnd, offshore);
+  StepRecord record;
+  record.waveLength = startOffshoreWaveLength(state);
+  iterateWaveLength(state, record.waveLength);
+  shoalOffshoreWave(state, shown, frontEnd, record);
+  refractOutward(state, shown, frontEnd, record);
+  findDeepAngle(state, shown, frontEnd, record);
+  findDeepHeight(state, shown, frontEnd, record);
 }
 
-// The local wave from the iterated wave length at the local depth, and the local angle.
+// The local wave's values from the iterated wave length at the local depth; asks the atan of
+// the local angle.
 template <StageFrontEnd FrontEnd>
-void shoalFromLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
-                              const WaveLengthRun& local) {
-  StormValues& values = shown.storm;
-  finishLocalWaveLength(state, local);
-  const float localAngle = computeLocalAngle(state);
-  values.set(StormValue::localAngle, state.localAngleDegrees);
+void shoalLocalWave(CaseState& state, ShownValues&, FrontEnd&, StepRecord& record) {
+  finishLocalWaveLength(state, record.waveLength);
+  askTrig(record, {{Trig::atan, shoalLocalTangent(state)}});
+}
+
+// The local angle; asks its cosine.
+template <StageFrontEnd FrontEnd>
+void findLocalAngle(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  const float localAngle = computeLocalAngle(state, record.trig[0]);
+  shown.storm.set(StormValue::localAngle, state.localAngleDegrees);
   frontEnd.reached(Step::localAngle, state, shown, 0);
-  const float krLocal = computeLocalHeight(state, localAngle);
+  askTrig(record, {{Trig::cos, double(localAngle)}});
+}
+
+// The local refraction coefficient and the local wave.
+template <StageFrontEnd FrontEnd>
+void findLocalHeight(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
+  StormValues& values = shown.storm;
+  const float krLocal = computeLocalHeight(state, record.trig[0]);
   values.set(StormValue::localLength, state.localLength);
   values.set(StormValue::localHeight, state.localHeight);
   values.set(StormValue::localCelerity, state.localCelerity);
@@ -288,9 +346,12 @@ void shoalFromLocalWaveLength(CaseState& state, ShownValues& shown, FrontEnd& fr
 // The wave length at the local depth, the local angle and the local wave.
 template <StageFrontEnd FrontEnd>
 void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
-  WaveLengthRun local = startLocalWaveLength(state);
-  iterateWaveLength(state, local);
-  shoalFromLocalWaveLength(state, shown, frontEnd, local);
+  StepRecord record;
+  record.waveLength = startLocalWaveLength(state);
+  iterateWaveLength(state, record.waveLength);
+  shoalLocalWave(state, shown, frontEnd, record);
+  findLocalAngle(state, shown, frontEnd, record);
+  findLocalHeight(state, shown, frontEnd, record);
 }
 
 // The offshore and local height statistics and the height classes; asks whether to go on to
@@ -331,24 +392,35 @@ void exposeHeightClasses(CaseState& state, ShownValues& shown, FrontEnd& frontEn
   }
 }
 
-// The beach slope and settling velocity, the transport coefficient, the transport of each
-// class and of the storm, and the surf current.
+// The beach slope and settling velocity; asks the sines of the transport coefficient and of
+// the energy flux.
 template <StageFrontEnd FrontEnd>
-void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
-  StormValues& values = shown.storm;
+void readTransportInputs(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                         StepRecord& record) {
   shown.siRateFactor = computeSiRateFactor();
   frontEnd.reached(Step::transportFactor, state, shown, 0);
   state.beachSlope = kDefaultBeachSlope;
   frontEnd.ask(Question::beachSlope, state.beachSlope);
   frontEnd.ask(Question::settlingVelocity, state.settlingVelocity);
-  checkTransportInputs(state, values);
+  checkTransportInputs(state, shown.storm);
   convertSettlingVelocity(state);
   const float twoLocalAngle = doubleLocalAngle(state);
-  values.set(StormValue::kpls, computeKpls(state, twoLocalAngle));
+  askTrig(record, {{Trig::sin, kplsAngle(state.pi, twoLocalAngle)},
+                   {Trig::sin, 2 * double(state.aor)},
+                   {Trig::sin, radiansOfDegrees(state.pi, twoLocalAngle)}});
+}
+
+// The transport coefficient, the transport of each class and of the storm, and the surf
+// current.
+template <StageFrontEnd FrontEnd>
+void findLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& frontEnd,
+                            StepRecord& record) {
+  StormValues& values = shown.storm;
+  values.set(StormValue::kpls, computeKpls(state, record.trig[0]));
   frontEnd.reached(Step::kpls, state, shown, 0);
 
   StormTransport storm;
-  const FluxTerms terms = computeFluxTerms(state, twoLocalAngle);
+  const FluxTerms terms = computeFluxTerms(state, record.trig[1], record.trig[2]);
   for (std::int32_t i = 1; i <= 4; ++i) {
     const ClassTransport transport = computeClassTransport(state, terms, i, storm);
     values.set(stage_detail::ofClass(StormValue::classRate1, i), transport.rate);
@@ -368,11 +440,21 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
   frontEnd.reached(Step::stormTotals, state, shown, 0);
 }
 
+// The beach slope and settling velocity, the transport coefficient, the transport of each
+// class and of the storm, and the surf current.
+template <StageFrontEnd FrontEnd>
+void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
+  StepRecord record;
+  readTransportInputs(state, shown, frontEnd, record);
+  findLongshoreTransport(state, shown, frontEnd, record);
+}
+
 // The run as a list of steps, each a function of the storm's state, its values so far and the
-// step record, or a wave length iteration. runStages takes a storm through them one after
-// another; runStorms takes many storms through each step in turn, so that the library calls of
-// one storm's step overlap those of the next, and through each wave length iteration side by
-// side.
+// step record, a wave length iteration, or the bounds of the trig values the step before asked.
+// runStages takes a storm through them one after another, its trig values from the library;
+// runStorms takes many storms through each step in turn, so that the library calls of one
+// storm's step overlap those of the next, through each wave length iteration side by side, and
+// works out the bounds of their trig values all at once.
 template <StageFrontEnd FrontEnd>
 using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
 
@@ -395,14 +477,8 @@ void startOffshoreStep(CaseState& state, ShownValues&, FrontEnd&, StepRecord& re
 }
 
 template <StageFrontEnd FrontEnd>
-void refractStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
-  refractFromOffshoreWaveLength(state, shown, frontEnd, record.waveLength);
+void startLocalStep(CaseState& state, ShownValues&, FrontEnd&, StepRecord& record) {
   record.waveLength = startLocalWaveLength(state);
-}
-
-template <StageFrontEnd FrontEnd>
-void shoalStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord& record) {
-  shoalFromLocalWaveLength(state, shown, frontEnd, record.waveLength);
 }
 
 template <StageFrontEnd FrontEnd>
@@ -415,35 +491,49 @@ void exposeStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRe
   exposeHeightClasses(state, shown, frontEnd);
 }
 
-template <StageFrontEnd FrontEnd>
-void transportStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRecord&) {
-  computeLongshoreTransport(state, shown, frontEnd);
-}
-
 }  // namespace stage_detail
 
-// A step of the list: a function, or a wave length iteration.
+// What a step of the list is.
+enum class StepKind {
+  compute,            // a function
+  iterateWaveLength,  // the wave length iteration in hand
+  boundTrig,          // the bounds of the trig values asked
+};
+
 template <StageFrontEnd FrontEnd>
 struct StormStepEntry {
-  bool iteratesWaveLength = false;
+  StepKind kind = StepKind::compute;
   StormStep<FrontEnd> step = nullptr;
 };
 
 // The steps of the run in order; after describeStep, only a storm that goes on takes the rest.
 template <StageFrontEnd FrontEnd>
-inline constexpr std::array<StormStepEntry<FrontEnd>, 12> kStormSteps = {{
-    {false, stage_detail::readInputs<FrontEnd>},
-    {false, stage_detail::setUpWindStep<FrontEnd>},
-    {false, beginGrowth<FrontEnd>},
-    {false, endGrowth<FrontEnd>},
-    {false, stage_detail::startOffshoreStep<FrontEnd>},
-    {true, nullptr},  // the offshore wave length iteration
-    {false, stage_detail::refractStep<FrontEnd>},
-    {true, nullptr},  // the local wave length iteration
-    {false, stage_detail::shoalStep<FrontEnd>},
-    {false, stage_detail::describeStep<FrontEnd>},
-    {false, stage_detail::exposeStep<FrontEnd>},
-    {false, stage_detail::transportStep<FrontEnd>},
+inline constexpr std::array<StormStepEntry<FrontEnd>, 25> kStormSteps = {{
+    {StepKind::compute, stage_detail::readInputs<FrontEnd>},
+    {StepKind::compute, stage_detail::setUpWindStep<FrontEnd>},
+    {StepKind::compute, beginGrowth<FrontEnd>},
+    {StepKind::compute, endGrowth<FrontEnd>},
+    {StepKind::compute, stage_detail::startOffshoreStep<FrontEnd>},
+    {StepKind::iterateWaveLength},  // at the offshore depth
+    {StepKind::compute, shoalOffshoreWave<FrontEnd>},
+    {StepKind::boundTrig},  // sin and cos of the offshore angle
+    {StepKind::compute, refractOutward<FrontEnd>},
+    {StepKind::boundTrig},  // the deep-water angle's atan
+    {StepKind::compute, findDeepAngle<FrontEnd>},
+    {StepKind::boundTrig},  // its cos
+    {StepKind::compute, findDeepHeight<FrontEnd>},
+    {StepKind::compute, stage_detail::startLocalStep<FrontEnd>},
+    {StepKind::iterateWaveLength},  // at the local depth
+    {StepKind::compute, shoalLocalWave<FrontEnd>},
+    {StepKind::boundTrig},  // the local angle's atan
+    {StepKind::compute, findLocalAngle<FrontEnd>},
+    {StepKind::boundTrig},  // its cos
+    {StepKind::compute, findLocalHeight<FrontEnd>},
+    {StepKind::compute, stage_detail::describeStep<FrontEnd>},
+    {StepKind::compute, stage_detail::exposeStep<FrontEnd>},
+    {StepKind::compute, readTransportInputs<FrontEnd>},
+    {StepKind::boundTrig},  // the transport's three sines
+    {StepKind::compute, findLongshoreTransport<FrontEnd>},
 }};
 
 // Calls visit(index) for each step of kStormSteps in order, the index a compile-time constant
@@ -465,9 +555,9 @@ void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
     StepRecord record;
     forEachStormStep<FrontEnd>([&](auto index) {
       constexpr StormStepEntry<FrontEnd> entry = kStormSteps<FrontEnd>[index()];
-      if constexpr (entry.iteratesWaveLength) {
+      if constexpr (entry.kind == StepKind::iterateWaveLength) {
         iterateWaveLength(state, record.waveLength);
-      } else {
+      } else if constexpr (entry.kind == StepKind::compute) {
         entry.step(state, shown, frontEnd, record);
       }
       return record.goesOn;

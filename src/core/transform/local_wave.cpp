@@ -2,19 +2,23 @@
 #include "transform.hpp"
 
 namespace littoral {
-float computeLocalAngle(CaseState& state) {
+double shoalLocalTangent(CaseState& state) {
   state.localHeight = toSingle(double(state.ksLocal) * double(state.deepHeight));
   const float localSine =
       toSingle(double(state.localCelerity) / double(state.co) * double(state.so));
-  const double sine = double(localSine);
-  const float localAngle = toSingle(checkedAtan(sine / checkedSqrt(1 - sine * sine)));
+  return tangentOfSine(localSine);
+}
+
+float computeLocalAngle(CaseState& state, const TrigValue& atanOfTangent) {
+  const float localAngle = storeTrig(atanOfTangent, toSingle);
   state.localAngleDegrees = toSingle(double(localAngle) * 180 / double(state.pi));
   return localAngle;
 }
 
-float computeLocalHeight(CaseState& state, float localAngle) {
-  const float krLocal =
-      toSingle(checkedSqrt(double(state.cosAor) / checkedCos(double(localAngle))));
+float computeLocalHeight(CaseState& state, const TrigValue& cosLocalAngle) {
+  const float krLocal = storeTrig(cosLocalAngle, [&](double cosine) {
+    return toSingle(checkedSqrt(double(state.cosAor) / cosine));
+  });
   state.localHeight = toSingle(double(krLocal) * double(state.localHeight));
   return krLocal;
 }

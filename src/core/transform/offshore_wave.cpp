@@ -19,25 +19,34 @@ void setLocalDepth(CaseState& state) {
   state.twoPiDepth = toSingle(double(state.depth) * double(state.twoPi));
 }
 
-OffshoreAngle refractOffshoreAngle(CaseState& state) {
+void convertOffshoreAngle(CaseState& state) {
   state.alpha = toSingle(double(state.pi) * double(state.alpha) / 180);
+}
+
+OffshoreAngle refractOffshoreAngle(CaseState& state, const TrigValue& sinAlpha,
+                                   const TrigValue& cosAlpha) {
   OffshoreAngle angle{};
-  angle.s1 = toSingle(checkedSin(double(state.alpha)));
-  angle.cosAlpha = toSingle(checkedCos(double(state.alpha)));
+  angle.s1 = storeTrig(sinAlpha, toSingle);
+  angle.cosAlpha = storeTrig(cosAlpha, toSingle);
   state.so = toSingle(double(angle.s1) * (double(state.co) / double(state.c1)));
   angle.clamped = std::fabs(state.so) >= 1;
   if (angle.clamped) state.so = 0.99f;
   return angle;
 }
 
-float computeDeepAngle(CaseState& state) {
-  const double so = double(state.so);
-  state.aor = toSingle(checkedAtan(so / checkedSqrt(1 - so * so)));
+double tangentOfSine(float sine) {
+  const double s = double(sine);
+  return s / checkedSqrt(1 - s * s);
+}
+
+float computeDeepAngle(CaseState& state, const TrigValue& atanOfTangent) {
+  state.aor = storeTrig(atanOfTangent, toSingle);
   return toSingle(double(state.aor) * 180 / double(state.pi));
 }
 
-void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const OffshoreWave& wave) {
-  state.cosAor = toSingle(checkedCos(double(state.aor)));
+void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const OffshoreWave& wave,
+                       const TrigValue& cosAor) {
+  state.cosAor = storeTrig(cosAor, toSingle);
   state.kr = toSingle(checkedSqrt(double(state.cosAor) / double(angle.cosAlpha)));
   state.deepHeight = toSingle(double(wave.deepHeightUnrefracted) / double(state.kr));
 }

@@ -6,6 +6,7 @@
 
 #include "case_state.hpp"
 #include "math_error.hpp"
+#include "numerics.hpp"
 
 // The wave transformation: the wave length at the offshore and the local depth, the offshore
 // wave and its refraction to deep water, the local wave and the Rayleigh height statistics.
@@ -75,28 +76,40 @@ struct OffshoreAngle {
   bool clamped;  // the deep-water sine was 1 or more in size and is now +0.99
 };
 
+// The offshore angle alpha, answered in degrees, in radians.
+void convertOffshoreAngle(CaseState& state);
+
 // Snell's law out to deep water, sin(aor) = sin(alpha) co / c1, with a sine of 1 or more in
-// size replaced by +0.99: alpha in radians and so.
-OffshoreAngle refractOffshoreAngle(CaseState& state);
+// size replaced by +0.99: so, from sin(alpha) and cos(alpha).
+OffshoreAngle refractOffshoreAngle(CaseState& state, const TrigValue& sinAlpha,
+                                   const TrigValue& cosAlpha);
 
-// The deep-water angle aor from so, the arcsine formed as atan(s / sqrt(1 - s^2)); returns it
-// in degrees.
-float computeDeepAngle(CaseState& state);
+// s / sqrt(1 - s^2) of a sine s: the argument of atan that makes the arcsine of the deep-water
+// and the local angle. A DOMAIN math error when the sine is more than 1 in size.
+double tangentOfSine(float sine);
 
-// cosAor, the refraction coefficient kr = sqrt(cos(aor) / cos(alpha)) and the deep-water
-// height.
-void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const OffshoreWave& wave);
+// The deep-water angle aor from so, the arcsine formed as atan(tangentOfSine(so)), given that
+// atan; returns it in degrees.
+float computeDeepAngle(CaseState& state, const TrigValue& atanOfTangent);
+
+// cosAor from cos(aor), the refraction coefficient kr = sqrt(cos(aor) / cos(alpha)) and the
+// deep-water height.
+void computeDeepHeight(CaseState& state, const OffshoreAngle& angle, const OffshoreWave& wave,
+                       const TrigValue& cosAor);
 
 // The local use started, iterated and finished.
 void computeLocalWaveLength(CaseState& state);
 
-// The local angle by Snell's law in from deep water, sin(a) = sin(aor) c / co: stores
-// localAngleDegrees and the shoaled localHeight, and returns the angle in radians.
-float computeLocalAngle(CaseState& state);
+// The shoaled localHeight, and the sine of the local angle by Snell's law in from deep water,
+// sin(a) = sin(aor) c / co, as the tangent whose atan is the angle (tangentOfSine).
+double shoalLocalTangent(CaseState& state);
 
-// The local refraction coefficient sqrt(cos(aor) / cos(a)) and the local height; returns the
-// coefficient.
-float computeLocalHeight(CaseState& state, float localAngle);
+// The local angle from that atan: stores localAngleDegrees and returns the angle in radians.
+float computeLocalAngle(CaseState& state, const TrigValue& atanOfTangent);
+
+// The local refraction coefficient sqrt(cos(aor) / cos(a)) from cos(a), and the local height;
+// returns the coefficient.
+float computeLocalHeight(CaseState& state, const TrigValue& cosLocalAngle);
 
 // Hrms, Hs, H10 and H1 of a Rayleigh sea: Hs / sqrt 2, Hs, 1.27 Hs and 1.67 Hs.
 struct HeightRow {

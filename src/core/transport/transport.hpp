@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "case_state.hpp"
+#include "numerics.hpp"
 
 // The longshore transport: the storm's exposure in each height class, the transport
 // coefficient, the energy-flux transport of each class and of the storm, and the surf current.
@@ -30,8 +31,14 @@ void convertSettlingVelocity(CaseState& state);
 // Twice the local angle, in degrees, as the transport formulas take it.
 float doubleLocalAngle(const CaseState& state);
 
-// Transport coefficient 0.05 + 2.6 sin^2(a) + 0.0014 sqrt(g d / 2) / w; reported only.
-float computeKpls(const CaseState& state, float twoLocalAngle);
+// The arguments of the transport's sines, from twice the local angle in degrees: half of it in
+// radians (kpls's sin a), and all of it (the surf current's sin 2a).
+double kplsAngle(float pi, float twoLocalAngle);
+double radiansOfDegrees(float pi, float degrees);
+
+// Transport coefficient 0.05 + 2.6 sin^2(a) + 0.0014 sqrt(g d / 2) / w, given sin(kplsAngle);
+// reported only.
+float computeKpls(const CaseState& state, const TrigValue& sine);
 
 // The terms of the energy-flux transport formula that do not depend on the class.
 struct FluxTerms {
@@ -42,7 +49,9 @@ struct FluxTerms {
   float slopeTerm;    // 20.7 beach slope, of the surf current
 };
 
-FluxTerms computeFluxTerms(const CaseState& state, float twoLocalAngle);
+// The terms, given sin(2 aor) and sin(radiansOfDegrees(pi, twice the local angle)).
+FluxTerms computeFluxTerms(const CaseState& state, const TrigValue& sinTwoAor,
+                           const TrigValue& sinTwoLocal);
 
 // The transport of the storm, summed class by class.
 struct StormTransport {

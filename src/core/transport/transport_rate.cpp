@@ -24,23 +24,30 @@ float doubleLocalAngle(const CaseState& state) {
   return toSingle(2 * double(state.localAngleDegrees));
 }
 
-float computeKpls(const CaseState& state, float twoLocalAngle) {
-  const double sine = checkedSin(0.5 * double(twoLocalAngle) * double(state.pi) / 180);
-  const float first = toSingle(double(0.05f) + double(2.6f) * (sine * sine));
+double kplsAngle(float pi, float twoLocalAngle) {
+  return 0.5 * double(twoLocalAngle) * double(pi) / 180;
+}
+
+double radiansOfDegrees(float pi, float degrees) { return double(pi) * double(degrees) / 180; }
+
+float computeKpls(const CaseState& state, const TrigValue& sine) {
+  const float first = storeTrig(
+      sine, [](double sinA) { return toSingle(double(0.05f) + double(2.6f) * (sinA * sinA)); });
   return toSingle(double(0.0014f) * checkedSqrt(double(state.depth) * double(state.g) * 0.5) /
                       double(state.settlingVelocity) +
                   double(first));
 }
 
-FluxTerms computeFluxTerms(const CaseState& state, float twoLocalAngle) {
+FluxTerms computeFluxTerms(const CaseState& state, const TrigValue& sinTwoAor,
+                           const TrigValue& sinTwoLocal) {
   FluxTerms terms{};
   const float densityTerm = toSingle(double(0.052f) * double(state.rho));
   terms.fluxFactor = storeRootPower(state.g, RootPower::threeHalves, [&](double power) {
     return toSingle(power * double(densityTerm));
   });
   terms.cosAorRoot = storeRootPower(state.cosAor, RootPower::quarter, toSingle);
-  terms.sinTwoAor = toSingle(checkedSin(2 * double(state.aor)));
-  terms.sinTwoLocal = toSingle(checkedSin(double(state.pi) * double(twoLocalAngle) / 180));
+  terms.sinTwoAor = storeTrig(sinTwoAor, toSingle);
+  terms.sinTwoLocal = storeTrig(sinTwoLocal, toSingle);
   terms.slopeTerm = toSingle(double(state.beachSlope) * double(20.7f));
   return terms;
 }
