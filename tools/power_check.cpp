@@ -2,15 +2,13 @@
 // roots (boundRootPower) hold the library's pow of that single, which is what lets the stages
 // store such a power without calling pow (storeRootPower). Prints what it checked and exits 1
 // at the first single whose power falls outside its bounds.
-#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <thread>
-#include <vector>
 
+#include "first_found.hpp"
 #include "numerics.hpp"
 
 namespace littoral {
@@ -21,25 +19,15 @@ constexpr std::uint32_t kLargestFinite = 0x7f7fffffu;
 // The bits of the first positive single from `first` whose `power` falls outside the bounds,
 // or 0, each thread taking every n-th single.
 std::uint32_t firstOutside(std::uint32_t first, RootPower power, double exponent) {
-  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
-  std::atomic<std::uint32_t> found{0};
-  std::vector<std::thread> workers;
-  for (unsigned t = 0; t < threads; ++t) {
-    workers.emplace_back([&, t] {
-      for (std::uint64_t bits = first + t; bits <= kLargestFinite; bits += threads) {
-        const float base = std::bit_cast<float>(std::uint32_t(bits));
-        const ValueBounds bounds = boundRootPower(base, power);
-        const double library = realPower(double(base), exponent);
-        if (!(bounds.low <= library && library <= bounds.high)) {
-          std::uint32_t none = 0;
-          found.compare_exchange_strong(none, std::uint32_t(bits));
-          return;
-        }
+  return firstFound([&](unsigned t, unsigned threads, std::atomic<std::uint32_t>& found) {
+    for (std::uint64_t bits = first + t; bits <= kLargestFinite; bits += threads) {
+      const float base = std::bit_cast<float>(std::uint32_t(bits));
+      if (!boundRootPower(base, power).hold(realPower(double(base), exponent))) {
+        keepFirst(found, std::uint32_t(bits));
+        return;
       }
-    });
-  }
-  for (std::thread& worker : workers) worker.join();
-  return found.load();
+    }
+  });
 }
 
 }  // namespace

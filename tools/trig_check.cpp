@@ -13,9 +13,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
+#include "first_found.hpp"
 #include "numerics.hpp"
 #include "transform.hpp"
 #include "transport.hpp"
@@ -49,44 +49,33 @@ const Sweep kSweeps[] = {
 // The bits of the first single (with the sign as its top bit) whose argument's library value
 // lies outside the way's bounds for `checked`, or 0; each thread takes every n-th block.
 std::uint32_t firstOutside(TrigLanes way, const Sweep& sweep, Trig checked) {
-  const unsigned threads = std::max(1u, std::thread::hardware_concurrency());
   constexpr std::uint32_t kBlock = 4096;
-  std::atomic<std::uint32_t> found{0};
-  std::vector<std::thread> workers;
-  for (unsigned t = 0; t < threads; ++t) {
-    workers.emplace_back([&, t] {
-      std::vector<double> x(kBlock);
-      std::vector<std::uint32_t> bits(kBlock);
-      std::vector<double> values(kBlock);
-      for (std::uint64_t first = kFirstBits + std::uint64_t(t) * kBlock; first < kEndBits;
-           first += std::uint64_t(threads) * kBlock) {
-        if (found.load(std::memory_order_relaxed) != 0) return;
-        for (const std::uint32_t sign : {0u, 0x80000000u}) {
-          std::size_t count = 0;
-          for (std::uint64_t b = first; b < std::min<std::uint64_t>(first + kBlock, kEndBits);
-               ++b) {
-            const auto single = std::bit_cast<float>(std::uint32_t(b) | sign);
-            const double argument = sweep.argument(single);
-            if (!inTrigLaneRange(sweep.function, argument)) continue;
-            bits[count] = std::uint32_t(b) | sign;
-            x[count++] = argument;
-          }
-          trigLaneValues(way, sweep.function, x.data(), values.data(), count);
-          for (std::size_t i = 0; i < count; ++i) {
-            const ValueBounds bounds = boundsAroundLaneValue(values[i]);
-            const double library = checkedTrig(checked, x[i]);
-            if (!(bounds.low <= library && library <= bounds.high)) {
-              std::uint32_t none = 0;
-              found.compare_exchange_strong(none, bits[i]);
-              return;
-            }
+  return firstFound([&](unsigned t, unsigned threads, std::atomic<std::uint32_t>& found) {
+    std::vector<double> x(kBlock);
+    std::vector<std::uint32_t> bits(kBlock);
+    std::vector<double> values(kBlock);
+    for (std::uint64_t first = kFirstBits + std::uint64_t(t) * kBlock; first < kEndBits;
+         first += std::uint64_t(threads) * kBlock) {
+      if (found.load(std::memory_order_relaxed) != 0) return;
+      for (const std::uint32_t sign : {0u, 0x80000000u}) {
+        std::size_t count = 0;
+        for (std::uint64_t b = first; b < std::min<std::uint64_t>(first + kBlock, kEndBits); ++b) {
+          const auto single = std::bit_cast<float>(std::uint32_t(b) | sign);
+          const double argument = sweep.argument(single);
+          if (!inTrigLaneRange(sweep.function, argument)) continue;
+          bits[count] = std::uint32_t(b) | sign;
+          x[count++] = argument;
+        }
+        trigLaneValues(way, sweep.function, x.data(), values.data(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+          if (!boundsAroundLaneValue(values[i]).hold(checkedTrig(checked, x[i]))) {
+            keepFirst(found, bits[i]);
+            return;
           }
         }
       }
-    });
-  }
-  for (std::thread& worker : workers) worker.join();
-  return found.load();
+    }
+  });
 }
 
 }  // namespace

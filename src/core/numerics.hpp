@@ -77,6 +77,7 @@ inline double checkedAtan(double x) { return checkedTrig(Trig::atan, x); }
 struct ValueBounds {
   double low = 0;
   double high = 0;
+  bool hold(double value) const { return low <= value && value <= high; }
 };
 
 // The single that store gives at both bounds of a value, when it gives the same one there and it

@@ -108,9 +108,7 @@ bool holdsLibraryValues(TrigLanes way) {
     std::vector<double> values(x.size());
     trigLaneValues(way, function, x.data(), values.data(), x.size());
     for (std::size_t i = 0; i < x.size(); ++i) {
-      const ValueBounds bounds = boundsAroundLaneValue(values[i]);
-      const double library = checkedTrig(function, x[i]);
-      if (!(bounds.low <= library && library <= bounds.high)) return false;
+      if (!boundsAroundLaneValue(values[i]).hold(checkedTrig(function, x[i]))) return false;
     }
   }
   return true;
