@@ -10,9 +10,9 @@
 // the bounds are a margin around it (boundsAroundLaneValue), wide enough to hold the scalar
 // value. A store of that value (storeTrig) that gives one single at both bounds gives the
 // single of the library's value, and the library is called only where it does not.
-// littoral_trig_check shows, for every argument that the stages make for these functions from their
-// singles, that the bounds hold the library's value; a way is used only after its bounds have held
-// it on a check set here.
+// littoral_trig_check shows, for every argument that the stages make for these functions from
+// their singles, that the bounds hold the library's value; a way is used only after its bounds
+// have held it on a check set here.
 
 namespace littoral {
 
