@@ -105,12 +105,7 @@ class ResultColumns {
     ran_[row] = true;
     units_[row] = values.units;
     limits_[row] = values.limitedBy;
-    if (values.warnings.any()) {
-      thread_local std::string warnings;
-      warnings.clear();
-      appendWarningsText(warnings, answers, values);
-      warnings_.add(row, warnings);
-    }
+    if (values.warnings.any()) warnings_.add(row, warningsTextInPlace(answers, values));
     if (!values.error.empty()) {
       errors_.add(row, values.error);
       causes_.add(row, errorCauseText(answers, values));

@@ -10,7 +10,7 @@ void setNumericEnvironment() {
   std::feholdexcept(&environment);  // clears the flags and makes every exception non-stop
 }
 
-float computePi() { return toSingle(4.0 * checkedAtan(1.0)); }
+float computePi() { return toSingle(4.0 * checkedTrig(Trig::atan, 1.0)); }
 
 bool tanhExpCanFail(float x) { return !(std::fabs(double(x)) <= kSafeExpArgument); }
 

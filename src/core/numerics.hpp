@@ -69,9 +69,6 @@ inline double checkedTrig(Trig function, double x) {
   }
   return x;
 }
-inline double checkedSin(double x) { return checkedTrig(Trig::sin, x); }
-inline double checkedCos(double x) { return checkedTrig(Trig::cos, x); }
-inline double checkedAtan(double x) { return checkedTrig(Trig::atan, x); }
 
 // A value known to lie from low to high.
 struct ValueBounds {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cmath>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -180,7 +179,7 @@ struct StepRecord {
 inline void askTrig(StepRecord& record, std::initializer_list<std::pair<Trig, double>> values) {
   record.trigAsked = 0;
   for (const auto& [function, x] : values) {
-    record.trig[record.trigAsked++] = TrigValue{function, x, std::nan("")};
+    record.trig[record.trigAsked++] = TrigValue{.function = function, .x = x};
   }
 }
 

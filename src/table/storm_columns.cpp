@@ -620,12 +620,7 @@ void appendResults(std::string& out, const StormAnswers& answers, const StormVal
         appendText(values.error);
         break;
       case ColumnSource::warnings:
-        if (values.warnings.any()) {
-          thread_local std::string warnings;
-          warnings.clear();
-          appendWarningsText(warnings, answers, values);
-          appendText(warnings);
-        }
+        if (values.warnings.any()) appendText(warningsTextInPlace(answers, values));
         break;
       case ColumnSource::errorCause:
         appendText(errorCauseText(answers, values));

@@ -223,18 +223,18 @@ std::string shortestText(float value) {
 }
 
 std::string warningsText(const StormAnswers& answers, const StormValues& values) {
-  std::string text;
-  appendWarningsText(text, answers, values);
-  return text;
+  return std::string(warningsTextInPlace(answers, values));
 }
 
-void appendWarningsText(std::string& out, const StormAnswers& answers, const StormValues& values) {
-  const std::size_t start = out.size();
+std::string_view warningsTextInPlace(const StormAnswers& answers, const StormValues& values) {
+  thread_local std::string text;
+  text.clear();
   for (std::size_t i = 0; i < kWarningCount; ++i) {
     if (!values.warnings.test(i)) continue;
-    if (out.size() > start) out += "; ";
-    appendReason(out, answers, values, static_cast<Warning>(i));
+    if (!text.empty()) text += "; ";
+    appendReason(text, answers, values, static_cast<Warning>(i));
   }
+  return text;
 }
 
 std::string errorCauseText(const StormAnswers& answers, const StormValues& values) {

@@ -14,8 +14,9 @@ namespace littoral {
 // when there is none.
 std::string warningsText(const StormAnswers& answers, const StormValues& values);
 
-// Appends the warnings column's text to `out`: a row's writer reuses one buffer.
-void appendWarningsText(std::string& out, const StormAnswers& answers, const StormValues& values);
+// warningsText written into a buffer of this thread's, valid until the thread's next call: a
+// writer of many rows takes no fresh string a row.
+std::string_view warningsTextInPlace(const StormAnswers& answers, const StormValues& values);
 
 // The error_cause column: "COLUMN VALUE: what would work", naming the answer behind the math
 // error; empty when the storm has none.

@@ -62,9 +62,12 @@ TEST(CheckedFunctions, DomainErrors) {
   EXPECT_EQ(mathErrorOf([] { checkedSqrt(-1.0); }), "math error 6201: sqrt: DOMAIN error");
   EXPECT_EQ(mathErrorOf([] { checkedSqrt(kNaN); }), "math error 6201: sqrt: DOMAIN error");
   EXPECT_EQ(mathErrorOf([] { checkedExp(kNaN); }), "math error 6201: exp: DOMAIN error");
-  EXPECT_EQ(mathErrorOf([] { checkedSin(kInfinity); }), "math error 6201: sin: DOMAIN error");
-  EXPECT_EQ(mathErrorOf([] { checkedCos(kNaN); }), "math error 6201: cos: DOMAIN error");
-  EXPECT_EQ(mathErrorOf([] { checkedAtan(-kInfinity); }), "math error 6201: atan: DOMAIN error");
+  EXPECT_EQ(mathErrorOf([] { checkedTrig(Trig::sin, kInfinity); }),
+            "math error 6201: sin: DOMAIN error");
+  EXPECT_EQ(mathErrorOf([] { checkedTrig(Trig::cos, kNaN); }),
+            "math error 6201: cos: DOMAIN error");
+  EXPECT_EQ(mathErrorOf([] { checkedTrig(Trig::atan, -kInfinity); }),
+            "math error 6201: atan: DOMAIN error");
 }
 
 TEST(CheckedFunctions, InfiniteArgumentsAndUnderflowAreNoError) {

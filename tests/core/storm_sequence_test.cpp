@@ -62,7 +62,12 @@ StormAnswers randomStorm(std::mt19937& generator) {
   answers.rt = 0.8f + 0.5f * unit(generator);
   answers.rl = 0.8f + 0.8f * unit(generator);
   answers.localDepth = withExtremes(generator, 10 * unit(generator));
-  answers.angleDegrees = 180 * unit(generator) - 90;
+  // Now and then an angle at an edge of the trig values worked side by side: zero, below and
+  // beyond their range, square to the shore.
+  static constexpr float kAngles[] = {0.0f,       1e-6f,  1e-4f,  -3e-5f, 90.0f,
+                                      -89.99999f, 450.0f, 460.0f, -1e30f};
+  answers.angleDegrees = generator() % 10 == 0 ? kAngles[generator() % std::size(kAngles)]
+                                               : 180 * unit(generator) - 90;
   if (unit(generator) < 0.8f) answers.settlingVelocity = 10 * unit(generator);
   return answers;
 }
