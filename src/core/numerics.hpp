@@ -158,6 +158,9 @@ inline double exponentOf(RootPower power) {
   return 0;
 }
 
+// The margin either side of a power worked from square roots, relative to it (boundRootPower).
+inline constexpr double kRootPowerMargin = 0x1p-48;
+
 // Bounds that hold realPower(base, exponentOf(power)) for a base that is a positive, finite
 // single. The power is worked from square roots, which are correctly rounded, and from exact
 // or rounded products, so it lies within 2^-50 of the true power in relative terms; the
@@ -186,8 +189,7 @@ inline ValueBounds boundRootPower(float base, RootPower power) {
       estimate = x * x * root;  // the square of a single is exact
       break;
   }
-  constexpr double kMargin = 0x1p-48;
-  return {estimate * (1 - kMargin), estimate * (1 + kMargin)};
+  return {estimate * (1 - kRootPowerMargin), estimate * (1 + kRootPowerMargin)};
 }
 
 // store(realPower(base, exponentOf(power))), for a store that never decreases, or never

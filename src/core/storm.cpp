@@ -1,6 +1,7 @@
 #include "littoral/storm.hpp"
 
 #include "case_state.hpp"
+#include "growth_lanes.hpp"
 #include "storm_sequence.hpp"
 #include "trig_lanes.hpp"
 
@@ -162,6 +163,35 @@ void boundTrigSideBySide(std::span<GroupStorm> storms) {
   }
 }
 
+// Takes the running storms through their first growth pass eight at a time where the lanes can
+// (beginGrowthSideBySide), and each of the others through it alone (runAlone(i)).
+template <class RunAlone>
+void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+  std::array<GrowthLane, kGrowthLanes> lanes;
+  std::array<std::size_t, kGrowthLanes> stormOfLane{};
+  std::size_t count = 0;
+  const auto runLanes = [&] {
+    const std::uint32_t done = beginGrowthSideBySide(std::span(lanes).first(count));
+    for (std::size_t lane = 0; lane < count; ++lane) {
+      GroupStorm& storm = storms[stormOfLane[lane]];
+      if ((done >> lane) & 1) {
+        storm.record.anotherPass = lanes[lane].anotherPass;
+        stage_detail::keepGrowthPass(storm.record.growth, storm.shown.storm);
+      } else {
+        runAlone(stormOfLane[lane]);
+      }
+    }
+    count = 0;
+  };
+  for (std::size_t i = 0; i < storms.size(); ++i) {
+    if (!storms[i].running) continue;
+    lanes[count] = {&storms[i].state, &storms[i].record.growth};
+    stormOfLane[count++] = i;
+    if (count == kGrowthLanes) runLanes();
+  }
+  if (count > 0) runLanes();
+}
+
 // Takes the storms of a group through the steps of the run, every running storm through a
 // step before the next step (kStormSteps). A storm that meets a math error keeps it and takes
 // no further step.
@@ -170,22 +200,26 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
   const std::span<GroupStorm> storms = std::span(group).first(answers.size());
   forEachStormStep<StormAnswering>([&](auto index) {
     constexpr StormStepEntry<StormAnswering> entry = kStormSteps<StormAnswering>[index()];
+    const auto runAlone = [&](std::size_t i) {
+      GroupStorm& storm = storms[i];
+      StormAnswering frontEnd{answers[i]};
+      try {
+        entry.step(storm.state, storm.shown, frontEnd, storm.record);
+        storm.running = storm.record.goesOn;
+      } catch (const MathError& error) {
+        storm.shown.storm.error = error.message;
+        storm.running = false;
+      }
+    };
     if constexpr (entry.kind == StepKind::iterateWaveLength) {
       iterateSideBySide(storms);
     } else if constexpr (entry.kind == StepKind::boundTrig) {
       boundTrigSideBySide(storms);
+    } else if constexpr (entry.kind == StepKind::firstGrowthPass) {
+      beginGrowthSideBySide(storms, runAlone);
     } else {
       for (std::size_t i = 0; i < storms.size(); ++i) {
-        GroupStorm& storm = storms[i];
-        if (!storm.running) continue;
-        StormAnswering frontEnd{answers[i]};
-        try {
-          entry.step(storm.state, storm.shown, frontEnd, storm.record);
-          storm.running = storm.record.goesOn;
-        } catch (const MathError& error) {
-          storm.shown.storm.error = error.message;
-          storm.running = false;
-        }
+        if (storms[i].running) runAlone(i);
       }
     }
     return true;

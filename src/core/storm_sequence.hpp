@@ -452,8 +452,9 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
 // step record, a wave length iteration, or the bounds of the trig values the step before asked.
 // runStages takes a storm through them one after another, its trig values from the library;
 // runStorms takes many storms through each step in turn, so that the library calls of one
-// storm's step overlap those of the next, through each wave length iteration side by side, and
-// works out the bounds of their trig values all at once.
+// storm's step overlap those of the next, through each wave length iteration side by side and
+// the first growth pass eight storms at a time, and works out the bounds of their trig values
+// all at once.
 template <StageFrontEnd FrontEnd>
 using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
 
@@ -497,6 +498,7 @@ enum class StepKind {
   compute,            // a function
   iterateWaveLength,  // the wave length iteration in hand
   boundTrig,          // the bounds of the trig values asked
+  firstGrowthPass,    // a function that begins the growth, run for many storms at once
 };
 
 template <StageFrontEnd FrontEnd>
@@ -510,7 +512,7 @@ template <StageFrontEnd FrontEnd>
 inline constexpr std::array<StormStepEntry<FrontEnd>, 25> kStormSteps = {{
     {StepKind::compute, stage_detail::readInputs<FrontEnd>},
     {StepKind::compute, stage_detail::setUpWindStep<FrontEnd>},
-    {StepKind::compute, beginGrowth<FrontEnd>},
+    {StepKind::firstGrowthPass, beginGrowth<FrontEnd>},
     {StepKind::compute, endGrowth<FrontEnd>},
     {StepKind::compute, stage_detail::startOffshoreStep<FrontEnd>},
     {StepKind::iterateWaveLength},  // at the offshore depth
@@ -556,7 +558,7 @@ void runStages(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
       constexpr StormStepEntry<FrontEnd> entry = kStormSteps<FrontEnd>[index()];
       if constexpr (entry.kind == StepKind::iterateWaveLength) {
         iterateWaveLength(state, record.waveLength);
-      } else if constexpr (entry.kind == StepKind::compute) {
+      } else if constexpr (entry.kind != StepKind::boundTrig) {
         entry.step(state, shown, frontEnd, record);
       }
       return record.goesOn;
