@@ -3,6 +3,7 @@
 #include "case_state.hpp"
 #include "growth_lanes.hpp"
 #include "storm_sequence.hpp"
+#include "transport_lanes.hpp"
 #include "trig_lanes.hpp"
 
 #include <algorithm>
@@ -163,20 +164,21 @@ void boundTrigSideBySide(std::span<GroupStorm> storms) {
   }
 }
 
-// Takes the running storms through their first growth pass eight at a time where the lanes can
-// (beginGrowthSideBySide), and each of the others through it alone (runAlone(i)).
-template <class RunAlone>
-void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
-  std::array<GrowthLane, kGrowthLanes> lanes;
-  std::array<std::size_t, kGrowthLanes> stormOfLane{};
+// Takes the running storms through a step eight at a time: laneOf(storm) makes a storm's lane,
+// runLanes(lanes) runs the step on up to eight and returns a bit for each lane it took,
+// keep(lane, storm) keeps a taken lane's results, and each storm not taken takes the step alone
+// (runAlone(i)).
+template <class Lane, class LaneOf, class RunLanes, class Keep, class RunAlone>
+void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runLanes, Keep keep,
+                      RunAlone runAlone) {
+  std::array<Lane, 8> lanes;
+  std::array<std::size_t, 8> stormOfLane{};
   std::size_t count = 0;
-  const auto runLanes = [&] {
-    const std::uint32_t done = beginGrowthSideBySide(std::span(lanes).first(count));
+  const auto runRound = [&] {
+    const std::uint32_t taken = runLanes(std::span(lanes).first(count));
     for (std::size_t lane = 0; lane < count; ++lane) {
-      GroupStorm& storm = storms[stormOfLane[lane]];
-      if ((done >> lane) & 1) {
-        storm.record.anotherPass = lanes[lane].anotherPass;
-        stage_detail::keepGrowthPass(storm.record.growth, storm.shown.storm);
+      if ((taken >> lane) & 1) {
+        keep(lanes[lane], storms[stormOfLane[lane]]);
       } else {
         runAlone(stormOfLane[lane]);
       }
@@ -185,11 +187,46 @@ void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
   };
   for (std::size_t i = 0; i < storms.size(); ++i) {
     if (!storms[i].running) continue;
-    lanes[count] = {&storms[i].state, &storms[i].record.growth};
+    lanes[count] = laneOf(storms[i]);
     stormOfLane[count++] = i;
-    if (count == kGrowthLanes) runLanes();
+    if (count == lanes.size()) runRound();
   }
-  if (count > 0) runLanes();
+  if (count > 0) runRound();
+}
+
+// The first growth pass of the running storms, eight at a time where the lanes can
+// (beginGrowthSideBySide).
+template <class RunAlone>
+void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+  static_assert(kGrowthLanes == 8);
+  stepEightAtATime<GrowthLane>(
+      storms,
+      [](GroupStorm& storm) {
+        return GrowthLane{&storm.state, &storm.record.growth};
+      },
+      [](std::span<GrowthLane> lanes) { return beginGrowthSideBySide(lanes); },
+      [](const GrowthLane& lane, GroupStorm& storm) {
+        storm.record.anotherPass = lane.anotherPass;
+        stage_detail::keepGrowthPass(storm.record.growth, storm.shown.storm);
+      },
+      runAlone);
+}
+
+// The longshore transport of the running storms, eight at a time where the lanes can
+// (computeTransportSideBySide).
+template <class RunAlone>
+void computeTransportSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+  static_assert(kTransportLanes == 8);
+  stepEightAtATime<TransportLane>(
+      storms,
+      [](GroupStorm& storm) {
+        return TransportLane{&storm.state, &storm.record.trig, storm.shown.siRateFactor, {}};
+      },
+      [](std::span<TransportLane> lanes) { return computeTransportSideBySide(lanes); },
+      [](const TransportLane& lane, GroupStorm& storm) {
+        keepTransport(lane.transport, storm.shown.storm);
+      },
+      runAlone);
 }
 
 // Takes the storms of a group through the steps of the run, every running storm through a
@@ -217,6 +254,8 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
       boundTrigSideBySide(storms);
     } else if constexpr (entry.kind == StepKind::firstGrowthPass) {
       beginGrowthSideBySide(storms, runAlone);
+    } else if constexpr (entry.kind == StepKind::longshoreTransport) {
+      computeTransportSideBySide(storms, runAlone);
     } else {
       for (std::size_t i = 0; i < storms.size(); ++i) {
         if (storms[i].running) runAlone(i);

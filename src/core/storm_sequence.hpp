@@ -453,8 +453,8 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
 // runStages takes a storm through them one after another, its trig values from the library;
 // runStorms takes many storms through each step in turn, so that the library calls of one
 // storm's step overlap those of the next, through each wave length iteration side by side and
-// the first growth pass eight storms at a time, and works out the bounds of their trig values
-// all at once.
+// the first growth pass and the transport eight storms at a time, and works out the bounds of
+// their trig values all at once.
 template <StageFrontEnd FrontEnd>
 using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
 
@@ -495,10 +495,11 @@ void exposeStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, StepRe
 
 // What a step of the list is.
 enum class StepKind {
-  compute,            // a function
-  iterateWaveLength,  // the wave length iteration in hand
-  boundTrig,          // the bounds of the trig values asked
-  firstGrowthPass,    // a function that begins the growth, run for many storms at once
+  compute,             // a function
+  iterateWaveLength,   // the wave length iteration in hand
+  boundTrig,           // the bounds of the trig values asked
+  firstGrowthPass,     // a function that begins the growth, run for many storms at once
+  longshoreTransport,  // a function that finds the transport, run for many storms at once
 };
 
 template <StageFrontEnd FrontEnd>
@@ -534,7 +535,7 @@ inline constexpr std::array<StormStepEntry<FrontEnd>, 25> kStormSteps = {{
     {StepKind::compute, stage_detail::exposeStep<FrontEnd>},
     {StepKind::compute, readTransportInputs<FrontEnd>},
     {StepKind::boundTrig},  // the transport's three sines
-    {StepKind::compute, findLongshoreTransport<FrontEnd>},
+    {StepKind::longshoreTransport, findLongshoreTransport<FrontEnd>},
 }};
 
 // Calls visit(index) for each step of kStormSteps in order, the index a compile-time constant

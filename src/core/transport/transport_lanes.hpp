@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "case_state.hpp"
+#include "littoral/storm.hpp"
+#include "numerics.hpp"
+
+// The longshore transport of eight storms at once, each lane as computeKpls, computeFluxTerms,
+// computeClassTransport and the storm's totals work it for one storm, bit for bit: the same
+// square roots, products, quotients and conversions to single in vector lanes, the powers from
+// square roots and the sines from the vector values asked, each stored at both ends of its
+// margin.
+
+namespace littoral {
+
+// What the transport stores for a storm.
+struct LongshoreTransport {
+  float kpls = 0;
+  std::array<float, 4> classRate{};
+  std::array<float, 4> classHeight{};
+  std::array<float, 4> classFlux{};
+  std::array<float, 4> classTransportM3{};
+  float surfCurrent = 0;
+  float stormTransport = 0;
+  float stormTransportM3 = 0;
+};
+
+// A storm whose transport inputs are read, with the sines its transport asked (kpls's, that of
+// twice the deep-water angle and the surf current's, each with its vector value), and the SI
+// rate factor.
+struct TransportLane {
+  const CaseState* state = nullptr;
+  const std::array<TrigValue, 3>* sines = nullptr;
+  float siRateFactor = 0;
+  LongshoreTransport transport;
+};
+
+inline constexpr std::size_t kTransportLanes = 8;
+
+// Keeps the storm's transport as findLongshoreTransport keeps it.
+void keepTransport(const LongshoreTransport& transport, StormValues& values);
+
+// Works out the transport of each of up to eight storms where no step of it can fail and each
+// sine and power stores one single at both ends of its margin, and returns a bit for each storm
+// so done. The other storms' transports are left to be worked out alone. Runs only where the
+// processor has AVX-512 and it is the exp way chosen (bestExpLanes); elsewhere it does nothing
+// and returns 0.
+std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes);
+
+}  // namespace littoral
