@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -165,9 +166,9 @@ void boundTrigSideBySide(std::span<GroupStorm> storms) {
 }
 
 // Takes the running storms through a step eight at a time: laneOf(storm) makes a storm's lane,
-// runLanes(lanes) runs the step on up to eight and returns a bit for each lane it took,
-// keep(lane, storm) keeps a taken lane's results, and each storm not taken takes the step alone
-// (runAlone(i)).
+// or none for a storm that takes the step alone; runLanes(lanes) runs the step on up to eight and
+// returns a bit for each lane it took; keep(lane, i) keeps a taken lane's results for storm i;
+// and each storm not taken takes the step alone (runAlone(i)).
 template <class Lane, class LaneOf, class RunLanes, class Keep, class RunAlone>
 void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runLanes, Keep keep,
                       RunAlone runAlone) {
@@ -178,7 +179,7 @@ void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runL
     const std::uint32_t taken = runLanes(std::span(lanes).first(count));
     for (std::size_t lane = 0; lane < count; ++lane) {
       if ((taken >> lane) & 1) {
-        keep(lanes[lane], storms[stormOfLane[lane]]);
+        keep(lanes[lane], stormOfLane[lane]);
       } else {
         runAlone(stormOfLane[lane]);
       }
@@ -187,7 +188,12 @@ void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runL
   };
   for (std::size_t i = 0; i < storms.size(); ++i) {
     if (!storms[i].running) continue;
-    lanes[count] = laneOf(storms[i]);
+    const std::optional<Lane> lane = laneOf(storms[i]);
+    if (!lane) {
+      runAlone(i);
+      continue;
+    }
+    lanes[count] = *lane;
     stormOfLane[count++] = i;
     if (count == lanes.size()) runRound();
   }
@@ -202,12 +208,33 @@ void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
   stepEightAtATime<GrowthLane>(
       storms,
       [](GroupStorm& storm) {
-        return GrowthLane{&storm.state, &storm.record.growth};
+        return std::optional(GrowthLane{&storm.state, &storm.record.growth});
       },
       [](std::span<GrowthLane> lanes) { return beginGrowthSideBySide(lanes); },
-      [](const GrowthLane& lane, GroupStorm& storm) {
-        storm.record.anotherPass = lane.anotherPass;
-        stage_detail::keepGrowthPass(storm.record.growth, storm.shown.storm);
+      [storms](const GrowthLane& lane, std::size_t i) {
+        storms[i].record.anotherPass = lane.anotherPass;
+        stage_detail::keepGrowthPass(storms[i].record.growth, storms[i].shown.storm);
+      },
+      runAlone);
+}
+
+// The end of the growth of the running storms: the last pass of those whose first pass asked
+// for another eight at a time where the lanes can (endGrowthSideBySide), the rest of the step
+// for each alone.
+template <class RunAlone>
+void endGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+  static_assert(kGrowthLanes == 8);
+  stepEightAtATime<LastPassLane>(
+      storms,
+      [](GroupStorm& storm) {
+        if (!storm.record.anotherPass) return std::optional<LastPassLane>();
+        return std::optional(LastPassLane{&storm.state, &storm.record.growth});
+      },
+      [](std::span<LastPassLane> lanes) { return endGrowthSideBySide(lanes); },
+      [storms, &runAlone](const LastPassLane&, std::size_t i) {
+        stage_detail::keepGrowthPass(storms[i].record.growth, storms[i].shown.storm);
+        storms[i].record.anotherPass = false;  // the pass is run: the step only keeps its values
+        runAlone(i);
       },
       runAlone);
 }
@@ -220,11 +247,12 @@ void computeTransportSideBySide(std::span<GroupStorm> storms, RunAlone runAlone)
   stepEightAtATime<TransportLane>(
       storms,
       [](GroupStorm& storm) {
-        return TransportLane{&storm.state, &storm.record.trig, storm.shown.siRateFactor, {}};
+        return std::optional(
+            TransportLane{&storm.state, &storm.record.trig, storm.shown.siRateFactor, {}});
       },
       [](std::span<TransportLane> lanes) { return computeTransportSideBySide(lanes); },
-      [](const TransportLane& lane, GroupStorm& storm) {
-        keepTransport(lane.transport, storm.shown.storm);
+      [storms](const TransportLane& lane, std::size_t i) {
+        keepTransport(lane.transport, storms[i].shown.storm);
       },
       runAlone);
 }
@@ -254,6 +282,8 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
       boundTrigSideBySide(storms);
     } else if constexpr (entry.kind == StepKind::firstGrowthPass) {
       beginGrowthSideBySide(storms, runAlone);
+    } else if constexpr (entry.kind == StepKind::lastGrowthPass) {
+      endGrowthSideBySide(storms, runAlone);
     } else if constexpr (entry.kind == StepKind::longshoreTransport) {
       computeTransportSideBySide(storms, runAlone);
     } else {

@@ -453,8 +453,8 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
 // runStages takes a storm through them one after another, its trig values from the library;
 // runStorms takes many storms through each step in turn, so that the library calls of one
 // storm's step overlap those of the next, through each wave length iteration side by side and
-// the first growth pass and the transport eight storms at a time, and works out the bounds of
-// their trig values all at once.
+// the growth's first and last passes and the transport eight storms at a time, and works out the
+// bounds of their trig values all at once.
 template <StageFrontEnd FrontEnd>
 using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
 
@@ -499,6 +499,7 @@ enum class StepKind {
   iterateWaveLength,   // the wave length iteration in hand
   boundTrig,           // the bounds of the trig values asked
   firstGrowthPass,     // a function that begins the growth, run for many storms at once
+  lastGrowthPass,      // a function that ends the growth, run for many storms at once
   longshoreTransport,  // a function that finds the transport, run for many storms at once
 };
 
@@ -514,7 +515,7 @@ inline constexpr std::array<StormStepEntry<FrontEnd>, 25> kStormSteps = {{
     {StepKind::compute, stage_detail::readInputs<FrontEnd>},
     {StepKind::compute, stage_detail::setUpWindStep<FrontEnd>},
     {StepKind::firstGrowthPass, beginGrowth<FrontEnd>},
-    {StepKind::compute, endGrowth<FrontEnd>},
+    {StepKind::lastGrowthPass, endGrowth<FrontEnd>},
     {StepKind::compute, stage_detail::startOffshoreStep<FrontEnd>},
     {StepKind::iterateWaveLength},  // at the offshore depth
     {StepKind::compute, shoalOffshoreWave<FrontEnd>},

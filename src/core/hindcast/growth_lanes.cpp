@@ -1,6 +1,9 @@
 #include "growth_lanes.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
 #include "exp_lanes.hpp"
 #include "numerics.hpp"
@@ -15,6 +18,9 @@ namespace {
 using exp_kernels::expOfLanes;
 using namespace single_lanes;
 static_assert(kGrowthLanes == kWidth);
+
+// The last pass beyond which the lanes leave the search to the storm alone.
+constexpr std::int32_t kLastPassLimit = 4096;
 
 // The lanes' inputs, and what the pass stores.
 struct GrowthRound {
@@ -92,6 +98,87 @@ LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
   return sure;
 }
 
+// The growth search's probes, and the last pass, of a round of storms (endGrowthSideBySide).
+struct LastPassRound {
+  Singles ua, g, heightDepthTanh, periodDepthTanh, durationPeriod, firstFetch;
+  std::array<std::int32_t, kWidth> guess{};  // the estimated last pass; 0 where none is taken
+  Singles passFetch, fetch;                  // the fetches of the passes guess - 1 and guess
+  Singles passFF, FF;                        // the FF of the passes guess - 1 and guess
+  Doubles passPower, power;                  // their FF^(1/3), the library's
+  Singles FTs, FHs, hs, ts;
+};
+
+// The fetches of the passes guess - 1 and guess of each lane, from the first pass's:
+// each 0.98 of the one before, as a single.
+LITTORAL_AVX512 void cutFetches(LastPassRound& round, std::int32_t lastGuess) {
+  const __m256i guess = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(round.guess.data()));
+  const __m256 cut = _mm256_set1_ps(0.98f);
+  __m256 fetch = _mm256_loadu_ps(round.firstFetch.data());
+  __m256 pass = fetch;
+  __m256 last = fetch;
+  for (std::int32_t k = 1; k <= lastGuess; ++k) {
+    if (k > 1) fetch = _mm256_mul_ps(cut, fetch);
+    const auto at = [&](std::int32_t ahead) LITTORAL_AVX512 {
+      return _mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_set1_epi32(k + ahead), guess));
+    };
+    pass = _mm256_blendv_ps(pass, fetch, at(1));
+    last = _mm256_blendv_ps(last, fetch, at(0));
+  }
+  _mm256_storeu_ps(round.passFetch.data(), pass);
+  _mm256_storeu_ps(round.fetch.data(), last);
+}
+
+// The FF of the passes guess - 1 and guess.
+LITTORAL_AVX512 void probedFetches(LastPassRound& round) {
+  const __m512d ua = widen(round.ua.data());
+  const __m512d g = widen(round.g.data());
+  store(_mm512_div_pd(_mm512_div_pd(_mm512_mul_pd(widen(round.passFetch.data()), g), ua), ua),
+        round.passFF);
+  store(_mm512_div_pd(_mm512_div_pd(_mm512_mul_pd(widen(round.fetch.data()), g), ua), ua),
+        round.FF);
+}
+
+// FTs by the period law from the library's FF^(1/3) (periodLawArgument, periodLawFromTanh).
+LITTORAL_AVX512 __m512d periodLawOfLanes(__m512d b, const Doubles& power, __mmask8& sure) {
+  const __m512d periodFetchTerm =
+      roundToSingle(times(_mm512_loadu_pd(power.data()), double(0.0379f)));
+  const __m512d r = roundToSingle(_mm512_div_pd(periodFetchTerm, b));
+  return roundToSingle(_mm512_mul_pd(times(b, double(7.54f)), tanhExpOfLanes(r, sure)));
+}
+
+// The lanes whose pass with this FTs asks for another: its period exceeds the duration's.
+LITTORAL_AVX512 __mmask8 asksAnotherPass(const LastPassRound& round, __m512d FTs) {
+  const __m512d ua = widen(round.ua.data());
+  const __m512d period =
+      roundToSingle(_mm512_div_pd(_mm512_mul_pd(ua, FTs), widen(round.g.data())));
+  return _mm512_cmp_pd_mask(period, widen(round.durationPeriod.data()), _CMP_GT_OQ);
+}
+
+// The probes of the passes guess - 1 and guess, and the last pass where the first asks for
+// another and the second does not; returns the lanes so worked out for sure.
+LITTORAL_AVX512 __mmask8 lastPass(LastPassRound& round) {
+  const __m512d ua = widen(round.ua.data());
+  const __m512d g = widen(round.g.data());
+  const __m512d b = widen(round.periodDepthTanh.data());
+  // Where the fetch no longer shrinks by the estimated pass, the search ends where it stopped;
+  // the two probes then have one fetch and one FTs, and cannot differ as they must here.
+  __mmask8 sure = 0xff;
+  const __m512d FTs = store(periodLawOfLanes(b, round.power, sure), round.FTs);
+  sure &= asksAnotherPass(round, periodLawOfLanes(b, round.passPower, sure)) &
+          ~asksAnotherPass(round, FTs);
+  // The last pass: its height law, and the period its probe found.
+  const __m512d FF = widen(round.FF.data());
+  sure &= notNegative(FF);
+  const __m512d heightFetchTerm = roundToSingle(times(_mm512_sqrt_pd(FF), double(0.00565f)));
+  const __m512d a = widen(round.heightDepthTanh.data());
+  const __m512d q = roundToSingle(_mm512_div_pd(heightFetchTerm, a));
+  const __m512d FHs =
+      store(_mm512_mul_pd(times(a, double(0.283f)), tanhExpOfLanes(q, sure)), round.FHs);
+  store(_mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(ua, FHs), ua), g), round.hs);
+  store(_mm512_div_pd(_mm512_mul_pd(ua, FTs), g), round.ts);
+  return sure;
+}
+
 LITTORAL_AVX512_CODE_END
 
 // Leaves the lane's storm as its first pass leaves it.
@@ -113,6 +200,21 @@ void finishLane(const GrowthRound& round, std::size_t lane, GrowthLane& storm) {
   state.hs = round.hs[lane];
   state.ts = round.ts[lane];
   storm.anotherPass = state.ts > growth.terms.durationPeriod;
+}
+
+// Leaves the lane's storm as its last pass leaves it.
+void finishLastPass(const LastPassRound& round, std::size_t lane, LastPassLane& storm) {
+  CaseState& state = *storm.state;
+  WaveGrowth& growth = *storm.growth;
+  state.fetch = round.fetch[lane];
+  growth.passFetch = round.passFetch[lane];
+  growth.passes = round.guess[lane];
+  growth.FF = round.FF[lane];
+  growth.knownFTs = round.FTs[lane];
+  growth.FTs = round.FTs[lane];
+  growth.FHs = round.FHs[lane];
+  state.hs = round.hs[lane];
+  state.ts = round.ts[lane];
 }
 
 }  // namespace
@@ -140,9 +242,46 @@ std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes) {
   return sure;
 }
 
+std::uint32_t endGrowthSideBySide(std::span<LastPassLane> lanes) {
+  if (lanes.empty() || bestExpLanes() != ExpLanes::avx512) return 0;
+  LastPassRound round{};
+  std::uint32_t searched = 0;
+  std::int32_t lastGuess = 0;
+  for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
+    const LastPassLane& storm = lanes[lane < lanes.size() ? lane : 0];
+    const CaseState& state = *storm.state;
+    const WaveGrowth& growth = *storm.growth;
+    round.ua[lane] = state.ua;
+    round.g[lane] = state.g;
+    round.heightDepthTanh[lane] = growth.heightDepthTanh;
+    round.periodDepthTanh[lane] = growth.periodDepthTanh;
+    round.durationPeriod[lane] = growth.terms.durationPeriod;
+    round.firstFetch[lane] = state.fetch;
+    if (lane >= lanes.size()) continue;
+    const std::int32_t guess = estimateLastGrowthPass(state, growth);
+    if (guess <= 2 || guess >= kLastPassLimit) continue;
+    round.guess[lane] = guess;
+    searched |= 1u << lane;
+    lastGuess = std::max(lastGuess, guess);
+  }
+  if (searched == 0) return 0;
+  cutFetches(round, lastGuess);
+  probedFetches(round);
+  for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
+    round.passPower[lane] = realPower(double(round.passFF[lane]), double(0.33333334f));
+    round.power[lane] = realPower(double(round.FF[lane]), double(0.33333334f));
+  }
+  const std::uint32_t sure = std::uint32_t(lastPass(round)) & searched;
+  for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
+    if ((sure >> lane) & 1) finishLastPass(round, lane, lanes[lane]);
+  }
+  return sure;
+}
+
 #else
 
 std::uint32_t beginGrowthSideBySide(std::span<GrowthLane>) { return 0; }
+std::uint32_t endGrowthSideBySide(std::span<LastPassLane>) { return 0; }
 
 #endif  // LITTORAL_EXP_LANES_X86
 

@@ -31,4 +31,20 @@ inline constexpr std::size_t kGrowthLanes = 8;
 // the exp way chosen (bestExpLanes); elsewhere it does nothing and returns 0.
 std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes);
 
+// A storm whose first growth pass asked for another: its state and growth as that pass left
+// them.
+struct LastPassLane {
+  CaseState* state = nullptr;
+  WaveGrowth* growth = nullptr;
+};
+
+// Finds and runs the last growth pass of each of up to eight storms, as beginLastGrowthPass and
+// endGrowthPass do for one storm, where the estimated last pass (estimateLastGrowthPass) is the
+// last, below the 4096th, the fetch still shrinks there, no step can fail and each exp lies on
+// the vector exp's main path; returns a bit for each storm so done. The fetches of the passes
+// are cut side by side; the pows of FF^(1/3) stay the library's. The other storms are left as
+// they were, for their own search. Runs where beginGrowthSideBySide does; elsewhere it does
+// nothing and returns 0.
+std::uint32_t endGrowthSideBySide(std::span<LastPassLane> lanes);
+
 }  // namespace littoral

@@ -78,6 +78,11 @@ void beginGrowthPass(CaseState& state, WaveGrowth& growth);
 // needed.
 bool endGrowthPass(CaseState& state, WaveGrowth& growth);
 
+// The pass at which the growth loop would end after a first pass that asked for another,
+// estimated from the period law solved for the fetch whose period is the duration's; 2 where
+// that cannot be worked out.
+std::int32_t estimateLastGrowthPass(const CaseState& state, const WaveGrowth& growth);
+
 // After a first pass that asked for another, finds the pass at which the loop ends without
 // running the passes in between, and begins it: the state and the growth are as the loop
 // leaves them at the start of its last pass, for endGrowthPass to finish it.

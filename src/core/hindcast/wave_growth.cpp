@@ -91,9 +91,17 @@ class PassFetches {
 
 thread_local std::vector<float> PassFetches::fetches_;
 
-// The pass at which the growth loop would end, estimated from the period law solved for the
-// fetch whose period is the duration's; 2 where that cannot be worked out.
-std::int32_t estimateLastPass(const CaseState& state, const WaveGrowth& growth, float firstFetch) {
+}  // namespace
+
+WaveGrowth startWaveGrowth(const CaseState& state) {
+  WaveGrowth growth{};
+  growth.terms = computeStormTerms(state);
+  growth.initialFetch = state.fetch;
+  return growth;
+}
+
+std::int32_t estimateLastGrowthPass(const CaseState& state, const WaveGrowth& growth) {
+  const float firstFetch = state.fetch;
   const double b = double(growth.periodDepthTanh);
   const double ua = double(state.ua);
   const double g = double(state.g);
@@ -104,15 +112,6 @@ std::int32_t estimateLastPass(const CaseState& state, const WaveGrowth& growth, 
   const double passes = 1 + std::log(ff * ua * ua / g / double(firstFetch)) / std::log(0.98);
   if (!(passes >= 2 && passes < 1e6)) return 2;
   return std::int32_t(std::ceil(passes));
-}
-
-}  // namespace
-
-WaveGrowth startWaveGrowth(const CaseState& state) {
-  WaveGrowth growth{};
-  growth.terms = computeStormTerms(state);
-  growth.initialFetch = state.fetch;
-  return growth;
 }
 
 void beginGrowthPass(CaseState& state, WaveGrowth& growth) {
@@ -187,7 +186,7 @@ void beginLastGrowthPass(CaseState& state, WaveGrowth& growth) {
   };
   std::int32_t running = 1;  // the last pass known to ask for another
   std::int32_t ending = 0;   // the first pass known to end the loop, once found
-  const std::int32_t guess = estimateLastPass(state, growth, state.fetch);
+  const std::int32_t guess = estimateLastGrowthPass(state, growth);
   if (guess > 2) {
     const float guessArgument = lawArgument(guess);
     const float beforeArgument = lawArgument(guess - 1);

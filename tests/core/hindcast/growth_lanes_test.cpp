@@ -106,5 +106,65 @@ TEST(GrowthLanes, FirstPassEqualsThePassOfOneStorm) {
   }
 }
 
+// Each lane's last pass leaves its storm as the search and the last pass of one storm do, bit
+// for bit, where the lanes take it; the others are left untouched. Storms over a grid of winds,
+// depths, durations and fetches (down to a subnormal fetch, which stops shrinking, and short
+// durations with thousands of passes), those whose first pass asked for another, in rounds of
+// eight.
+TEST(GrowthLanes, LastPassEqualsTheSearchOfOneStorm) {
+  std::vector<CaseState> states;
+  std::vector<WaveGrowth> growths;
+  for (const float ua : {5.0f, 12.5f, 31.0f}) {
+    for (const float g : {9.81f, 32.2f}) {
+      for (const float depth : {2.0f, 15.0f, 300.0f}) {
+        for (const float duration : {0.0f, 1e-6f, 1.0f, 60.0f, 3600.0f, 36000.0f}) {
+          for (const float fetch : {1e-44f, 1e-38f, 1e-3f, 120.0f, 5e4f, 3e7f}) {
+            CaseState state;
+            state.ua = ua;
+            state.g = g;
+            state.depth = depth;
+            state.duration = duration;
+            state.fetch = fetch;
+            WaveGrowth growth = startWaveGrowth(state);
+            beginGrowthPass(state, growth);
+            if (!endGrowthPass(state, growth)) continue;
+            states.push_back(state);
+            growths.push_back(growth);
+          }
+        }
+      }
+    }
+  }
+  std::size_t takenCount = 0;
+  for (std::size_t first = 0; first < states.size(); first += kGrowthLanes) {
+    const std::size_t count = std::min(kGrowthLanes, states.size() - first);
+    std::vector<CaseState> laneStates(states.begin() + first, states.begin() + first + count);
+    std::vector<WaveGrowth> laneGrowths(growths.begin() + first, growths.begin() + first + count);
+    std::vector<LastPassLane> lanes;
+    for (std::size_t lane = 0; lane < count; ++lane) {
+      lanes.push_back({&laneStates[lane], &laneGrowths[lane]});
+    }
+    const std::uint32_t taken = endGrowthSideBySide(lanes);
+    for (std::size_t lane = 0; lane < count; ++lane) {
+      SCOPED_TRACE(testing::Message() << "storm " << first + lane);
+      CaseState state = states[first + lane];
+      WaveGrowth growth = growths[first + lane];
+      if (!((taken >> lane) & 1)) {
+        EXPECT_EQ(passBits(laneStates[lane], laneGrowths[lane], false),
+                  passBits(state, growth, false));
+        continue;
+      }
+      ++takenCount;
+      beginLastGrowthPass(state, growth);
+      endGrowthPass(state, growth);
+      EXPECT_EQ(passBits(laneStates[lane], laneGrowths[lane], false),
+                passBits(state, growth, false));
+    }
+  }
+  const bool lanesRun = bestExpLanes() == ExpLanes::avx512;
+  EXPECT_EQ(takenCount > 0, lanesRun);
+  EXPECT_LT(takenCount, states.size());
+}
+
 }  // namespace
 }  // namespace littoral
