@@ -45,6 +45,32 @@ LITTORAL_AVX512 __m512d tanhExpOfLanes(__m512d x, __mmask8& sure) {
   return _mm512_div_pd(_mm512_sub_pd(e1, e2), _mm512_add_pd(e1, e2));
 }
 
+// FTs by the period law from the library's FF^(1/3) (periodLawArgument, periodLawFromTanh).
+LITTORAL_AVX512 __m512d periodLawOfLanes(__m512d b, const Doubles& power, __mmask8& sure) {
+  const __m512d periodFetchTerm =
+      roundToSingle(times(_mm512_loadu_pd(power.data()), double(0.0379f)));
+  const __m512d r = roundToSingle(_mm512_div_pd(periodFetchTerm, b));
+  return roundToSingle(_mm512_mul_pd(times(b, double(7.54f)), tanhExpOfLanes(r, sure)));
+}
+
+// FHs by the height law from the depth term's tanh a and FF (endGrowthPass); a lane whose FF is
+// negative or a NaN leaves `sure`.
+LITTORAL_AVX512 __m512d heightLawOfLanes(__m512d a, __m512d FF, __mmask8& sure) {
+  sure &= notNegative(FF);
+  const __m512d heightFetchTerm = roundToSingle(times(_mm512_sqrt_pd(FF), double(0.00565f)));
+  const __m512d q = roundToSingle(_mm512_div_pd(heightFetchTerm, a));
+  return roundToSingle(_mm512_mul_pd(times(a, double(0.283f)), tanhExpOfLanes(q, sure)));
+}
+
+// The wave's hs and ts from FHs and FTs.
+LITTORAL_AVX512 void storeWave(const Singles& uaSingles, const Singles& gSingles, __m512d FHs,
+                               __m512d FTs, Singles& hs, Singles& ts) {
+  const __m512d ua = widen(uaSingles.data());
+  const __m512d g = widen(gSingles.data());
+  store(_mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(ua, FHs), ua), g), hs);
+  store(_mm512_div_pd(_mm512_mul_pd(ua, FTs), g), ts);
+}
+
 // The nondimensional depth, duration and fetch of the lanes.
 LITTORAL_AVX512 void nondimensionalTerms(GrowthRound& round) {
   const __m512d ua = widen(round.ua.data());
@@ -63,7 +89,7 @@ LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
   const __m512d g = widen(round.g.data());
   const __m512d Fd = widen(round.Fd.data());
   const __m512d FF = widen(round.FF.data());
-  __mmask8 sure = notNegative(FF);
+  __mmask8 sure = 0xff;
   // The depth terms, 0.53 Fd^0.75 and 0.833 Fd^0.375, as boundRootPower works the powers.
   const __m512d root = _mm512_sqrt_pd(Fd);
   const __m512d quarter = _mm512_sqrt_pd(root);
@@ -80,21 +106,11 @@ LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
             round.periodDepthTerm);
   store(_mm512_mul_pd(_mm512_loadu_pd(round.durationPower.data()), _mm512_div_pd(ua, g)),
         round.durationPeriod);
-  // The height law.
-  const __m512d heightFetchTerm = roundToSingle(times(_mm512_sqrt_pd(FF), double(0.00565f)));
   const __m512d a = store(tanhExpOfLanes(heightDepthTerm, sure), round.heightDepthTanh);
-  const __m512d q = roundToSingle(_mm512_div_pd(heightFetchTerm, a));
-  const __m512d FHs =
-      store(_mm512_mul_pd(times(a, double(0.283f)), tanhExpOfLanes(q, sure)), round.FHs);
-  // The period law.
+  const __m512d FHs = store(heightLawOfLanes(a, FF, sure), round.FHs);
   const __m512d b = store(tanhExpOfLanes(periodDepthTerm, sure), round.periodDepthTanh);
-  const __m512d periodFetchTerm =
-      roundToSingle(times(_mm512_loadu_pd(round.fetchPower.data()), double(0.0379f)));
-  const __m512d r = roundToSingle(_mm512_div_pd(periodFetchTerm, b));
-  const __m512d FTs =
-      store(_mm512_mul_pd(times(b, double(7.54f)), tanhExpOfLanes(r, sure)), round.FTs);
-  store(_mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(ua, FHs), ua), g), round.hs);
-  store(_mm512_div_pd(_mm512_mul_pd(ua, FTs), g), round.ts);
+  const __m512d FTs = store(periodLawOfLanes(b, round.fetchPower, sure), round.FTs);
+  storeWave(round.ua, round.g, FHs, FTs, round.hs, round.ts);
   return sure;
 }
 
@@ -138,14 +154,6 @@ LITTORAL_AVX512 void probedFetches(LastPassRound& round) {
         round.FF);
 }
 
-// FTs by the period law from the library's FF^(1/3) (periodLawArgument, periodLawFromTanh).
-LITTORAL_AVX512 __m512d periodLawOfLanes(__m512d b, const Doubles& power, __mmask8& sure) {
-  const __m512d periodFetchTerm =
-      roundToSingle(times(_mm512_loadu_pd(power.data()), double(0.0379f)));
-  const __m512d r = roundToSingle(_mm512_div_pd(periodFetchTerm, b));
-  return roundToSingle(_mm512_mul_pd(times(b, double(7.54f)), tanhExpOfLanes(r, sure)));
-}
-
 // The lanes whose pass with this FTs asks for another: its period exceeds the duration's.
 LITTORAL_AVX512 __mmask8 asksAnotherPass(const LastPassRound& round, __m512d FTs) {
   const __m512d ua = widen(round.ua.data());
@@ -157,8 +165,6 @@ LITTORAL_AVX512 __mmask8 asksAnotherPass(const LastPassRound& round, __m512d FTs
 // The probes of the passes guess - 1 and guess, and the last pass where the first asks for
 // another and the second does not; returns the lanes so worked out for sure.
 LITTORAL_AVX512 __mmask8 lastPass(LastPassRound& round) {
-  const __m512d ua = widen(round.ua.data());
-  const __m512d g = widen(round.g.data());
   const __m512d b = widen(round.periodDepthTanh.data());
   // Where the fetch no longer shrinks by the estimated pass, the search ends where it stopped;
   // the two probes then have one fetch and one FTs, and cannot differ as they must here.
@@ -167,15 +173,10 @@ LITTORAL_AVX512 __mmask8 lastPass(LastPassRound& round) {
   sure &= asksAnotherPass(round, periodLawOfLanes(b, round.passPower, sure)) &
           ~asksAnotherPass(round, FTs);
   // The last pass: its height law, and the period its probe found.
-  const __m512d FF = widen(round.FF.data());
-  sure &= notNegative(FF);
-  const __m512d heightFetchTerm = roundToSingle(times(_mm512_sqrt_pd(FF), double(0.00565f)));
-  const __m512d a = widen(round.heightDepthTanh.data());
-  const __m512d q = roundToSingle(_mm512_div_pd(heightFetchTerm, a));
   const __m512d FHs =
-      store(_mm512_mul_pd(times(a, double(0.283f)), tanhExpOfLanes(q, sure)), round.FHs);
-  store(_mm512_div_pd(_mm512_mul_pd(_mm512_mul_pd(ua, FHs), ua), g), round.hs);
-  store(_mm512_div_pd(_mm512_mul_pd(ua, FTs), g), round.ts);
+      store(heightLawOfLanes(widen(round.heightDepthTanh.data()), widen(round.FF.data()), sure),
+            round.FHs);
+  storeWave(round.ua, round.g, FHs, FTs, round.hs, round.ts);
   return sure;
 }
 
