@@ -203,14 +203,14 @@ void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runL
 // The first growth pass of the running storms, eight at a time where the lanes can
 // (beginGrowthSideBySide).
 template <class RunAlone>
-void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+void beginGrowthEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   static_assert(kGrowthLanes == 8);
   stepEightAtATime<GrowthLane>(
       storms,
       [](GroupStorm& storm) {
         return std::optional(GrowthLane{&storm.state, &storm.record.growth});
       },
-      [](std::span<GrowthLane> lanes) { return beginGrowthSideBySide(lanes); },
+      beginGrowthSideBySide,
       [storms](const GrowthLane& lane, std::size_t i) {
         storms[i].record.anotherPass = lane.anotherPass;
         stage_detail::keepGrowthPass(storms[i].record.growth, storms[i].shown.storm);
@@ -222,7 +222,7 @@ void beginGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
 // for another eight at a time where the lanes can (endGrowthSideBySide), the rest of the step
 // for each alone.
 template <class RunAlone>
-void endGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+void endGrowthEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   static_assert(kGrowthLanes == 8);
   stepEightAtATime<LastPassLane>(
       storms,
@@ -230,7 +230,7 @@ void endGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
         if (!storm.record.anotherPass) return std::optional<LastPassLane>();
         return std::optional(LastPassLane{&storm.state, &storm.record.growth});
       },
-      [](std::span<LastPassLane> lanes) { return endGrowthSideBySide(lanes); },
+      endGrowthSideBySide,
       [storms, &runAlone](const LastPassLane&, std::size_t i) {
         stage_detail::keepGrowthPass(storms[i].record.growth, storms[i].shown.storm);
         storms[i].record.anotherPass = false;  // the pass is run: the step only keeps its values
@@ -242,7 +242,7 @@ void endGrowthSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
 // The longshore transport of the running storms, eight at a time where the lanes can
 // (computeTransportSideBySide).
 template <class RunAlone>
-void computeTransportSideBySide(std::span<GroupStorm> storms, RunAlone runAlone) {
+void computeTransportEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   static_assert(kTransportLanes == 8);
   stepEightAtATime<TransportLane>(
       storms,
@@ -250,7 +250,7 @@ void computeTransportSideBySide(std::span<GroupStorm> storms, RunAlone runAlone)
         return std::optional(
             TransportLane{&storm.state, &storm.record.trig, storm.shown.siRateFactor, {}});
       },
-      [](std::span<TransportLane> lanes) { return computeTransportSideBySide(lanes); },
+      computeTransportSideBySide,
       [storms](const TransportLane& lane, std::size_t i) {
         keepTransport(lane.transport, storms[i].shown.storm);
       },
@@ -281,11 +281,11 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
     } else if constexpr (entry.kind == StepKind::boundTrig) {
       boundTrigSideBySide(storms);
     } else if constexpr (entry.kind == StepKind::firstGrowthPass) {
-      beginGrowthSideBySide(storms, runAlone);
+      beginGrowthEightAtATime(storms, runAlone);
     } else if constexpr (entry.kind == StepKind::lastGrowthPass) {
-      endGrowthSideBySide(storms, runAlone);
+      endGrowthEightAtATime(storms, runAlone);
     } else if constexpr (entry.kind == StepKind::longshoreTransport) {
-      computeTransportSideBySide(storms, runAlone);
+      computeTransportEightAtATime(storms, runAlone);
     } else {
       for (std::size_t i = 0; i < storms.size(); ++i) {
         if (storms[i].running) runAlone(i);
