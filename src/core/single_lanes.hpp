@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 
 #include "exp_kernels.hpp"
@@ -33,6 +34,12 @@ LITTORAL_AVX512 inline __m512d roundToSingle(__m512d value) {
   return _mm512_cvtps_pd(_mm512_cvtpd_ps(value));
 }
 
+// -x in each lane: its sign turned, as a double's minus turns it.
+LITTORAL_AVX512 inline __m512d negate(__m512d x) {
+  return _mm512_castsi512_pd(
+      _mm512_xor_si512(_mm512_castpd_si512(x), _mm512_set1_epi64(INT64_MIN)));
+}
+
 // A store that rounds each lane to single, as a function object.
 struct Rounded {
   LITTORAL_AVX512 __m512d operator()(__m512d value) const { return roundToSingle(value); }
@@ -53,7 +60,8 @@ LITTORAL_AVX512 inline __m512d times(__m512d value, double factor) {
 // from square roots have bounds (storeRootPower).
 LITTORAL_AVX512 inline __mmask8 positiveAndFinite(__m512d single) {
   return _mm512_cmp_pd_mask(single, _mm512_setzero_pd(), _CMP_GT_OQ) &
-         _mm512_cmp_pd_mask(single, _mm512_set1_pd(std::numeric_limits<float>::max()), _CMP_LE_OQ);
+         _mm512_cmp_pd_mask(single, _mm512_set1_pd(double(std::numeric_limits<float>::max())),
+                            _CMP_LE_OQ);
 }
 
 // The lanes that hold no NaN and nothing below zero: square roots that do not fail.

@@ -239,6 +239,23 @@ void endGrowthEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
       runAlone);
 }
 
+// The exposure of the running storms' height classes, eight at a time where the lanes can
+// (exposeSideBySide).
+template <class RunAlone>
+void exposeEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
+  static_assert(kTransportLanes == 8);
+  stepEightAtATime<ExposureLane>(
+      storms,
+      [](GroupStorm& storm) {
+        return std::optional(ExposureLane{&storm.state, {}});
+      },
+      exposeSideBySide,
+      [storms](const ExposureLane& lane, std::size_t i) {
+        keepExposure(lane, storms[i].shown.storm);
+      },
+      runAlone);
+}
+
 // The longshore transport of the running storms, eight at a time where the lanes can
 // (computeTransportSideBySide).
 template <class RunAlone>
@@ -284,6 +301,8 @@ void runGroup(std::span<const StormAnswers> answers, std::span<StormValues> valu
       beginGrowthEightAtATime(storms, runAlone);
     } else if constexpr (entry.kind == StepKind::lastGrowthPass) {
       endGrowthEightAtATime(storms, runAlone);
+    } else if constexpr (entry.kind == StepKind::classExposure) {
+      exposeEightAtATime(storms, runAlone);
     } else if constexpr (entry.kind == StepKind::longshoreTransport) {
       computeTransportEightAtATime(storms, runAlone);
     } else {

@@ -453,8 +453,8 @@ void computeLongshoreTransport(CaseState& state, ShownValues& shown, FrontEnd& f
 // runStages takes a storm through them one after another, its trig values from the library;
 // runStorms takes many storms through each step in turn, so that the library calls of one
 // storm's step overlap those of the next, through each wave length iteration side by side and
-// the growth's first and last passes and the transport eight storms at a time, and works out the
-// bounds of their trig values all at once.
+// the growth's first and last passes, the classes' exposure and the transport eight storms at a
+// time, and works out the bounds of their trig values all at once.
 template <StageFrontEnd FrontEnd>
 using StormStep = void (*)(CaseState&, ShownValues&, FrontEnd&, StepRecord&);
 
@@ -500,6 +500,7 @@ enum class StepKind {
   boundTrig,           // the bounds of the trig values asked
   firstGrowthPass,     // a function that begins the growth, run for many storms at once
   lastGrowthPass,      // a function that ends the growth, run for many storms at once
+  classExposure,       // a function that exposes the height classes, run for many at once
   longshoreTransport,  // a function that finds the transport, run for many storms at once
 };
 
@@ -533,7 +534,7 @@ inline constexpr std::array<StormStepEntry<FrontEnd>, 25> kStormSteps = {{
     {StepKind::boundTrig},  // its cos
     {StepKind::compute, findLocalHeight<FrontEnd>},
     {StepKind::compute, stage_detail::describeStep<FrontEnd>},
-    {StepKind::compute, stage_detail::exposeStep<FrontEnd>},
+    {StepKind::classExposure, stage_detail::exposeStep<FrontEnd>},
     {StepKind::compute, readTransportInputs<FrontEnd>},
     {StepKind::boundTrig},  // the transport's three sines
     {StepKind::longshoreTransport, findLongshoreTransport<FrontEnd>},

@@ -38,9 +38,7 @@ LITTORAL_AVX512 __m512d tanhExpOfLanes(__m512d x, __mmask8& sure) {
   __mmask8 plusMain = 0;
   __mmask8 minusMain = 0;
   const __m512d e1 = roundToSingle(expOfLanes(x, plusMain));
-  const __m512d minusX =
-      _mm512_castsi512_pd(_mm512_xor_si512(_mm512_castpd_si512(x), _mm512_set1_epi64(INT64_MIN)));
-  const __m512d e2 = expOfLanes(minusX, minusMain);
+  const __m512d e2 = expOfLanes(negate(x), minusMain);
   sure &= plusMain & minusMain;
   return _mm512_div_pd(_mm512_sub_pd(e1, e2), _mm512_add_pd(e1, e2));
 }

@@ -2,11 +2,6 @@
 #include "transport.hpp"
 
 namespace littoral {
-namespace {
-
-constexpr double kSecondsPerYear = 31536000;
-
-}  // namespace
 
 float classBoundExceedance(const CaseState& state, std::int32_t i) {
   return toSingle(exceedance(state.classHeight[std::size_t(i)], state.hnso));

@@ -10,6 +10,9 @@
 
 namespace littoral {
 
+// The seconds of a 365-day year, in which a class's exposure is a percentage.
+inline constexpr double kSecondsPerYear = 31536000;
+
 // The Rayleigh exceedance of class bound i (0 to 4), as a single: the share of waves higher.
 float classBoundExceedance(const CaseState& state, std::int32_t i);
 

@@ -3,6 +3,7 @@
 #include "exp_lanes.hpp"
 #include "single_lanes.hpp"
 #include "storm_sequence.hpp"
+#include "transport.hpp"
 
 namespace littoral {
 
@@ -21,10 +22,19 @@ void keepTransport(const LongshoreTransport& transport, StormValues& values) {
   values.set(StormValue::stormTransportM3, transport.stormTransportM3);
 }
 
+void keepExposure(const ExposureLane& lane, StormValues& values) {
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    const auto c = std::size_t(i - 1);
+    values.set(stage_detail::ofClass(StormValue::classShare1, i), lane.share[c]);
+    values.set(stage_detail::ofClass(StormValue::classExposure1, i), lane.state->classExposure[c]);
+  }
+}
+
 #ifdef LITTORAL_EXP_LANES_X86
 
 namespace {
 
+using exp_kernels::expOfLanes;
 using namespace single_lanes;
 static_assert(kTransportLanes == kWidth);
 
@@ -115,6 +125,43 @@ LITTORAL_AVX512 __mmask8 transportOfLanes(TransportRound& round) {
 
 LITTORAL_AVX512_CODE_END
 
+// The lanes' class bounds and what the exposure stores.
+struct ExposureRound {
+  std::array<Singles, 5> classBound;
+  Singles hnso, duration;
+  std::array<Singles, 4> share, exposure;  // by class
+};
+
+LITTORAL_AVX512_CODE_BEGIN
+
+// Returns the lanes worked out for sure.
+LITTORAL_AVX512 __mmask8 exposureOfLanes(ExposureRound& round) {
+  __mmask8 sure = 0xff;
+  const __m512d hnso = widen(round.hnso.data());
+  const __m512d duration = widen(round.duration.data());
+  // classBoundExceedance: exp(-(a/b)^2) of the bound, as a single.
+  const auto exceedance = [&](std::size_t bound) LITTORAL_AVX512 {
+    const __m512d ratio = _mm512_div_pd(widen(round.classBound[bound].data()), hnso);
+    __mmask8 main = 0;
+    const __m512d value = expOfLanes(negate(_mm512_mul_pd(ratio, ratio)), main);
+    sure &= main;
+    return roundToSingle(value);
+  };
+  __m512d lower = exceedance(0);
+  for (std::size_t c = 0; c < 4; ++c) {
+    const __m512d upper = exceedance(c + 1);
+    const __m512d share = _mm512_sub_pd(lower, upper);
+    store(
+        _mm512_div_pd(_mm512_mul_pd(times(share, 100), duration), _mm512_set1_pd(kSecondsPerYear)),
+        round.exposure[c]);
+    store(share, round.share[c]);
+    lower = upper;
+  }
+  return sure;
+}
+
+LITTORAL_AVX512_CODE_END
+
 void takeLane(TransportRound& round, std::size_t lane, const TransportLane& storm) {
   const CaseState& state = *storm.state;
   round.depth[lane] = state.depth;
@@ -163,9 +210,32 @@ std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes) {
   return sure;
 }
 
+std::uint32_t exposeSideBySide(std::span<ExposureLane> lanes) {
+  if (lanes.empty() || bestExpLanes() != ExpLanes::avx512) return 0;
+  ExposureRound round{};
+  for (std::size_t lane = 0; lane < kTransportLanes; ++lane) {
+    const CaseState& state = *lanes[lane < lanes.size() ? lane : 0].state;
+    for (std::size_t bound = 0; bound < 5; ++bound) {
+      round.classBound[bound][lane] = state.classHeight[bound];
+    }
+    round.hnso[lane] = state.hnso;
+    round.duration[lane] = state.duration;
+  }
+  const auto sure = std::uint32_t(exposureOfLanes(round)) & ((1u << lanes.size()) - 1);
+  for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
+    if (!((sure >> lane) & 1)) continue;
+    for (std::size_t c = 0; c < 4; ++c) {
+      lanes[lane].share[c] = round.share[c][lane];
+      lanes[lane].state->classExposure[c] = round.exposure[c][lane];
+    }
+  }
+  return sure;
+}
+
 #else
 
 std::uint32_t computeTransportSideBySide(std::span<TransportLane>) { return 0; }
+std::uint32_t exposeSideBySide(std::span<ExposureLane>) { return 0; }
 
 #endif  // LITTORAL_EXP_LANES_X86
 

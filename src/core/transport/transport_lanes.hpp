@@ -41,6 +41,22 @@ struct TransportLane {
 
 inline constexpr std::size_t kTransportLanes = 8;
 
+// A storm whose height classes are known, and the share of waves in each class.
+struct ExposureLane {
+  CaseState* state = nullptr;
+  std::array<float, 4> share{};
+};
+
+// Works out the share and the exposure of each height class of up to eight storms, as
+// exposeHeightClasses does for one storm, where each class bound's exceedance exp lies on the
+// vector exp's main path (the others are left as they were), and returns a bit for each storm so
+// done; the exposures go to the storm's state. Runs where computeTransportSideBySide does;
+// elsewhere it does nothing and returns 0.
+std::uint32_t exposeSideBySide(std::span<ExposureLane> lanes);
+
+// Keeps the storm's shares and exposures as exposeHeightClasses keeps them.
+void keepExposure(const ExposureLane& lane, StormValues& values);
+
 // Keeps the storm's transport as findLongshoreTransport keeps it.
 void keepTransport(const LongshoreTransport& transport, StormValues& values);
 
