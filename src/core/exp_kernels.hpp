@@ -5,6 +5,7 @@
 // is defined; a function of a way may only run where runsExpLanes(way) is true.
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__x86_64__) && defined(__GLIBC__) && (defined(__GNUC__) || defined(__clang__))
@@ -112,30 +113,56 @@ alignas(64) inline constexpr std::uint64_t kTailBits[128] = {
 
 LITTORAL_AVX512_CODE_BEGIN
 
-// exp of each lane where it lies on the main path (the bits of `main`); the other lanes hold
-// no result.
-LITTORAL_AVX512 inline __m512d expOfLanes(__m512d argument, __mmask8& main) {
-  const __m512i top = _mm512_and_si512(_mm512_srli_epi64(_mm512_castpd_si512(argument), 52),
-                                       _mm512_set1_epi64(0x7ff));
-  main = _mm512_cmplt_epu64_mask(_mm512_sub_epi64(top, _mm512_set1_epi64(kMainTopLow)),
-                                 _mm512_set1_epi64(kMainTopCount));
+// exp of each lane of n vectors where it lies on the main path (the bits of main[k]); the other
+// lanes hold no result. The vectors' steps are taken side by side, each step for all n before the
+// next, so that their chains overlap in the processor.
+template <std::size_t n>
+LITTORAL_AVX512 inline void expOfLanes(const __m512d (&argument)[n], __m512d (&result)[n],
+                                       __mmask8 (&main)[n]) {
   const __m512d shift = _mm512_set1_pd(kShift);
-  __m512d kd = _mm512_fmadd_pd(argument, _mm512_set1_pd(kInvLn2N), shift);
-  const __m512i ki = _mm512_castpd_si512(kd);
-  kd = _mm512_sub_pd(kd, shift);
-  __m512d r = _mm512_fmadd_pd(kd, _mm512_set1_pd(kNegLn2HiN), argument);
-  r = _mm512_fmadd_pd(kd, _mm512_set1_pd(kNegLn2LoN), r);
-  const __m512i index = _mm512_and_si512(ki, _mm512_set1_epi64(127));
-  const __m512d tail = _mm512_castsi512_pd(_mm512_i64gather_epi64(index, kTailBits, 8));
-  const __m512i head = _mm512_i64gather_epi64(index, kHeadBits, 8);
-  const __m512d scale = _mm512_castsi512_pd(_mm512_add_epi64(head, _mm512_slli_epi64(ki, 45)));
-  const __m512d p23 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC3), _mm512_set1_pd(kC2));
-  const __m512d tailR = _mm512_add_pd(r, tail);
-  const __m512d r2 = _mm512_mul_pd(r, r);
-  const __m512d p45 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC5), _mm512_set1_pd(kC4));
-  const __m512d low = _mm512_fmadd_pd(p23, r2, tailR);
-  const __m512d tmp = _mm512_fmadd_pd(_mm512_mul_pd(r2, r2), p45, low);
-  return _mm512_fmadd_pd(scale, tmp, scale);
+  __m512d kd[n];
+  __m512i ki[n];
+  __m512d r[n];
+  for (std::size_t k = 0; k < n; ++k) {
+    const __m512i top = _mm512_and_si512(_mm512_srli_epi64(_mm512_castpd_si512(argument[k]), 52),
+                                         _mm512_set1_epi64(0x7ff));
+    main[k] = _mm512_cmplt_epu64_mask(_mm512_sub_epi64(top, _mm512_set1_epi64(kMainTopLow)),
+                                      _mm512_set1_epi64(kMainTopCount));
+    kd[k] = _mm512_fmadd_pd(argument[k], _mm512_set1_pd(kInvLn2N), shift);
+  }
+  for (std::size_t k = 0; k < n; ++k) {
+    ki[k] = _mm512_castpd_si512(kd[k]);
+    kd[k] = _mm512_sub_pd(kd[k], shift);
+  }
+  for (std::size_t k = 0; k < n; ++k) {
+    r[k] = _mm512_fmadd_pd(kd[k], _mm512_set1_pd(kNegLn2HiN), argument[k]);
+  }
+  for (std::size_t k = 0; k < n; ++k) {
+    r[k] = _mm512_fmadd_pd(kd[k], _mm512_set1_pd(kNegLn2LoN), r[k]);
+  }
+  for (std::size_t k = 0; k < n; ++k) {
+    const __m512i index = _mm512_and_si512(ki[k], _mm512_set1_epi64(127));
+    const __m512d tail = _mm512_castsi512_pd(_mm512_i64gather_epi64(index, kTailBits, 8));
+    const __m512i head = _mm512_i64gather_epi64(index, kHeadBits, 8);
+    const __m512d scale = _mm512_castsi512_pd(_mm512_add_epi64(head, _mm512_slli_epi64(ki[k], 45)));
+    const __m512d p23 = _mm512_fmadd_pd(r[k], _mm512_set1_pd(kC3), _mm512_set1_pd(kC2));
+    const __m512d tailR = _mm512_add_pd(r[k], tail);
+    const __m512d r2 = _mm512_mul_pd(r[k], r[k]);
+    const __m512d p45 = _mm512_fmadd_pd(r[k], _mm512_set1_pd(kC5), _mm512_set1_pd(kC4));
+    const __m512d low = _mm512_fmadd_pd(p23, r2, tailR);
+    const __m512d tmp = _mm512_fmadd_pd(_mm512_mul_pd(r2, r2), p45, low);
+    result[k] = _mm512_fmadd_pd(scale, tmp, scale);
+  }
+}
+
+// exp of each lane of one vector where it lies on the main path (the bits of `main`).
+LITTORAL_AVX512 inline __m512d expOfLanes(__m512d argument, __mmask8& main) {
+  const __m512d arguments[1] = {argument};
+  __m512d results[1];
+  __mmask8 mains[1];
+  expOfLanes(arguments, results, mains);
+  main = mains[0];
+  return results[0];
 }
 
 LITTORAL_AVX512_CODE_END

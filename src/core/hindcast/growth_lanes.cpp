@@ -33,31 +33,48 @@ struct GrowthRound {
 
 LITTORAL_AVX512_CODE_BEGIN
 
-// tanhExp of each lane (a single): the lanes whose two exps left the main path leave `sure`.
-LITTORAL_AVX512 __m512d tanhExpOfLanes(__m512d x, __mmask8& sure) {
-  __mmask8 plusMain = 0;
-  __mmask8 minusMain = 0;
-  const __m512d e1 = roundToSingle(expOfLanes(x, plusMain));
-  const __m512d e2 = expOfLanes(negate(x), minusMain);
-  sure &= plusMain & minusMain;
-  return _mm512_div_pd(_mm512_sub_pd(e1, e2), _mm512_add_pd(e1, e2));
+// tanhExp of each lane of n vectors (singles), their exps side by side: the lanes whose exps
+// left the main path leave `sure`.
+template <std::size_t n>
+LITTORAL_AVX512 void tanhExpOfLanes(const __m512d (&x)[n], __m512d (&tanh)[n], __mmask8& sure) {
+  __m512d arguments[2 * n];
+  for (std::size_t k = 0; k < n; ++k) {
+    arguments[k] = x[k];
+    arguments[n + k] = negate(x[k]);
+  }
+  __m512d exps[2 * n];
+  __mmask8 main[2 * n];
+  expOfLanes(arguments, exps, main);
+  for (std::size_t k = 0; k < n; ++k) {
+    const __m512d e1 = roundToSingle(exps[k]);
+    const __m512d e2 = exps[n + k];
+    sure &= main[k] & main[n + k];
+    tanh[k] = _mm512_div_pd(_mm512_sub_pd(e1, e2), _mm512_add_pd(e1, e2));
+  }
 }
 
-// FTs by the period law from the library's FF^(1/3) (periodLawArgument, periodLawFromTanh).
-LITTORAL_AVX512 __m512d periodLawOfLanes(__m512d b, const Doubles& power, __mmask8& sure) {
-  const __m512d periodFetchTerm =
-      roundToSingle(times(_mm512_loadu_pd(power.data()), double(0.0379f)));
-  const __m512d r = roundToSingle(_mm512_div_pd(periodFetchTerm, b));
-  return roundToSingle(_mm512_mul_pd(times(b, double(7.54f)), tanhExpOfLanes(r, sure)));
-}
-
-// FHs by the height law from the depth term's tanh a and FF (endGrowthPass); a lane whose FF is
-// negative or a NaN leaves `sure`.
-LITTORAL_AVX512 __m512d heightLawOfLanes(__m512d a, __m512d FF, __mmask8& sure) {
+// The argument q of the height law's tanh from the depth term's tanh a and FF (endGrowthPass);
+// a lane whose FF is negative or a NaN leaves `sure`.
+LITTORAL_AVX512 __m512d heightLawArgument(__m512d a, __m512d FF, __mmask8& sure) {
   sure &= notNegative(FF);
   const __m512d heightFetchTerm = roundToSingle(times(_mm512_sqrt_pd(FF), double(0.00565f)));
-  const __m512d q = roundToSingle(_mm512_div_pd(heightFetchTerm, a));
-  return roundToSingle(_mm512_mul_pd(times(a, double(0.283f)), tanhExpOfLanes(q, sure)));
+  return roundToSingle(_mm512_div_pd(heightFetchTerm, a));
+}
+
+// The argument r of the period law's tanh from the depth term's tanh b and the library's
+// FF^(1/3) (periodLawArgument).
+LITTORAL_AVX512 __m512d periodLawArgument(__m512d b, const Doubles& power) {
+  const __m512d periodFetchTerm =
+      roundToSingle(times(_mm512_loadu_pd(power.data()), double(0.0379f)));
+  return roundToSingle(_mm512_div_pd(periodFetchTerm, b));
+}
+
+// FHs and FTs from the depth terms' tanh and their laws' tanh.
+LITTORAL_AVX512 __m512d heightLaw(__m512d a, __m512d tanhQ) {
+  return roundToSingle(_mm512_mul_pd(times(a, double(0.283f)), tanhQ));
+}
+LITTORAL_AVX512 __m512d periodLaw(__m512d b, __m512d tanhR) {
+  return roundToSingle(_mm512_mul_pd(times(b, double(7.54f)), tanhR));
 }
 
 // The wave's hs and ts from FHs and FTs.
@@ -104,10 +121,17 @@ LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
             round.periodDepthTerm);
   store(_mm512_mul_pd(_mm512_loadu_pd(round.durationPower.data()), _mm512_div_pd(ua, g)),
         round.durationPeriod);
-  const __m512d a = store(tanhExpOfLanes(heightDepthTerm, sure), round.heightDepthTanh);
-  const __m512d FHs = store(heightLawOfLanes(a, FF, sure), round.FHs);
-  const __m512d b = store(tanhExpOfLanes(periodDepthTerm, sure), round.periodDepthTanh);
-  const __m512d FTs = store(periodLawOfLanes(b, round.fetchPower, sure), round.FTs);
+  const __m512d depthTerms[2] = {heightDepthTerm, periodDepthTerm};
+  __m512d depthTanh[2];
+  tanhExpOfLanes(depthTerms, depthTanh, sure);
+  const __m512d a = store(depthTanh[0], round.heightDepthTanh);
+  const __m512d b = store(depthTanh[1], round.periodDepthTanh);
+  const __m512d lawArguments[2] = {heightLawArgument(a, FF, sure),
+                                   periodLawArgument(b, round.fetchPower)};
+  __m512d lawTanh[2];
+  tanhExpOfLanes(lawArguments, lawTanh, sure);
+  const __m512d FHs = store(heightLaw(a, lawTanh[0]), round.FHs);
+  const __m512d FTs = store(periodLaw(b, lawTanh[1]), round.FTs);
   storeWave(round.ua, round.g, FHs, FTs, round.hs, round.ts);
   return sure;
 }
@@ -167,13 +191,17 @@ LITTORAL_AVX512 __mmask8 lastPass(LastPassRound& round) {
   // Where the fetch no longer shrinks by the estimated pass, the search ends where it stopped;
   // the two probes then have one fetch and one FTs, and cannot differ as they must here.
   __mmask8 sure = 0xff;
-  const __m512d FTs = store(periodLawOfLanes(b, round.power, sure), round.FTs);
-  sure &= asksAnotherPass(round, periodLawOfLanes(b, round.passPower, sure)) &
-          ~asksAnotherPass(round, FTs);
+  // The two probes' periods and the last pass's height law, their exps side by side.
+  const __m512d a = widen(round.heightDepthTanh.data());
+  const __m512d arguments[3] = {periodLawArgument(b, round.power),
+                                periodLawArgument(b, round.passPower),
+                                heightLawArgument(a, widen(round.FF.data()), sure)};
+  __m512d tanh[3];
+  tanhExpOfLanes(arguments, tanh, sure);
+  const __m512d FTs = store(periodLaw(b, tanh[0]), round.FTs);
+  sure &= asksAnotherPass(round, periodLaw(b, tanh[1])) & ~asksAnotherPass(round, FTs);
   // The last pass: its height law, and the period its probe found.
-  const __m512d FHs =
-      store(heightLawOfLanes(widen(round.heightDepthTanh.data()), widen(round.FF.data()), sure),
-            round.FHs);
+  const __m512d FHs = store(heightLaw(a, tanh[2]), round.FHs);
   storeWave(round.ua, round.g, FHs, FTs, round.hs, round.ts);
   return sure;
 }

@@ -77,33 +77,46 @@ LITTORAL_AVX2 std::uint32_t moveLanesOn(PassRound& round, std::size_t first, std
 // divisions, conversions to single and back, comparisons and exps (exp_kernels).
 LITTORAL_AVX512_CODE_BEGIN
 LITTORAL_AVX512 RoundLanes passRoundAvx512(PassRound& round) {
-  RoundLanes lanes;
-  for (std::size_t first = 0; first < PassRound::kWidth; first += 8) {
-    const __m512d start = _mm512_cvtps_pd(_mm256_load_ps(&round.startLength[first]));
+  // The round's four vectors of eight, each step taken for all four before the next.
+  constexpr std::size_t kVectors = PassRound::kWidth / 8;
+  __m512d start[kVectors];
+  __m512d kd[kVectors];
+  __mmask8 inRange[kVectors];
+  __m512d arguments[2 * kVectors];  // kd, then -kd, of each vector
+  for (std::size_t v = 0; v < kVectors; ++v) {
+    const std::size_t first = 8 * v;
+    start[v] = _mm512_cvtps_pd(_mm256_load_ps(&round.startLength[first]));
     const __m512d depth = _mm512_cvtps_pd(_mm256_load_ps(&round.twoPiDepth[first]));
     const __m256 twoPi = _mm256_load_ps(&round.twoPi[first]);
-    __m256 kdSingle = _mm512_cvtpd_ps(_mm512_div_pd(depth, start));
+    __m256 kdSingle = _mm512_cvtpd_ps(_mm512_div_pd(depth, start[v]));
     kdSingle = _mm256_blendv_ps(kdSingle, twoPi, _mm256_cmp_ps(kdSingle, twoPi, _CMP_GT_OQ));
-    const __m512d kd = _mm512_cvtps_pd(kdSingle);
-    const __m512d size = _mm512_abs_pd(kd);
-    const __mmask8 inRange = _mm512_cmp_pd_mask(size, _mm512_set1_pd(kSmallestKd), _CMP_GE_OQ) &
-                             _mm512_cmp_pd_mask(size, _mm512_set1_pd(kLargestKd), _CMP_LE_OQ);
-    const __m512d minusKd = _mm512_castsi512_pd(
-        _mm512_xor_si512(_mm512_castpd_si512(kd), _mm512_set1_epi64(INT64_MIN)));
-    __mmask8 main = 0;
-    const __m512d e1 = _mm512_cvtps_pd(_mm512_cvtpd_ps(expOfLanes(kd, main)));
-    const __m512d e2 = expOfLanes(minusKd, main);
+    kd[v] = _mm512_cvtps_pd(kdSingle);
+    const __m512d size = _mm512_abs_pd(kd[v]);
+    inRange[v] = _mm512_cmp_pd_mask(size, _mm512_set1_pd(kSmallestKd), _CMP_GE_OQ) &
+                 _mm512_cmp_pd_mask(size, _mm512_set1_pd(kLargestKd), _CMP_LE_OQ);
+    arguments[v] = kd[v];
+    arguments[kVectors + v] = _mm512_castsi512_pd(
+        _mm512_xor_si512(_mm512_castpd_si512(kd[v]), _mm512_set1_epi64(INT64_MIN)));
+  }
+  __m512d exps[2 * kVectors];
+  __mmask8 main[2 * kVectors];
+  expOfLanes(arguments, exps, main);
+  RoundLanes lanes;
+  for (std::size_t v = 0; v < kVectors; ++v) {
+    const std::size_t first = 8 * v;
+    const __m512d e1 = _mm512_cvtps_pd(_mm512_cvtpd_ps(exps[v]));
+    const __m512d e2 = exps[kVectors + v];
     const __m512d tanhKd = _mm512_div_pd(_mm512_sub_pd(e1, e2), _mm512_add_pd(e1, e2));
     __m512d term = _mm512_mul_pd(_mm512_cvtps_pd(_mm256_load_ps(&round.lo[first])), tanhKd);
     term = _mm512_mask_mov_pd(term, __mmask8(round.localUse >> first),
                               _mm512_cvtps_pd(_mm512_cvtpd_ps(term)));
-    const __m512d end = _mm512_mul_pd(_mm512_add_pd(start, term), _mm512_set1_pd(0.5));
+    const __m512d end = _mm512_mul_pd(_mm512_add_pd(start[v], term), _mm512_set1_pd(0.5));
     const __m256 endSingle = _mm512_cvtpd_ps(end);
     _mm256_store_ps(&round.endLength[first], endSingle);
     _mm512_store_pd(&round.tanhKd[first], tanhKd);
     _mm512_store_pd(&round.lengthTerm[first], term);
-    const std::uint32_t ended = moveLanesOn(round, first, inRange, endSingle);
-    lanes.computed |= std::uint32_t(inRange) << first;
+    const std::uint32_t ended = moveLanesOn(round, first, inRange[v], endSingle);
+    lanes.computed |= std::uint32_t(inRange[v]) << first;
     lanes.ended |= ended << first;
   }
   return lanes;

@@ -139,23 +139,25 @@ LITTORAL_AVX512 __mmask8 exposureOfLanes(ExposureRound& round) {
   __mmask8 sure = 0xff;
   const __m512d hnso = widen(round.hnso.data());
   const __m512d duration = widen(round.duration.data());
-  // classBoundExceedance: exp(-(a/b)^2) of the bound, as a single.
-  const auto exceedance = [&](std::size_t bound) LITTORAL_AVX512 {
+  // classBoundExceedance: exp(-(a/b)^2) of each bound, as a single, the five side by side.
+  __m512d arguments[5];
+  for (std::size_t bound = 0; bound < 5; ++bound) {
     const __m512d ratio = _mm512_div_pd(widen(round.classBound[bound].data()), hnso);
-    __mmask8 main = 0;
-    const __m512d value = expOfLanes(negate(_mm512_mul_pd(ratio, ratio)), main);
-    sure &= main;
-    return roundToSingle(value);
-  };
-  __m512d lower = exceedance(0);
+    arguments[bound] = negate(_mm512_mul_pd(ratio, ratio));
+  }
+  __m512d exceedance[5];
+  __mmask8 main[5];
+  expOfLanes(arguments, exceedance, main);
+  for (std::size_t bound = 0; bound < 5; ++bound) {
+    sure &= main[bound];
+    exceedance[bound] = roundToSingle(exceedance[bound]);
+  }
   for (std::size_t c = 0; c < 4; ++c) {
-    const __m512d upper = exceedance(c + 1);
-    const __m512d share = _mm512_sub_pd(lower, upper);
+    const __m512d share = _mm512_sub_pd(exceedance[c], exceedance[c + 1]);
     store(
         _mm512_div_pd(_mm512_mul_pd(times(share, 100), duration), _mm512_set1_pd(kSecondsPerYear)),
         round.exposure[c]);
     store(share, round.share[c]);
-    lower = upper;
   }
   return sure;
 }
