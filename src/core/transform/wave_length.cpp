@@ -152,7 +152,7 @@ void enterRound(const WaveLengthLane& lane, PassRound& round, std::size_t at) {
   round.localUse = lane.run.localUse ? round.localUse | bit : round.localUse & ~bit;
 }
 
-// Takes a lane's last pass from a round and finishes its iteration.
+// Takes a lane's last pass from a round, and its 2kd for the finish (finishLastPasses).
 void takeLastPass(WaveLengthLane& lane, const PassRound& round, std::size_t at) {
   WaveLengthRun& run = lane.run;
   CaseState& state = *lane.state;
@@ -162,9 +162,40 @@ void takeLastPass(WaveLengthLane& lane, const PassRound& round, std::size_t at) 
   run.tanhKd = round.tanhKd[at];
   run.lengthTerm = round.lengthTerm[at];
   if (run.localUse) state.localLength = toSingle(run.lengthTerm);
-  // kd is at most 354 in size, 2kd twice that: its exps cannot fail.
-  finishLastPass(state, run, passArguments(state, startLength).twoKd, nullptr);
+  run.twoKd = passArguments(state, startLength).twoKd;
 }
+
+// The lanes whose last pass is taken and whose iteration is still to be finished, with the exps
+// of their sinh 2kd worked out together.
+class LastPasses {
+ public:
+  void add(WaveLengthLane& lane) {
+    if (count_ == kHeld) finish();
+    lanes_[count_++] = &lane;
+  }
+
+  // kd is at most 354 in size, 2kd twice that: their exps cannot fail, and expEach gives
+  // std::exp's bits, as checkedExp does.
+  void finish() {
+    for (std::size_t i = 0; i < count_; ++i) {
+      x_[2 * i] = double(lanes_[i]->run.twoKd);
+      x_[2 * i + 1] = -double(lanes_[i]->run.twoKd);
+    }
+    expEach(x_.data(), y_.data(), 2 * count_);
+    for (std::size_t i = 0; i < count_; ++i) {
+      const TwoKdExps exps{toSingle(y_[2 * i]), toSingle(y_[2 * i + 1])};
+      finishLastPass(*lanes_[i]->state, lanes_[i]->run, lanes_[i]->run.twoKd, &exps);
+    }
+    count_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kHeld = 64;
+  std::array<WaveLengthLane*, kHeld> lanes_{};
+  std::size_t count_ = 0;
+  std::array<double, 2 * kHeld> x_{};
+  std::array<double, 2 * kHeld> y_{};
+};
 
 }  // namespace
 
@@ -179,6 +210,7 @@ void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
   std::array<WaveLengthLane*, PassRound::kWidth> inLane{};
   std::uint32_t occupied = 0;
   std::size_t next = 0;
+  LastPasses lastPasses;
   for (;;) {
     for (std::uint32_t free = ~occupied; free != 0 && next < lanes.size(); free &= free - 1) {
       const auto at = std::size_t(std::countr_zero(free));
@@ -186,7 +218,10 @@ void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
       enterRound(*inLane[at], round, at);
       occupied |= 1u << at;
     }
-    if (occupied == 0) return;
+    if (occupied == 0) {
+      lastPasses.finish();
+      return;
+    }
     const RoundLanes worked = kernel(round);
     const std::uint32_t alone = occupied & ~worked.computed;
     const std::uint32_t ended = occupied & worked.ended;
@@ -200,6 +235,7 @@ void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
     for (std::uint32_t rest = ended; rest != 0; rest &= rest - 1) {
       const auto at = std::size_t(std::countr_zero(rest));
       takeLastPass(*inLane[at], round, at);
+      lastPasses.add(*inLane[at]);
     }
     occupied &= ~(alone | ended);
   }
