@@ -259,8 +259,8 @@ std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes) {
   }
   nondimensionalTerms(round);
   for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
-    round.durationPower[lane] = realPower(double(round.Ftd[lane]) / 537, double(0.42857143f));
-    round.fetchPower[lane] = realPower(double(round.FF[lane]), double(0.33333334f));
+    round.durationPower[lane] = durationLawPower(round.Ftd[lane]);
+    round.fetchPower[lane] = periodFetchPower(round.FF[lane]);
   }
   const auto sure = std::uint32_t(growthLaws(round)) & ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
@@ -295,8 +295,8 @@ std::uint32_t endGrowthSideBySide(std::span<LastPassLane> lanes) {
   cutFetches(round, lastGuess);
   probedFetches(round);
   for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
-    round.passPower[lane] = realPower(double(round.passFF[lane]), double(0.33333334f));
-    round.power[lane] = realPower(double(round.FF[lane]), double(0.33333334f));
+    round.passPower[lane] = periodFetchPower(round.passFF[lane]);
+    round.power[lane] = periodFetchPower(round.FF[lane]);
   }
   const std::uint32_t sure = std::uint32_t(lastPass(round)) & searched;
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {

@@ -78,6 +78,11 @@ void beginGrowthPass(CaseState& state, WaveGrowth& growth);
 // needed.
 bool endGrowthPass(CaseState& state, WaveGrowth& growth);
 
+// The library's powers of the growth laws: (Ftd / 537)^(3/7), the duration law solved for the
+// period, and FF^(1/3), the fetch's term of the period law.
+double durationLawPower(float Ftd);
+double periodFetchPower(float FF);
+
 // The pass at which the growth loop would end after a first pass that asked for another,
 // estimated from the period law solved for the fetch whose period is the duration's; 2 where
 // that cannot be worked out.

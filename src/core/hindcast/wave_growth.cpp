@@ -22,16 +22,14 @@ StormTerms computeStormTerms(const CaseState& state) {
   terms.periodDepthTerm = storeRootPower(terms.Fd, RootPower::threeEighths, [](double power) {
     return toSingle(power * double(0.833f));
   });
-  terms.durationPeriod =
-      toSingle(realPower(double(terms.Ftd) / 537, double(0.42857143f)) * (ua / double(state.g)));
+  terms.durationPeriod = toSingle(durationLawPower(terms.Ftd) * (ua / double(state.g)));
   return terms;
 }
 
 // The period law of the growth laws for FF: FTs = 7.54 b tanh(0.0379 FF^(1/3) / b), with
 // b = tanh(0.833 Fd^0.375): the argument r of its tanh, and FTs from tanh(r).
 float periodLawArgument(float periodDepthTanh, float FF) {
-  const float periodFetchTerm =
-      toSingle(realPower(double(FF), double(0.33333334f)) * double(0.0379f));
+  const float periodFetchTerm = toSingle(periodFetchPower(FF) * double(0.0379f));
   return toSingle(double(periodFetchTerm) / double(periodDepthTanh));
 }
 
@@ -92,6 +90,10 @@ class PassFetches {
 thread_local std::vector<float> PassFetches::fetches_;
 
 }  // namespace
+
+double durationLawPower(float Ftd) { return realPower(double(Ftd) / 537, double(0.42857143f)); }
+
+double periodFetchPower(float FF) { return realPower(double(FF), double(0.33333334f)); }
 
 WaveGrowth startWaveGrowth(const CaseState& state) {
   WaveGrowth growth{};
