@@ -152,7 +152,7 @@ void enterRound(const WaveLengthLane& lane, PassRound& round, std::size_t at) {
   round.localUse = lane.run.localUse ? round.localUse | bit : round.localUse & ~bit;
 }
 
-// Takes a lane's last pass from a round, and its 2kd for the finish (finishLastPasses).
+// Takes a lane's last pass from a round, and its 2kd for the finish (LastPasses).
 void takeLastPass(WaveLengthLane& lane, const PassRound& round, std::size_t at) {
   WaveLengthRun& run = lane.run;
   CaseState& state = *lane.state;

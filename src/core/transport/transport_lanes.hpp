@@ -9,10 +9,11 @@
 #include "littoral/storm.hpp"
 #include "numerics.hpp"
 
-// The longshore transport of eight storms at once, each lane as computeKpls, computeFluxTerms,
-// computeClassTransport and the storm's totals work it for one storm, bit for bit: the same
-// square roots, products, quotients and conversions to single in vector lanes, the powers from
-// square roots and the sines from the vector values asked, each stored at both ends of its
+// The height classes' exposure and the longshore transport of eight storms at once, each lane
+// as exposeHeightClasses, and computeKpls, computeFluxTerms, computeClassTransport and the
+// storm's totals, work them for one storm, bit for bit: the same square roots, products,
+// quotients and conversions to single in vector lanes, the exps of the exp lanes, the powers
+// from square roots and the sines from the vector values asked, each stored at both ends of its
 // margin.
 
 namespace littoral {
