@@ -12,7 +12,15 @@
 #include <limits>
 
 #include "exp_kernels.hpp"
+#include "exp_lanes.hpp"
 #include "numerics.hpp"
+
+namespace littoral {
+
+// Whether the steps of eight storms at once run here: where the exp way chosen is AVX-512's.
+inline bool runsStormLanes() { return bestExpLanes() == ExpLanes::avx512; }
+
+}  // namespace littoral
 
 #ifdef LITTORAL_EXP_LANES_X86
 

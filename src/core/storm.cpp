@@ -264,8 +264,7 @@ void computeTransportEightAtATime(std::span<GroupStorm> storms, RunAlone runAlon
   stepEightAtATime<TransportLane>(
       storms,
       [](GroupStorm& storm) {
-        return std::optional(
-            TransportLane{&storm.state, &storm.record.trig, storm.shown.siRateFactor, {}});
+        return std::optional(TransportLane{&storm.state, &storm.record.trig, {}});
       },
       computeTransportSideBySide,
       [storms](const TransportLane& lane, std::size_t i) {

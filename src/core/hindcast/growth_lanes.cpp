@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "exp_lanes.hpp"
 #include "numerics.hpp"
 #include "single_lanes.hpp"
 
@@ -247,7 +246,7 @@ void finishLastPass(const LastPassRound& round, std::size_t lane, LastPassLane& 
 }  // namespace
 
 std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes) {
-  if (lanes.empty() || bestExpLanes() != ExpLanes::avx512) return 0;
+  if (lanes.empty() || !runsStormLanes()) return 0;
   GrowthRound round{};
   for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
     const CaseState& state = *lanes[lane < lanes.size() ? lane : 0].state;
@@ -270,7 +269,7 @@ std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes) {
 }
 
 std::uint32_t endGrowthSideBySide(std::span<LastPassLane> lanes) {
-  if (lanes.empty() || bestExpLanes() != ExpLanes::avx512) return 0;
+  if (lanes.empty() || !runsStormLanes()) return 0;
   LastPassRound round{};
   std::uint32_t searched = 0;
   std::int32_t lastGuess = 0;

@@ -27,8 +27,8 @@ inline constexpr std::size_t kGrowthLanes = 8;
 // Works out the first growth pass of each of up to eight storms where no step of it can fail,
 // each exp lies on the vector exp's main path and each power worked from square roots stores
 // the single of the library's pow, and returns a bit for each storm so done. The other storms
-// are left as they were, for their own pass. Runs only where the processor has AVX-512 and it is
-// the exp way chosen (bestExpLanes); elsewhere it does nothing and returns 0.
+// are left as they were, for their own pass. Runs only where runsStormLanes(); elsewhere it does
+// nothing and returns 0.
 std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes);
 
 // A storm whose first growth pass asked for another: its state and growth as that pass left

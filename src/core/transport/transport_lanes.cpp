@@ -1,6 +1,5 @@
 #include "transport_lanes.hpp"
 
-#include "exp_lanes.hpp"
 #include "single_lanes.hpp"
 #include "storm_sequence.hpp"
 #include "transport.hpp"
@@ -40,7 +39,7 @@ static_assert(kTransportLanes == kWidth);
 
 // The lanes' inputs, and what the transport stores.
 struct TransportRound {
-  Singles depth, g, rho, settlingVelocity, cosAor, beachSlope, siRateFactor;
+  Singles depth, g, rho, settlingVelocity, cosAor, beachSlope;
   std::array<Singles, 5> classBound;                   // classHeight, by bound
   std::array<Singles, 4> exposure;                     // classExposure, by class
   Doubles kplsSine, sineOfTwiceAor, sineOfTwiceLocal;  // the vector values asked
@@ -54,7 +53,7 @@ LITTORAL_AVX512_CODE_BEGIN
 // Returns the lanes worked out for sure.
 LITTORAL_AVX512 __mmask8 transportOfLanes(TransportRound& round) {
   const __m512d g = widen(round.g.data());
-  const __m512d siRateFactor = widen(round.siRateFactor.data());
+  const __m512d siRateFactor = _mm512_set1_pd(double(computeSiRateFactor()));
   const Rounded rounded;
   __mmask8 sure = 0xff;
   // The transport coefficient.
@@ -172,7 +171,6 @@ void takeLane(TransportRound& round, std::size_t lane, const TransportLane& stor
   round.settlingVelocity[lane] = state.settlingVelocity;
   round.cosAor[lane] = state.cosAor;
   round.beachSlope[lane] = state.beachSlope;
-  round.siRateFactor[lane] = storm.siRateFactor;
   for (std::size_t bound = 0; bound < 5; ++bound) {
     round.classBound[bound][lane] = state.classHeight[bound];
   }
@@ -200,7 +198,7 @@ void finishLane(const TransportRound& round, std::size_t lane, LongshoreTranspor
 }  // namespace
 
 std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes) {
-  if (lanes.empty() || bestExpLanes() != ExpLanes::avx512) return 0;
+  if (lanes.empty() || !runsStormLanes()) return 0;
   TransportRound round{};
   for (std::size_t lane = 0; lane < kTransportLanes; ++lane) {
     takeLane(round, lane, lanes[lane < lanes.size() ? lane : 0]);
@@ -213,7 +211,7 @@ std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes) {
 }
 
 std::uint32_t exposeSideBySide(std::span<ExposureLane> lanes) {
-  if (lanes.empty() || bestExpLanes() != ExpLanes::avx512) return 0;
+  if (lanes.empty() || !runsStormLanes()) return 0;
   ExposureRound round{};
   for (std::size_t lane = 0; lane < kTransportLanes; ++lane) {
     const CaseState& state = *lanes[lane < lanes.size() ? lane : 0].state;

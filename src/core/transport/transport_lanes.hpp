@@ -31,12 +31,10 @@ struct LongshoreTransport {
 };
 
 // A storm whose transport inputs are read, with the sines its transport asked (kpls's, that of
-// twice the deep-water angle and the surf current's, each with its vector value), and the SI
-// rate factor.
+// twice the deep-water angle and the surf current's, each with its vector value).
 struct TransportLane {
   const CaseState* state = nullptr;
   const std::array<TrigValue, 3>* sines = nullptr;
-  float siRateFactor = 0;
   LongshoreTransport transport;
 };
 
@@ -63,9 +61,8 @@ void keepTransport(const LongshoreTransport& transport, StormValues& values);
 
 // Works out the transport of each of up to eight storms where no step of it can fail and each
 // sine and power stores one single at both ends of its margin, and returns a bit for each storm
-// so done. The other storms' transports are left to be worked out alone. Runs only where the
-// processor has AVX-512 and it is the exp way chosen (bestExpLanes); elsewhere it does nothing
-// and returns 0.
+// so done. The other storms' transports are left to be worked out alone. Runs only where
+// runsStormLanes(); elsewhere it does nothing and returns 0.
 std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes);
 
 }  // namespace littoral

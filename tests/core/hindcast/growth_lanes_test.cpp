@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "exp_lanes.hpp"
 #include "math_error.hpp"
 #include "numerics.hpp"
+#include "single_lanes.hpp"
 
 namespace littoral {
 namespace {
@@ -49,7 +49,7 @@ float uncertainDepth() {
 // vector exp's main path, or whose depth term's store is uncertain. Nine storms: a full round of
 // eight and a round of one.
 TEST(GrowthLanes, FirstPassEqualsThePassOfOneStorm) {
-  const bool lanesRun = bestExpLanes() == ExpLanes::avx512;
+  const bool lanesRun = runsStormLanes();
   const float nan = std::numeric_limits<float>::quiet_NaN();
   struct Case {
     float ua, g, depth, duration, fetch;
@@ -161,7 +161,7 @@ TEST(GrowthLanes, LastPassEqualsTheSearchOfOneStorm) {
                 passBits(state, growth, false));
     }
   }
-  const bool lanesRun = bestExpLanes() == ExpLanes::avx512;
+  const bool lanesRun = runsStormLanes();
   EXPECT_EQ(takenCount > 0, lanesRun);
   EXPECT_LT(takenCount, states.size());
 }

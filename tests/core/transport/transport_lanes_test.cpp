@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "exp_lanes.hpp"
+#include "single_lanes.hpp"
 #include "storm_sequence.hpp"
 
 namespace littoral {
@@ -68,7 +68,7 @@ std::vector<std::uint32_t> keptBits(const StormValues& values, const CaseState& 
 // power stores two singles at the ends of its margin is left to be worked out alone. Nine
 // storms: a round of eight and a round of one.
 TEST(TransportLanes, TransportEqualsTheTransportOfOneStorm) {
-  const bool lanesRun = bestExpLanes() == ExpLanes::avx512;
+  const bool lanesRun = runsStormLanes();
   const float halfway = float(std::sin(0.52));  // a sine whose vector value lies between singles
   struct Case {
     CaseState state;
@@ -91,12 +91,11 @@ TEST(TransportLanes, TransportEqualsTheTransportOfOneStorm) {
   cases[6].state.depth = -1;               // the square root of a negative depth term
   cases[7].state.settlingVelocity = 0;     // an infinite coefficient, no error
   cases[8].sines[0] = {Trig::sin, std::nan(""), std::nan("")};  // the library's DOMAIN
-  const float siRateFactor = computeSiRateFactor();
   for (std::size_t first = 0; first < cases.size(); first += kTransportLanes) {
     const std::size_t count = std::min(kTransportLanes, cases.size() - first);
     std::vector<TransportLane> lanes;
     for (std::size_t i = first; i < first + count; ++i) {
-      lanes.push_back({&cases[i].state, &cases[i].sines, siRateFactor, {}});
+      lanes.push_back({&cases[i].state, &cases[i].sines, {}});
     }
     const std::uint32_t taken = computeTransportSideBySide(lanes);
     for (std::size_t lane = 0; lane < count; ++lane) {
@@ -105,7 +104,7 @@ TEST(TransportLanes, TransportEqualsTheTransportOfOneStorm) {
       EXPECT_EQ(bool((taken >> lane) & 1), c.taken && lanesRun);
       if (!((taken >> lane) & 1)) continue;
       ShownValues alone;
-      alone.siRateFactor = siRateFactor;
+      alone.siRateFactor = computeSiRateFactor();
       StepRecord record;
       record.trig = c.sines;
       Silent silent;
@@ -122,7 +121,7 @@ TEST(TransportLanes, TransportEqualsTheTransportOfOneStorm) {
 // the lanes take it; a storm with a class bound whose exceedance leaves the vector exp's main
 // path is left to be worked out alone.
 TEST(TransportLanes, ExposureEqualsTheExposureOfOneStorm) {
-  const bool lanesRun = bestExpLanes() == ExpLanes::avx512;
+  const bool lanesRun = runsStormLanes();
   struct Case {
     CaseState state;
     bool taken;  // where the lanes run
