@@ -55,22 +55,32 @@ std::string_view utf8View(const py::handle& text, py::list& kept) {
   return {PyBytes_AS_STRING(escaped), std::size_t(PyBytes_GET_SIZE(escaped))};
 }
 
-// An input column of Python objects as the text of each item: a text as it is, any other item
-// as its str(), None and NaN as empty fields. The texts are viewed where they lie, and `kept`
-// holds every object they lie in.
-std::vector<std::string_view> columnText(const py::handle& column, py::list& kept) {
+// An input column of Python objects (rowCount items) as the text of each item: a text as it is,
+// any other item as its str(), None and NaN as empty fields. The texts are viewed where they lie,
+// in objects that `kept` holds: the column's own texts are held by the column (an array of
+// objects, a list or a tuple; any other sequence is made a list first), the texts made of other
+// items one by one.
+std::vector<std::string_view> columnText(const py::handle& column, std::size_t rowCount,
+                                         py::list& kept) {
+  py::object items = py::reinterpret_borrow<py::object>(column);
+  const bool holdsItems =
+      py::isinstance<py::list>(items) || py::isinstance<py::tuple>(items) ||
+      (py::isinstance<py::array>(items) && py::array(items).dtype().kind() == 'O');
+  if (!holdsItems) items = py::list(items);
+  kept.append(items);
   std::vector<std::string_view> text;
-  for (const py::handle item : column) {
+  text.reserve(rowCount);
+  for (const py::handle item : items) {
     checkSignals(text.size());
-    if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
+    if (PyUnicode_Check(item.ptr())) {
+      text.push_back(utf8View(item, kept));
+    } else if (item.is_none() ||
+               (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
       text.emplace_back();
-      continue;
+    } else {
+      kept.append(py::str(item));
+      text.push_back(utf8View(kept[kept.size() - 1], kept));
     }
-    const py::object shown = py::isinstance<py::str>(item)
-                                 ? py::reinterpret_borrow<py::object>(item)
-                                 : py::object(py::str(item));
-    kept.append(shown);
-    text.push_back(utf8View(shown, kept));
   }
   return text;
 }
@@ -182,7 +192,7 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
     if (!position) continue;
     const py::handle column = columns[*position];
     if (!py::isinstance<py::array_t<double>>(column)) {
-      input.text[*position] = columnText(column, input.kept);
+      input.text[*position] = columnText(column, rowCount, input.kept);
       continue;
     }
     const auto numbers =

@@ -70,18 +70,29 @@ LITTORAL_AVX512_CODE_END
 // lock of their own, so that threads can fill distinct rows without the interpreter lock, and
 // keep nothing of a storm but its text columns.
 class ResultColumns {
-  // A numpy array of Python objects, each row set once.
-  struct TextColumn {
-    explicit TextColumn(std::size_t count)
-        : array(py::dtype("O"), std::vector<py::ssize_t>{py::ssize_t(count)}) {
-      slots = static_cast<PyObject**>(array.mutable_data());
-      for (std::size_t row = 0; row < count; ++row) slots[row] = nullptr;
+  // The text columns as one block of Python objects, column by column in memory: one block of
+  // a few megabytes is given huge pages where five columns of their own would each take fresh
+  // pages a few rows at a time. Each row of each column is set once.
+  struct TextColumns {
+    static constexpr std::size_t kCount = 5;
+    explicit TextColumns(std::size_t count)
+        : rows(count),
+          block(py::dtype("O"), std::vector<py::ssize_t>{py::ssize_t(kCount * count)}) {
+      slots = static_cast<PyObject**>(block.mutable_data());
+      for (std::size_t slot = 0; slot < kCount * count; ++slot) slots[slot] = nullptr;
     }
-    void set(std::size_t row, const py::object& value) {
-      Py_XDECREF(slots[row]);
-      slots[row] = value.inc_ref().ptr();
+    void set(std::size_t column, std::size_t row, const py::object& value) {
+      PyObject*& slot = slots[column * rows + row];
+      Py_XDECREF(slot);
+      slot = value.inc_ref().ptr();
     }
-    py::array array;
+    // The column as a numpy array of its own that views the block.
+    py::array column(std::size_t column) const {
+      return py::array(block.dtype(), {py::ssize_t(rows)}, {py::ssize_t(sizeof(PyObject*))},
+                       slots + column * rows, block);
+    }
+    std::size_t rows;
+    py::array block;
     PyObject** slots;
   };
 
@@ -171,7 +182,8 @@ class ResultColumns {
   // of an error. Needs the interpreter lock.
   template <class EveryRow, class Text>
   py::dict take(EveryRow everyRow, Text text) const {
-    TextColumn units(count_), limits(count_), errors(count_), warnings(count_), causes(count_);
+    enum : std::size_t { kUnits, kLimits, kErrors, kWarnings, kCauses };
+    TextColumns texts(count_);
     // The names and the empty text are made once as Python texts and shared by the rows.
     std::vector<std::pair<const char*, py::str>> names;
     auto nameText = [&names](const char* name) -> const py::str& {
@@ -183,33 +195,33 @@ class ResultColumns {
     const py::str empty("");
     for (std::size_t row = 0; row < count_; ++row) {
       everyRow(row);
-      units.set(row, ran_[row] ? nameText(unitsName(units_[row])) : empty);
-      limits.set(row, ran_[row] ? nameText(limitName(limits_[row])) : empty);
-      errors.set(row, empty);
-      warnings.set(row, empty);
-      causes.set(row, empty);
+      texts.set(kUnits, row, ran_[row] ? nameText(unitsName(units_[row])) : empty);
+      texts.set(kLimits, row, ran_[row] ? nameText(limitName(limits_[row])) : empty);
+      texts.set(kErrors, row, empty);
+      texts.set(kWarnings, row, empty);
+      texts.set(kCauses, row, empty);
     }
     std::size_t item = 0;
-    const auto setTexts = [&](TextColumn& column, const RowTexts& texts, auto makeText) {
-      texts.forEach([&](std::size_t row, std::string_view rowText) {
+    const auto setTexts = [&](std::size_t column, const RowTexts& rowTexts, auto makeText) {
+      rowTexts.forEach([&](std::size_t row, std::string_view rowText) {
         everyRow(item++);
-        column.set(row, makeText(rowText));
+        texts.set(column, row, makeText(rowText));
       });
     };
     const auto pythonText = [](std::string_view words) {
       return py::str(words.data(), words.size());
     };
-    setTexts(errors, errors_, text);
-    setTexts(warnings, warnings_, pythonText);
-    setTexts(causes, causes_, pythonText);
+    setTexts(kErrors, errors_, text);
+    setTexts(kWarnings, warnings_, pythonText);
+    setTexts(kCauses, causes_, pythonText);
     py::dict columns;
     columns["reals"] = reals_;
     columns["passes"] = passes_;
-    columns["units"] = units.array;
-    columns["limited_by"] = limits.array;
-    columns["error"] = errors.array;
-    columns["warnings"] = warnings.array;
-    columns["error_cause"] = causes.array;
+    columns["units"] = texts.column(kUnits);
+    columns["limited_by"] = texts.column(kLimits);
+    columns["error"] = texts.column(kErrors);
+    columns["warnings"] = texts.column(kWarnings);
+    columns["error_cause"] = texts.column(kCauses);
     return columns;
   }
 

@@ -84,6 +84,8 @@ def _input_column(series):
     if refused:
         raise ValueError(f"{series.name}: a column of {refused} is not a number")
     if pd.api.types.is_numeric_dtype(series.dtype):
+        if isinstance(series.dtype, np.dtype):  # numpy's numbers: NaN is their only missing mark
+            return series.to_numpy(dtype=np.float64)
         return series.to_numpy(dtype=np.float64, na_value=np.nan)
     # None, NaN, pd.NA and NaT are all an empty field; a column of objects without them is
     # handed on as it is.
@@ -148,6 +150,26 @@ def _column_units(frame, si):
     return units
 
 
+def _copied_columns(frame):
+    """A copy of each column of ``frame``, by name: the columns of one numpy dtype copied into
+    one block, row by row, so that the copy takes a few large allocations (given huge pages)
+    rather than one fresh allocation a column."""
+    columns = {}
+    by_dtype = {}
+    for name in frame.columns:
+        column = frame[name]
+        if isinstance(column.dtype, np.dtype):
+            by_dtype.setdefault(column.dtype, []).append(name)
+        else:
+            columns[name] = column.array.copy()
+    for dtype, names in by_dtype.items():
+        block = np.empty((len(names), len(frame)), dtype=dtype)
+        for copy, name in zip(block, names):
+            copy[:] = frame[name].to_numpy()
+            columns[name] = copy
+    return {name: columns[name] for name in frame.columns}
+
+
 def _with_results(frame, results, si=False):
     clashing = [name for name in RESULT_COLUMNS if name in frame.columns]
     if clashing:
@@ -155,7 +177,7 @@ def _with_results(frame, results, si=False):
     # The frame is put together from its columns without copying the results (a copy of every
     # column costs more than the storms); the input columns are copied, so that the result
     # shares no memory with the caller's frame.
-    columns = {name: frame[name].array.copy() for name in frame.columns}
+    columns = _copied_columns(frame)
     reals = results["reals"]
     if si:
         _to_si(reals, results["units"])
@@ -164,9 +186,8 @@ def _with_results(frame, results, si=False):
         if name in real_at:
             columns[name] = reals[:, real_at[name]]
         elif name == "passes":
-            passes = pd.array(results["passes"], dtype="Int64")
-            passes[results["passes"] < 0] = pd.NA
-            columns[name] = passes
+            passes = results["passes"]
+            columns[name] = pd.arrays.IntegerArray(passes, passes < 0)
         else:
             columns[name] = np.asarray(results[name], dtype=object)
     return pd.DataFrame(columns, index=frame.index, copy=False)

@@ -132,6 +132,19 @@ def test_errors_a_user_meets():
         littoral.run_table(os.path.dirname(__file__))
 
 
+def test_the_result_shares_no_memory_with_the_table():
+    # Columns of numpy's floats, integers and objects are copied a block per kind, others one by
+    # one; writing into the result leaves the caller's table as it was.
+    frame = pd.read_csv(io.StringIO(STORMS)).astype({"beach_slope": "Float64", "note": "string"})
+    frame["duration_h"] = frame["duration_h"].astype(np.int64)
+    before = frame.copy()
+    result = littoral.run_table(frame, jobs=1)
+    for name in frame.columns:
+        assert not np.shares_memory(np.asarray(result[name].array), np.asarray(frame[name].array))
+        result[name].array[0] = result[name].array[1]
+    pd.testing.assert_frame_equal(frame, before)
+
+
 def test_run_storm_is_one_row_of_the_table():
     storm = littoral.run_storm(gravity=9.81, depth=10, fetch=50, fetch_unit="km", wind_speed=20,
                                speed_unit="m/s", duration_h=5, rt=1, rl=1, local_depth=3,
