@@ -111,14 +111,27 @@ struct InputColumns {
   py::list kept;                                    // the objects that hold the texts
 };
 
+// A worker thread's buffers for the chunks it runs, kept from chunk to chunk: a chunk's storms
+// take a few hundred kilobytes, which are not made and cleared again for every chunk.
+struct ChunkBuffers {
+  std::vector<FieldView> fields;
+  std::vector<StormAnswers> answers;
+  std::vector<std::size_t> rowOfStorm;
+  std::vector<StormValues> values;
+};
+
 // Reads the answers of the rows from first to last, then runs the storms of those that could be
 // read together (runStorms).
 void runRange(const ColumnPositions& positions, const InputColumns& columns, std::size_t first,
               std::size_t last, Rows& rows) {
+  thread_local ChunkBuffers buffers;
   const std::size_t columnCount = columns.text.size();
-  std::vector<FieldView> fields(columnCount);
-  std::vector<StormAnswers> answers;
-  std::vector<std::size_t> rowOfStorm;
+  std::vector<FieldView>& fields = buffers.fields;
+  std::vector<StormAnswers>& answers = buffers.answers;
+  std::vector<std::size_t>& rowOfStorm = buffers.rowOfStorm;
+  fields.resize(columnCount);
+  answers.clear();
+  rowOfStorm.clear();
   for (std::size_t row = first; row < last; ++row) {
     if (row < rows.readErrors.size() && !rows.readErrors[row].empty()) {  // refused as read
       rows.results.refuse(row, rows.readErrors[row]);
@@ -138,7 +151,8 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
       rows.results.refuse(row, reading.error);
     }
   }
-  std::vector<StormValues> values(answers.size());
+  std::vector<StormValues>& values = buffers.values;
+  values.resize(answers.size());
   runStorms(answers, values);
   for (std::size_t storm = 0; storm < answers.size(); ++storm) {
     rows.results.keep(rowOfStorm[storm], answers[storm], values[storm]);

@@ -124,15 +124,16 @@ float nextSingleToward(float single, bool upward) {
 // to the number: a number within the single range and not halfway between two singles. The
 // shortest text reads back as the number, so no double lies between them; every halfway point
 // between singles (and the single range's end) is a double, so the text and the number round to
-// the same single unless the number is such a point itself. Nothing for NaN and the infinities.
-std::optional<float> singleOfNumber(double number) {
-  if (!(std::fabs(number) <= double(FLT_MAX))) return std::nullopt;
-  const float single = static_cast<float>(number);
+// the same single unless the number is such a point itself. False for NaN and the infinities.
+// (A bool and an out value: an optional single came back through memory, a byte and a word, and
+// reading it whole waited for both to be stored.)
+bool singleOfNumber(double number, float& single) {
+  if (!(std::fabs(number) <= double(FLT_MAX))) return false;
+  single = static_cast<float>(number);
   const double nearest = double(single);
-  if (nearest == number) return single;
+  if (nearest == number) return true;
   const double neighbour = double(nextSingleToward(single, number > nearest));
-  if (number == (nearest + neighbour) / 2) return std::nullopt;  // its text may round either way
-  return single;
+  return number != (nearest + neighbour) / 2;  // a halfway point's text may round either way
 }
 
 // The value as an error shows it: quoted, and cut short when long.
@@ -170,9 +171,9 @@ std::string unitError(InputColumn column, std::string_view value,
 // unless its single is certain.
 std::string readRealColumn(InputColumn column, const FieldView& field, float& answer) {
   if (field.holdsNumber) {
-    const std::optional<float> single = singleOfNumber(field.number);
-    if (single) {
-      answer = *single;
+    float single = 0;
+    if (singleOfNumber(field.number, single)) {
+      answer = single;
       return {};
     }
   }
@@ -232,9 +233,10 @@ constexpr InputColumn kReadingOrder[] = {
 bool readQuickSingle(std::string_view text, float& value) { return readPlainDecimal(text, value); }
 bool readQuickSingle(const FieldView& field, float& value) {
   if (!field.holdsNumber) return readPlainDecimal(field.text, value);
-  const std::optional<float> single = singleOfNumber(field.number);
-  if (single) value = *single;
-  return single.has_value();
+  float single = 0;
+  if (!singleOfNumber(field.number, single)) return false;
+  value = single;
+  return true;
 }
 
 // Reads a real column's field that readQuickSingle reads straight into its answer, as
@@ -485,15 +487,6 @@ std::optional<std::int32_t> readFetchUnit(std::string_view text) {
 
 std::optional<std::int32_t> readSpeedUnit(std::string_view text) {
   return readUnit(text, speedUnitOfName);
-}
-
-FieldView textField(std::string_view text) {
-  return {.text = text, .number = 0, .holdsNumber = false};
-}
-
-FieldView numberField(double number) {
-  if (std::isnan(number)) return {};
-  return {.text = {}, .number = number, .holdsNumber = true};
 }
 
 std::string readInputColumn(InputColumn column, std::string_view text, StormAnswers& answers) {

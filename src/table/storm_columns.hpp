@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -115,8 +116,13 @@ struct FieldView {
 };
 
 // The field of a text, and of a frame's number (an empty field for NaN).
-FieldView textField(std::string_view text);
-FieldView numberField(double number);
+inline FieldView textField(std::string_view text) {
+  return {.text = text, .number = 0, .holdsNumber = false};
+}
+inline FieldView numberField(double number) {
+  if (std::isnan(number)) return {};
+  return {.text = {}, .number = number, .holdsNumber = true};
+}
 
 // Reads one input column's field into its answer, as a row's field is read: the error names the
 // column and the value, or is empty. An optional column's empty text gives no answer.
