@@ -101,6 +101,12 @@ class ResultColumns {
   // own (a text held for every row took fresh pages a row).
   class RowTexts {
    public:
+    // Room for rows' texts of bytesPerRow on average, taken at once: room that is not written
+    // takes no pages, and a block grown by doubling copies its text each time.
+    void reserve(std::size_t rows, std::size_t bytesPerRow) {
+      entries_.reserve(rows);
+      text_.reserve(rows * bytesPerRow);
+    }
     void add(std::size_t row, std::string_view text) {
       const std::lock_guard<std::mutex> lock(mutex_);
       entries_.push_back({row, text_.size(), text.size()});
@@ -134,7 +140,9 @@ class ResultColumns {
         passesOut_(passes_.mutable_data()),
         ran_(count),
         units_(count),
-        limits_(count) {}
+        limits_(count) {
+    warnings_.reserve(count, kWarningBytesPerRow);
+  }
 
   // The results of a storm that ran.
   void keep(std::size_t row, const StormAnswers& answers, const StormValues& values) {
@@ -234,6 +242,8 @@ class ResultColumns {
   std::vector<char> ran_;  // a byte each: rows filled on different threads share no word
   std::vector<UnitSystem> units_;
   std::vector<GrowthLimit> limits_;
+  // Warnings are common (about half the rows of a realistic table, 90 bytes each on average).
+  static constexpr std::size_t kWarningBytesPerRow = 64;
   RowTexts errors_;
   RowTexts warnings_;
   RowTexts causes_;
