@@ -114,43 +114,63 @@ struct InputColumns {
 // A worker thread's buffers for the chunks it runs, kept from chunk to chunk: a chunk's storms
 // take a few hundred kilobytes, which are not made and cleared again for every chunk.
 struct ChunkBuffers {
+  std::vector<ColumnFields> columns;
   std::vector<FieldView> fields;
   std::vector<StormAnswers> answers;
+  std::vector<std::uint8_t> quick;
   std::vector<std::size_t> rowOfStorm;
   std::vector<StormValues> values;
 };
 
+// The fields of a row, for readAnswers.
+void rowFields(const InputColumns& columns, std::size_t row, std::vector<FieldView>& fields) {
+  fields.resize(columns.text.size());
+  for (std::size_t column = 0; column < fields.size(); ++column) {
+    const std::vector<std::string_view>& text = columns.text[column];
+    fields[column] = columns.numbers[column] ? numberField(columns.numbers[column][row])
+                     : text.empty()          ? FieldView()
+                                             : textField(text[row]);
+  }
+}
+
 // Reads the answers of the rows from first to last, then runs the storms of those that could be
-// read together (runStorms).
+// read together (runStorms). The answers are read column by column where they read at once, and
+// a row at a time where they do not (an error, a halfway number, a number's text).
 void runRange(const ColumnPositions& positions, const InputColumns& columns, std::size_t first,
               std::size_t last, Rows& rows) {
   thread_local ChunkBuffers buffers;
-  const std::size_t columnCount = columns.text.size();
-  std::vector<FieldView>& fields = buffers.fields;
+  buffers.columns.resize(columns.text.size());
+  for (std::size_t column = 0; column < buffers.columns.size(); ++column) {
+    const std::vector<std::string_view>& text = columns.text[column];
+    buffers.columns[column] = {.numbers = columns.numbers[column],
+                               .texts = text.empty() ? nullptr : text.data()};
+  }
   std::vector<StormAnswers>& answers = buffers.answers;
+  answers.resize(last - first);
+  buffers.quick.resize(last - first);
+  readQuickAnswerColumns(positions, buffers.columns, first, answers, buffers.quick);
   std::vector<std::size_t>& rowOfStorm = buffers.rowOfStorm;
-  fields.resize(columnCount);
-  answers.clear();
   rowOfStorm.clear();
   for (std::size_t row = first; row < last; ++row) {
     if (row < rows.readErrors.size() && !rows.readErrors[row].empty()) {  // refused as read
       rows.results.refuse(row, rows.readErrors[row]);
       continue;
     }
-    for (std::size_t column = 0; column < columnCount; ++column) {
-      const std::vector<std::string_view>& text = columns.text[column];
-      fields[column] = columns.numbers[column] ? numberField(columns.numbers[column][row])
-                       : text.empty()          ? FieldView()
-                                               : textField(text[row]);
-    }
-    AnswerReading reading = readAnswers(positions, fields);
-    if (reading.error.empty()) {
-      answers.push_back(reading.answers);
-      rowOfStorm.push_back(row);
+    const std::size_t storm = rowOfStorm.size();  // the storms are gathered at the front
+    if (buffers.quick[row - first]) {
+      answers[storm] = answers[row - first];
     } else {
-      rows.results.refuse(row, reading.error);
+      rowFields(columns, row, buffers.fields);
+      AnswerReading reading = readAnswers(positions, buffers.fields);
+      if (!reading.error.empty()) {
+        rows.results.refuse(row, reading.error);
+        continue;
+      }
+      answers[storm] = reading.answers;
     }
+    rowOfStorm.push_back(row);
   }
+  answers.resize(rowOfStorm.size());
   std::vector<StormValues>& values = buffers.values;
   values.resize(answers.size());
   runStorms(answers, values);

@@ -12,6 +12,7 @@
 #include <limits>
 #include <span>
 #include <stdexcept>
+#include <type_traits>
 #include <vector>
 
 #include "columns.hpp"
@@ -36,32 +37,43 @@ bool isOptional(InputColumn column) {
 }
 
 // The answer a required real column is read into; null for the other columns.
-float* requiredAnswerOf(InputColumn column, StormAnswers& answers) {
+float StormAnswers::*requiredMemberOf(InputColumn column) {
   switch (column) {
     case InputColumn::gravity:
-      return &answers.g;
+      return &StormAnswers::g;
     case InputColumn::depth:
-      return &answers.depth;
+      return &StormAnswers::depth;
     case InputColumn::fetch:
-      return &answers.fetch;
+      return &StormAnswers::fetch;
     case InputColumn::windSpeed:
-      return &answers.windSpeed;
+      return &StormAnswers::windSpeed;
     case InputColumn::durationHours:
-      return &answers.durationHours;
+      return &StormAnswers::durationHours;
     case InputColumn::rt:
-      return &answers.rt;
+      return &StormAnswers::rt;
     case InputColumn::rl:
-      return &answers.rl;
+      return &StormAnswers::rl;
     case InputColumn::localDepth:
-      return &answers.localDepth;
+      return &StormAnswers::localDepth;
     case InputColumn::angleDegrees:
-      return &answers.angleDegrees;
+      return &StormAnswers::angleDegrees;
     default:
       return nullptr;
   }
 }
 
+float* requiredAnswerOf(InputColumn column, StormAnswers& answers) {
+  const auto member = requiredMemberOf(column);
+  return member ? &(answers.*member) : nullptr;
+}
+
 // The answer an optional real column is read into; null for the other columns.
+std::optional<float> StormAnswers::*optionalMemberOf(InputColumn column) {
+  if (column == InputColumn::beachSlope) return &StormAnswers::beachSlope;
+  if (column == InputColumn::settlingVelocity) return &StormAnswers::settlingVelocity;
+  return nullptr;
+}
+
 std::optional<float>* optionalAnswerOf(InputColumn column, StormAnswers& answers) {
   if (column == InputColumn::beachSlope) return &answers.beachSlope;
   if (column == InputColumn::settlingVelocity) return &answers.settlingVelocity;
@@ -517,6 +529,90 @@ AnswerReading readAnswers(const ColumnPositions& positions,
 
 AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<FieldView>& fields) {
   return readAnswersOf(positions, fields);
+}
+
+namespace {
+
+// The text of a row of a column of texts; empty for a column of neither numbers nor texts.
+std::string_view fieldTextAt(const ColumnFields& column, std::size_t row) {
+  return column.texts ? column.texts[row] : std::string_view();
+}
+
+// Reads a real column's fields into the rows' answers where readQuickSingle reads them (an
+// optional column's empty field too); clears quick where it does not.
+template <class Answer, class Read>
+void readRealFields(const ColumnFields& column, std::size_t first, Answer answerOf,
+                    std::span<std::uint8_t> quick, Read read) {
+  if (column.numbers) {
+    for (std::size_t i = 0; i < quick.size(); ++i) {
+      quick[i] &= read(answerOf(i), column.numbers[first + i]);
+    }
+  } else {
+    for (std::size_t i = 0; i < quick.size(); ++i) {
+      quick[i] &= read(answerOf(i), fieldTextAt(column, first + i));
+    }
+  }
+}
+
+// Reads a menu column's fields (unit names, or menu numbers) into the rows' answers; clears quick
+// where they are not such.
+void readUnitFields(const ColumnFields& column, std::size_t first, UnitOfName unitOfName,
+                    std::int32_t StormAnswers::*member, std::span<StormAnswers> answers,
+                    std::span<std::uint8_t> quick) {
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    const std::optional<std::int32_t> choice =
+        column.numbers ? menuChoice(truncatedInteger(column.numbers[first + i]))
+                       : readUnit(fieldTextAt(column, first + i), unitOfName);
+    if (choice) {
+      answers[i].*member = *choice;
+    } else {
+      quick[i] = 0;
+    }
+  }
+}
+
+}  // namespace
+
+void readQuickAnswerColumns(const ColumnPositions& positions, std::span<const ColumnFields> columns,
+                            std::size_t first, std::span<StormAnswers> answers,
+                            std::span<std::uint8_t> quick) {
+  std::fill(answers.begin(), answers.end(), StormAnswers{});
+  std::fill(quick.begin(), quick.end(), std::uint8_t{1});
+  for (std::size_t c = 0; c < kInputColumnCount; ++c) {
+    const auto column = InputColumn(c);
+    const auto& position = positions.at[c];
+    if (!position) continue;  // an optional column that the table does not have
+    const ColumnFields& fields = columns[*position];
+    if (const auto member = requiredMemberOf(column)) {
+      const auto answerOf = [&](std::size_t i) -> float& { return answers[i].*member; };
+      readRealFields(fields, first, answerOf, quick, [](float& answer, auto field) {
+        if constexpr (std::is_same_v<decltype(field), double>) {
+          return singleOfNumber(field, answer);
+        } else {
+          return readPlainDecimal(field, answer);
+        }
+      });
+    } else if (const auto optional = optionalMemberOf(column)) {
+      const auto answerOf = [&](std::size_t i) -> std::optional<float>& {
+        return answers[i].*optional;
+      };
+      readRealFields(fields, first, answerOf, quick, [](std::optional<float>& answer, auto field) {
+        float value = 0;
+        if constexpr (std::is_same_v<decltype(field), double>) {
+          if (std::isnan(field)) return true;  // an empty field: not given
+          if (!singleOfNumber(field, value)) return false;
+        } else {
+          if (!readPlainDecimal(field, value)) return trimBlanks(field).empty();
+        }
+        answer = value;
+        return true;
+      });
+    } else if (column == InputColumn::fetchUnit) {
+      readUnitFields(fields, first, fetchUnitOfName, &StormAnswers::fetchUnit, answers, quick);
+    } else {
+      readUnitFields(fields, first, speedUnitOfName, &StormAnswers::speedUnit, answers, quick);
+    }
+  }
 }
 
 namespace {

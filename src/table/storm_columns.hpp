@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -138,6 +139,22 @@ struct AnswerReading {
 AnswerReading readAnswers(const ColumnPositions& positions,
                           const std::vector<std::string_view>& fields);
 AnswerReading readAnswers(const ColumnPositions& positions, const std::vector<FieldView>& fields);
+
+// A frame's input column as readQuickAnswerColumns reads it: its numbers (float64, NaN for an
+// empty field) or its fields' texts, row by row; neither for a column of no rows.
+struct ColumnFields {
+  const double* numbers = nullptr;
+  const std::string_view* texts = nullptr;
+};
+
+// Reads the answers of the rows [first, first + answers.size()) of a frame's columns (by field)
+// column by column, as readAnswers reads a row's fields, and sets quick for each row whose fields
+// all read at once: plain decimals, numbers whose single is certain, unit names and menu numbers,
+// and empty optional fields. The answers of the other rows are left unfinished; readAnswers
+// reads them, and names the error of those that have one.
+void readQuickAnswerColumns(const ColumnPositions& positions, std::span<const ColumnFields> columns,
+                            std::size_t first, std::span<StormAnswers> answers,
+                            std::span<std::uint8_t> quick);
 
 // Appends the result fields of a storm, each preceded by a comma, in the order of
 // resultColumns().

@@ -192,8 +192,94 @@ std::pair<std::vector<double>, std::size_t> trialNumbers() {
   return {numbers, edges};
 }
 
+// Rows given by column (a frame's float64 numbers, or texts), read column by column, each row
+// read at once checked against readAnswers of its fields: its answers, bit for bit, and no error.
+class ColumnRows {
+ public:
+  explicit ColumnRows(const ColumnPositions& positions)
+      : positions_(positions), numbers_(kInputColumnCount), texts_(kInputColumnCount) {}
+
+  void addNumbers(const std::vector<double>& row) {
+    for (std::size_t at = 0; at < row.size(); ++at) numbers_[at].push_back(row[at]);
+  }
+  void addTexts(const std::vector<std::string>& row) {
+    for (std::size_t at = 0; at < row.size(); ++at) texts_[at].push_back(row[at]);
+  }
+
+  std::size_t pending() const { return numbers_[0].size() + texts_[0].size(); }
+
+  // Reads the rows added since the last call; returns how many were read at once.
+  std::size_t readAtOnce() {
+    const bool numbers = !numbers_[0].empty();
+    const std::size_t count = numbers ? numbers_[0].size() : texts_[0].size();
+    std::vector<std::vector<std::string_view>> views(kInputColumnCount);
+    std::vector<ColumnFields> columns(kInputColumnCount);
+    for (std::size_t at = 0; at < kInputColumnCount; ++at) {
+      views[at].assign(texts_[at].begin(), texts_[at].end());
+      columns[at] = numbers ? ColumnFields{.numbers = numbers_[at].data()}
+                            : ColumnFields{.texts = views[at].data()};
+    }
+    // A chunk that starts past the columns' first row, as a worker's chunks do.
+    const std::size_t first = count / 3;
+    std::vector<StormAnswers> answers(count - first);
+    std::vector<std::uint8_t> quick(count - first);
+    readQuickAnswerColumns(positions_, columns, first, answers, quick);
+    rowsRead += answers.size();
+    std::size_t atOnce = 0;
+    std::vector<FieldView> fields(kInputColumnCount);
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+      if (!quick[i]) continue;
+      for (std::size_t at = 0; at < kInputColumnCount; ++at) {
+        fields[at] =
+            numbers ? numberField(numbers_[at][first + i]) : textField(views[at][first + i]);
+      }
+      const AnswerReading reading = readAnswers(positions_, fields);
+      EXPECT_EQ(reading.error, "") << "row " << first + i;
+      EXPECT_EQ(answerBits(answers[i]), answerBits(reading.answers)) << "row " << first + i;
+      ++atOnce;
+    }
+    for (auto& column : numbers_) column.clear();
+    for (auto& column : texts_) column.clear();
+    return atOnce;
+  }
+
+  std::size_t rowsRead = 0;
+
+ private:
+  ColumnPositions positions_;
+  std::vector<std::vector<double>> numbers_;
+  std::vector<std::vector<std::string>> texts_;
+};
+
+// Texts read column by column: plain decimals, unit names and menu numbers read at once, and a
+// row with anything else (an error among them) is left to readAnswers.
+TEST(StormColumns, TextColumnsReadAtOnceAsEachRow) {
+  const std::vector<std::string_view> names(kInputColumnNames.begin(), kInputColumnNames.end());
+  ColumnRows rows(readHeader(names).positions);
+  const std::vector<std::string> good = {"9.81", "10", "50", "km", "20", "m/s", "5",
+                                         "1",    "1",  "3",  "30", "",   "1.5"};
+  const std::vector<std::vector<std::string>> variants = {
+      {" 32.2 ", "-0", "5", "Miles", "-7.25", "KNOTS", "0.0000001"},
+      {"1e3", "1E3", "9.81d0", ".5", "5.", "+2", "0x10"},
+      {"2.7", "5", "6", "0", "kmh", "", "  "},
+      {"nan", "inf", "16777217", "0.12345678901", "1,5", "3 ", "\t4"}};
+  for (std::size_t column = 0; column < kInputColumnCount; ++column) {
+    for (const auto& texts : variants) {
+      for (const std::string& text : texts) {
+        std::vector<std::string> row = good;
+        row[column] = text;
+        rows.addTexts(row);
+      }
+    }
+  }
+  const std::size_t atOnce = rows.readAtOnce();
+  EXPECT_GT(atOnce, rows.rowsRead / 4);
+  EXPECT_LT(atOnce, rows.rowsRead * 3 / 4);
+}
+
 // A float64 column's number gives the same answers and the same error as the shortest text that
-// a frame's numbers were once passed as; the other fields are a good row's.
+// a frame's numbers were once passed as; the other fields are a good row's. The same rows read
+// column by column read at once as each row reads.
 TEST(StormColumns, NumbersReadAsTheirShortestText) {
   const std::vector<std::string_view> names(kInputColumnNames.begin(), kInputColumnNames.end());
   const ColumnPositions positions = readHeader(names).positions;
@@ -202,6 +288,8 @@ TEST(StormColumns, NumbersReadAsTheirShortestText) {
   std::vector<std::string> texts(row.size());
   const auto [numbers, edges] = trialNumbers();
   std::size_t refused = 0;
+  ColumnRows columnRows(positions);
+  std::size_t atOnce = 0;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
     for (std::size_t column = 0; column < kInputColumnCount; ++column) {
       if (i >= edges && column != i % kInputColumnCount) continue;
@@ -218,10 +306,16 @@ TEST(StormColumns, NumbersReadAsTheirShortestText) {
       ASSERT_EQ(direct.error, text.error) << texts[column];
       ASSERT_EQ(answerBits(direct.answers), answerBits(text.answers)) << texts[column];
       refused += !text.error.empty();
+      std::vector<double> columnRow(row);
+      columnRow[column] = numbers[i];
+      columnRows.addNumbers(columnRow);
+      if (columnRows.pending() == 65536) atOnce += columnRows.readAtOnce();
     }
   }
   EXPECT_GT(numbers.size(), 2'000'000u);
   EXPECT_GT(refused, numbers.size() / 10);  // the refusals' messages were compared too
+  atOnce += columnRows.readAtOnce();
+  EXPECT_GT(atOnce, columnRows.rowsRead / 3);
 }
 
 TEST(StormColumns, ResultFieldsInTheirColumns) {
