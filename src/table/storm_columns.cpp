@@ -554,15 +554,40 @@ void readRealFields(const ColumnFields& column, std::size_t first, Answer answer
   }
 }
 
+// The units of a column's texts, remembered for the few texts a column repeats ("km", "miles").
+class UnitsOfTexts {
+ public:
+  explicit UnitsOfTexts(UnitOfName unitOfName) : unitOfName_(unitOfName) {}
+  std::optional<std::int32_t> unitOf(std::string_view text) {
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (texts_[i] == text) return units_[i];
+    }
+    const std::optional<std::int32_t> unit = readUnit(text, unitOfName_);
+    const std::size_t at = count_ < kKept ? count_++ : next_++ % kKept;
+    texts_[at] = text;
+    units_[at] = unit;
+    return unit;
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4;
+  UnitOfName unitOfName_;
+  std::array<std::string_view, kKept> texts_;
+  std::array<std::optional<std::int32_t>, kKept> units_;
+  std::size_t count_ = 0;
+  std::size_t next_ = 0;
+};
+
 // Reads a menu column's fields (unit names, or menu numbers) into the rows' answers; clears quick
 // where they are not such.
 void readUnitFields(const ColumnFields& column, std::size_t first, UnitOfName unitOfName,
                     std::int32_t StormAnswers::*member, std::span<StormAnswers> answers,
                     std::span<std::uint8_t> quick) {
+  UnitsOfTexts units(unitOfName);
   for (std::size_t i = 0; i < answers.size(); ++i) {
     const std::optional<std::int32_t> choice =
         column.numbers ? menuChoice(truncatedInteger(column.numbers[first + i]))
-                       : readUnit(fieldTextAt(column, first + i), unitOfName);
+                       : units.unitOf(fieldTextAt(column, first + i));
     if (choice) {
       answers[i].*member = *choice;
     } else {
