@@ -56,31 +56,22 @@ std::string_view utf8View(const py::handle& text, py::list& kept) {
 }
 
 // An input column of Python objects (rowCount items) as the text of each item: a text as it is,
-// any other item as its str(), None and NaN as empty fields. The texts are viewed where they lie,
-// in objects that `kept` holds: the column's own texts are held by the column (an array of
-// objects, a list or a tuple; any other sequence is made a list first), the texts made of other
-// items one by one.
+// any other item as its str(), None and NaN as empty fields. The texts are viewed where they lie:
+// `held` holds each object they lie in (a frame's column may change while the storms run
+// without the interpreter lock), and `kept` the bytes of a text with surrogate escapes.
 std::vector<std::string_view> columnText(const py::handle& column, std::size_t rowCount,
-                                         py::list& kept) {
-  py::object items = py::reinterpret_borrow<py::object>(column);
-  const bool holdsItems =
-      py::isinstance<py::list>(items) || py::isinstance<py::tuple>(items) ||
-      (py::isinstance<py::array>(items) && py::array(items).dtype().kind() == 'O');
-  if (!holdsItems) items = py::list(items);
-  kept.append(items);
+                                         std::vector<py::object>& held, py::list& kept) {
   std::vector<std::string_view> text;
   text.reserve(rowCount);
-  for (const py::handle item : items) {
+  for (const py::handle item : column) {
     checkSignals(text.size());
-    if (PyUnicode_Check(item.ptr())) {
-      text.push_back(utf8View(item, kept));
-    } else if (item.is_none() ||
-               (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
+    if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
       text.emplace_back();
-    } else {
-      kept.append(py::str(item));
-      text.push_back(utf8View(kept[kept.size() - 1], kept));
+      continue;
     }
+    held.push_back(PyUnicode_Check(item.ptr()) ? py::reinterpret_borrow<py::object>(item)
+                                               : py::object(py::str(item)));
+    text.push_back(utf8View(held.back(), kept));
   }
   return text;
 }
@@ -108,7 +99,8 @@ struct InputColumns {
   std::vector<std::vector<std::string_view>> text;  // by field, empty for a column of numbers
   std::vector<const double*> numbers;               // by field, null for a column of text
   std::vector<py::object> arrays;                   // the arrays that hold the numbers
-  py::list kept;                                    // the objects that hold the texts
+  std::vector<py::object> held;                     // the objects that hold the texts
+  py::list kept;                                    // the bytes of escaped texts
 };
 
 // A worker thread's buffers for the chunks it runs, kept from chunk to chunk: a chunk's storms
@@ -226,7 +218,8 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
     if (!position) continue;
     const py::handle column = columns[*position];
     if (!py::isinstance<py::array_t<double>>(column)) {
-      input.text[*position] = columnText(column, rowCount, input.kept);
+      input.held.reserve(input.held.size() + rowCount);
+      input.text[*position] = columnText(column, rowCount, input.held, input.kept);
       continue;
     }
     const auto numbers =
