@@ -56,21 +56,25 @@ std::string_view utf8View(const py::handle& text, py::list& kept) {
 }
 
 // An input column of Python objects (rowCount items) as the text of each item: a text as it is,
-// any other item as its str(), None and NaN as empty fields. The texts are viewed where they lie:
-// `held` holds each object they lie in (a frame's column may change while the storms run
-// without the interpreter lock), and `kept` the bytes of a text with surrogate escapes.
+// a missing value (None, or an item isMissing says is one: NaN, pd.NA, NaT) as an empty field,
+// any other item as its str(). The texts are viewed where they lie: `held` holds each object
+// they lie in (a frame's column may change while the storms run without the interpreter lock),
+// and `kept` the bytes of a text with surrogate escapes.
 std::vector<std::string_view> columnText(const py::handle& column, std::size_t rowCount,
+                                         const py::function& isMissing,
                                          std::vector<py::object>& held, py::list& kept) {
   std::vector<std::string_view> text;
   text.reserve(rowCount);
   for (const py::handle item : column) {
     checkSignals(text.size());
-    if (item.is_none() || (py::isinstance<py::float_>(item) && std::isnan(item.cast<double>()))) {
+    if (PyUnicode_Check(item.ptr())) {
+      held.push_back(py::reinterpret_borrow<py::object>(item));
+    } else if (item.is_none() || isMissing(item).cast<bool>()) {
       text.emplace_back();
       continue;
+    } else {
+      held.push_back(py::str(item));
     }
-    held.push_back(PyUnicode_Check(item.ptr()) ? py::reinterpret_borrow<py::object>(item)
-                                               : py::object(py::str(item)));
     text.push_back(utf8View(held.back(), kept));
   }
   return text;
@@ -205,7 +209,7 @@ std::string separatorHint(char separator, std::string_view keyword) {
 // Runs the storms of the named columns (each a float64 array or a sequence), rowCount rows.
 // A header error (a required column missing) raises ValueError with the table's message.
 py::dict runColumns(const std::vector<std::string>& names, const py::list& columns,
-                    std::size_t rowCount, unsigned jobs) {
+                    std::size_t rowCount, unsigned jobs, const py::function& isMissing) {
   const std::vector<std::string_view> headerNames(names.begin(), names.end());
   const HeaderReading header = readHeader(headerNames);
   if (!header.error.empty()) {
@@ -219,7 +223,7 @@ py::dict runColumns(const std::vector<std::string>& names, const py::list& colum
     const py::handle column = columns[*position];
     if (!py::isinstance<py::array_t<double>>(column)) {
       input.held.reserve(input.held.size() + rowCount);
-      input.text[*position] = columnText(column, rowCount, input.held, input.kept);
+      input.text[*position] = columnText(column, rowCount, isMissing, input.held, input.kept);
       continue;
     }
     const auto numbers =
@@ -440,8 +444,9 @@ PYBIND11_MODULE(_littoral, module) {
   module.attr("si_rate_factor") = double(siRateFactor());
   module.attr("cubic_metres_per_cubic_yard") = kCubicMetresPerCubicYard;
   module.def("run_columns", &runColumns, py::arg("names"), py::arg("columns"), py::arg("row_count"),
-             py::arg("jobs"),
-             "Runs the storms of named columns (float64 arrays or sequences of text), row_count "
+             py::arg("jobs"), py::arg("is_missing"),
+             "Runs the storms of named columns (float64 arrays or sequences of text items, an "
+             "item that is not text an empty field where is_missing(item)), row_count "
              "rows on jobs threads, and returns the result columns: 'reals' (float64, one column "
              "a value), 'passes', and the text columns. Raises ValueError for a header the table "
              "refuses and KeyboardInterrupt on Ctrl-C.");

@@ -87,14 +87,17 @@ def _input_column(series):
         if isinstance(series.dtype, np.dtype):  # numpy's numbers: NaN is their only missing mark
             return series.to_numpy(dtype=np.float64)
         return series.to_numpy(dtype=np.float64, na_value=np.nan)
-    # None, NaN, pd.NA and NaT are all an empty field; a column of objects without them is
-    # handed on as it is.
-    items = series.to_numpy(dtype=object)
-    missing = pd.isna(items)
-    if missing.any():
-        items = items.copy()
-        items[missing] = None
-    return items
+    # A column of objects is handed on as it is: its texts are read as they are, and any other
+    # item that _is_missing says is missing is an empty field.
+    return series.to_numpy(dtype=object)
+
+
+def _is_missing(item):
+    """Whether an item of a column of objects that is not a text is missing, as pandas' isna
+    finds a missing item (None, NaN, pd.NA, NaT): an empty field."""
+    items = np.empty(1, dtype=object)
+    items[0] = item
+    return bool(pd.isna(items)[0])
 
 
 def result_meta(columns=()):
@@ -133,7 +136,7 @@ def _column_units(frame, si):
     writes it: the one unit of a column whose unit is that of both systems, the SI unit of a
     result column converted by ``units="si"``, otherwise the unit of the frame's unit system,
     or ``mixed`` when its computed rows are not all of one system."""
-    systems = set(frame["units"]) & {"US", "SI"} if len(frame) else set()
+    systems = set(pd.unique(frame["units"])) & {"US", "SI"} if len(frame) else set()
     results = set(RESULT_COLUMNS)
     units = {}
     for name in frame.columns:
@@ -266,7 +269,7 @@ def run_table(table, jobs=None, *, units=None, delimiter=None):
         _input_column(frame.iloc[:, i]) if i in inputs else None
         for i, name in enumerate(names)
     ]
-    results = _littoral.run_columns(names, columns, len(frame), jobs)
+    results = _littoral.run_columns(names, columns, len(frame), jobs, _is_missing)
     result = _with_results(frame, results, si)
     result.attrs["units"] = _column_units(result, si)
     return result

@@ -1,5 +1,5 @@
 """Type stub of littoral's compiled module: the storm computations over columns of storms."""
-from typing import Any, Mapping, Sequence
+from typing import Any, Callable, Mapping, Sequence
 
 import numpy as np
 import numpy.typing as npt
@@ -15,6 +15,7 @@ def run_columns(
     columns: Sequence[npt.NDArray[np.float64] | Sequence[str | None] | None],
     row_count: int,
     jobs: int,
+    is_missing: Callable[[object], bool],
 ) -> dict[str, Any]: ...
 def run_file(path: bytes, jobs: int, delimiter: str) -> dict[str, Any]: ...
 def is_delimiter(character: str) -> bool: ...
