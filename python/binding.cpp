@@ -16,6 +16,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,13 +120,11 @@ struct ChunkBuffers {
 };
 
 // The fields of a row, for readAnswers.
-void rowFields(const InputColumns& columns, std::size_t row, std::vector<FieldView>& fields) {
-  fields.resize(columns.text.size());
-  for (std::size_t column = 0; column < fields.size(); ++column) {
-    const std::vector<std::string_view>& text = columns.text[column];
-    fields[column] = columns.numbers[column] ? numberField(columns.numbers[column][row])
-                     : text.empty()          ? FieldView()
-                                             : textField(text[row]);
+void rowFields(std::span<const ColumnFields> columns, std::size_t row,
+               std::vector<FieldView>& fields) {
+  fields.resize(columns.size());
+  for (std::size_t column = 0; column < columns.size(); ++column) {
+    fields[column] = fieldAt(columns[column], row);
   }
 }
 
@@ -156,7 +155,7 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
     if (buffers.quick[row - first]) {
       answers[storm] = answers[row - first];
     } else {
-      rowFields(columns, row, buffers.fields);
+      rowFields(buffers.columns, row, buffers.fields);
       AnswerReading reading = readAnswers(positions, buffers.fields);
       if (!reading.error.empty()) {
         rows.results.refuse(row, reading.error);

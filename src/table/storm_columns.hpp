@@ -147,6 +147,12 @@ struct ColumnFields {
   const std::string_view* texts = nullptr;
 };
 
+// The field of a row of a frame's column, for readAnswers.
+inline FieldView fieldAt(const ColumnFields& column, std::size_t row) {
+  if (column.numbers) return numberField(column.numbers[row]);
+  return column.texts ? textField(column.texts[row]) : FieldView();
+}
+
 // Reads the answers of the rows [first, first + answers.size()) of a frame's columns (by field)
 // column by column, as readAnswers reads a row's fields, and sets quick for each row whose fields
 // all read at once: plain decimals, numbers whose single is certain, unit names and menu numbers,

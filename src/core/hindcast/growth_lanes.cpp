@@ -146,7 +146,8 @@ struct LastPassRound {
 };
 
 // The fetches of the passes guess - 1 and guess of each lane, from the first pass's:
-// each 0.98 of the one before, as a single.
+// each 0.98 of the one before, stored as a single. The product of two singles is exact in
+// double, so the single product is toSingle(double(0.98f) * double(fetch)), as a pass stores it.
 LITTORAL_AVX512 void cutFetches(LastPassRound& round, std::int32_t lastGuess) {
   const __m256i guess = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(round.guess.data()));
   const __m256 cut = _mm256_set1_ps(0.98f);
@@ -187,8 +188,8 @@ LITTORAL_AVX512 __mmask8 asksAnotherPass(const LastPassRound& round, __m512d FTs
 // another and the second does not; returns the lanes so worked out for sure.
 LITTORAL_AVX512 __mmask8 lastPass(LastPassRound& round) {
   const __m512d b = widen(round.periodDepthTanh.data());
-  // Where the fetch no longer shrinks by the estimated pass, the search ends where it stopped;
-  // the two probes then have one fetch and one FTs, and cannot differ as they must here.
+  // No lane needs a check that its fetch still shrinks by the estimated pass: where it does not,
+  // the two probes have one fetch and one FTs, and fail the probes' condition below.
   __mmask8 sure = 0xff;
   // The two probes' periods and the last pass's height law, their exps side by side.
   const __m512d a = widen(round.heightDepthTanh.data());
