@@ -60,6 +60,13 @@ struct Batch {
   }
 };
 
+// What a thread computing batches keeps from one to the next.
+struct BatchBuffers {
+  std::vector<AnswerReading> readings;
+  std::vector<StormAnswers> answers;
+  std::vector<StormValues> values;
+};
+
 // Computes the result rows of a batch: each row's fields as they came, then its results. The
 // answers of every row are read first, and the storms of the rows that could be read are run
 // together (runStorms).
@@ -69,12 +76,17 @@ class RowComputer {
       : header_(std::move(header)), idColumn_(idColumn) {}
 
   void compute(Batch& batch) const {
-    std::vector<AnswerReading> readings = readRows(batch);
-    std::vector<StormAnswers> answers;
+    // Each thread keeps its buffers from batch to batch, rather than take fresh pages for each.
+    thread_local BatchBuffers buffers;
+    std::vector<AnswerReading>& readings = buffers.readings;
+    readRows(batch, readings);
+    std::vector<StormAnswers>& answers = buffers.answers;
+    answers.clear();
     for (const AnswerReading& reading : readings) {
       if (reading.error.empty()) answers.push_back(reading.answers);
     }
-    std::vector<StormValues> values(answers.size());
+    std::vector<StormValues>& values = buffers.values;
+    values.resize(answers.size());
     runStorms(answers, values);
 
     std::vector<std::string_view> fields(header_.names.size());
@@ -108,10 +120,9 @@ class RowComputer {
   }
 
   // The answers of each row of the batch, or why they cannot be read.
-  std::vector<AnswerReading> readRows(const Batch& batch) const {
+  void readRows(const Batch& batch, std::vector<AnswerReading>& readings) const {
     std::vector<std::string_view> fields(header_.names.size());
-    std::vector<AnswerReading> readings;
-    readings.reserve(batch.rows());
+    readings.clear();
     auto fault = batch.faults.begin();
     for (std::size_t row = 0; row < batch.rows(); ++row) {
       rowFields(batch, row, fields);
@@ -122,7 +133,6 @@ class RowComputer {
       readings.push_back(shapeError.empty() ? readAnswers(header_.positions, fields)
                                             : AnswerReading{StormAnswers{}, shapeError});
     }
-    return readings;
   }
 
   // Counts a row with an error, and names the first few.
