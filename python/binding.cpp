@@ -169,8 +169,17 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
   std::vector<StormValues>& values = buffers.values;
   values.resize(answers.size());
   runStorms(answers, values);
-  for (std::size_t storm = 0; storm < answers.size(); ++storm) {
-    rows.results.keep(rowOfStorm[storm], answers[storm], values[storm]);
+  for (std::size_t storm = 0; storm < answers.size();) {
+    const std::size_t row = rowOfStorm[storm];
+    // Eight storms of rows one after another are kept together.
+    if (storm + 8 <= answers.size() && rowOfStorm[storm + 7] == row + 7) {
+      rows.results.keepEight(row, std::span(answers).subspan(storm, 8),
+                             std::span(values).subspan(storm, 8));
+      storm += 8;
+    } else {
+      rows.results.keep(row, answers[storm], values[storm]);
+      ++storm;
+    }
   }
 }
 
