@@ -6,12 +6,15 @@
 
 Writes a table of N storms (bench/storm_table.py, default 300,000) to a scratch directory and
 runs `littoral table TABLE -o OUT` on one thread (-j1) and on every core, R times each (default
-3), OUT removed before each run so that every run writes a new file. For each it prints the best wall time as rows a second, the processor time a row, and the
-peak resident memory of the process. With --before, an earlier build runs the same table in
-the same way, each of its runs taking turns with one of this build's, so that a busy moment of
-the machine falls on both alike, and the speed-up of each is printed. Then it runs the interactive program once for each of the
-first D storms of the table (default 200) and prints the cost of a storm that way against its
-cost in the table.
+3), OUT removed before each run so that every run writes a new file. For each it prints the
+best wall time as rows a second, the processor time a row, and the peak resident memory of the
+process. With --before, an earlier build runs the same table in the same way, each of its runs
+taking turns with one of this build's, so that a busy moment of the machine falls on both
+alike, and the speed-up of each is printed. Then, as the yardstick of the threads' speed-up, as
+many one-thread processes as cores run at once, each on its share of the rows: what the machine
+gives that many threads that share nothing. Then it runs the interactive program once for each
+of the first D storms of the table (default 200) and prints the cost of a storm that way
+against its cost in the table.
 """
 import argparse
 import os
@@ -84,6 +87,39 @@ def time_table(binaries, table, out, jobs, runs, rows):
             for label, command, result in zip(labels, commands, results)]
 
 
+def time_parts(binary, table, directory, parts, runs, rows):
+    """The best wall time of `parts` one-thread processes run at once, each on its share of the
+    table's rows: what the machine gives that many threads that share nothing."""
+    with open(table) as lines:
+        header = lines.readline()
+        body = lines.readlines()
+    share = -(-len(body) // parts)
+    tables = []
+    for part in range(parts):
+        path = os.path.join(directory, f"part{part}.csv")
+        with open(path, "w") as out:
+            out.write(header)
+            out.writelines(body[part * share:(part + 1) * share])
+        tables.append(path)
+    best = None
+    for _ in range(runs):
+        outs = [path + ".out" for path in tables]
+        for out in outs:
+            if os.path.exists(out):
+                os.remove(out)
+        start = time.perf_counter()
+        processes = [subprocess.Popen([binary, "table", path, "-o", out, "-j", "1"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                     for path, out in zip(tables, outs)]
+        if any(process.wait() != 0 for process in processes):
+            sys.exit(f"{binary} table failed on a part of the table")
+        wall = time.perf_counter() - start
+        best = wall if best is None else min(best, wall)
+    print(f"  {parts} processes of -j1 at once, each on 1/{parts} of the rows: "
+          f"{rows / best:,.0f} rows/s, {best:.2f} s wall")
+    return best
+
+
 def dialogue_answers(fields, names):
     row = dict(zip(names, fields))
     answers = [row["gravity"], row["depth"], str(FETCH_UNITS.index(row["fetch_unit"]) + 1),
@@ -135,6 +171,9 @@ def main():
                 print(f"  {cores} threads: {every[0] / every[1]:.2f} x the earlier build")
             for label, single, many in zip(["before", "after"][-len(binaries):], one, every):
                 print(f"  {cores} threads: {single / many:.2f} x one thread ({label})")
+            parts = time_parts(binary, table, directory, cores, arguments.runs, arguments.rows)
+            print(f"  {cores} processes at once: {one[-1] / parts:.2f} x one thread, the most "
+                  f"{cores} threads can give here")
         print(f"  {os.path.getsize(out) / 1e6:.1f} MB of results")
         if arguments.dialogues > 0:
             dialogue = time_dialogues(binary, table, arguments.dialogues, directory)
