@@ -14,6 +14,7 @@
 #include "exp_kernels.hpp"
 #include "exp_lanes.hpp"
 #include "numerics.hpp"
+#include "power_kernels.hpp"
 
 namespace littoral {
 
@@ -108,6 +109,23 @@ LITTORAL_AVX512 inline __m512d storeTrigOfLanes(const Doubles& laneValues, Store
   sure &= _mm512_cmp_pd_mask(value, value, _CMP_ORD_Q);
   const __m512d margin = times(_mm512_abs_pd(value), kTrigLaneMargin);
   return storeAtBothEnds(_mm512_sub_pd(value, margin), _mm512_add_pd(value, margin), store, sure);
+}
+
+// The margin either side of the lanes' pow (power_kernels.hpp), relative to it: the lanes' pow
+// is within 2^-51 of the library's.
+inline constexpr double kPowerLaneMargin = 0x1p-46;
+
+// store(realPower(base, exponent) * factor) for each lane, from the lanes' own pow: the lanes off
+// its main path, or whose product stores another single at one end of its margin, leave `sure`.
+template <class Store>
+LITTORAL_AVX512 inline __m512d storePowerProductOfLanes(__m512d base, double exponent,
+                                                        __m512d factor, Store store,
+                                                        __mmask8& sure) {
+  __mmask8 main;
+  const __m512d power = power_kernels::powerOfLanes(base, exponent, main);
+  sure &= main;
+  return storeAtBothEnds(_mm512_mul_pd(times(power, 1 - kPowerLaneMargin), factor),
+                         _mm512_mul_pd(times(power, 1 + kPowerLaneMargin), factor), store, sure);
 }
 
 LITTORAL_AVX512_CODE_END

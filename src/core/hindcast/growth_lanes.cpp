@@ -25,7 +25,6 @@ constexpr std::int32_t kLastPassLimit = 4096;
 struct GrowthRound {
   Singles ua, g, depth, duration, fetch;
   Singles Fd, Ftd, FF;
-  Doubles durationPower, fetchPower;  // the library's pows
   Singles heightDepthTerm, periodDepthTerm, durationPeriod;
   Singles heightDepthTanh, periodDepthTanh, FHs, FTs, hs, ts;
 };
@@ -60,11 +59,11 @@ LITTORAL_AVX512 __m512d heightLawArgument(__m512d a, __m512d FF, __mmask8& sure)
   return roundToSingle(_mm512_div_pd(heightFetchTerm, a));
 }
 
-// The argument r of the period law's tanh from the depth term's tanh b and the library's
-// FF^(1/3) (periodLawArgument).
-LITTORAL_AVX512 __m512d periodLawArgument(__m512d b, const Doubles& power) {
-  const __m512d periodFetchTerm =
-      roundToSingle(times(_mm512_loadu_pd(power.data()), double(0.0379f)));
+// The argument r of the period law's tanh from the depth term's tanh b and FF
+// (periodLawArgument); a lane whose FF^(1/3) leaves the lanes' pow leaves `sure`.
+LITTORAL_AVX512 __m512d periodLawArgument(__m512d b, __m512d FF, __mmask8& sure) {
+  const __m512d periodFetchTerm = storePowerProductOfLanes(
+      FF, double(0.33333334f), _mm512_set1_pd(double(0.0379f)), Rounded{}, sure);
   return roundToSingle(_mm512_div_pd(periodFetchTerm, b));
 }
 
@@ -96,8 +95,7 @@ LITTORAL_AVX512 void nondimensionalTerms(GrowthRound& round) {
         round.FF);
 }
 
-// The rest of the pass once the library's pows are known; returns the lanes worked out for
-// sure.
+// The rest of the pass; returns the lanes worked out for sure.
 LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
   const __m512d ua = widen(round.ua.data());
   const __m512d g = widen(round.g.data());
@@ -118,15 +116,16 @@ LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
       store(storeRootPowerOfLanes(Fd, _mm512_mul_pd(quarter, _mm512_sqrt_pd(quarter)),
                                   timesRounded(double(0.833f)), sure),
             round.periodDepthTerm);
-  store(_mm512_mul_pd(_mm512_loadu_pd(round.durationPower.data()), _mm512_div_pd(ua, g)),
+  const __m512d durationBase = _mm512_div_pd(widen(round.Ftd.data()), _mm512_set1_pd(537));
+  store(storePowerProductOfLanes(durationBase, double(0.42857143f), _mm512_div_pd(ua, g), Rounded{},
+                                 sure),
         round.durationPeriod);
   const __m512d depthTerms[2] = {heightDepthTerm, periodDepthTerm};
   __m512d depthTanh[2];
   tanhExpOfLanes(depthTerms, depthTanh, sure);
   const __m512d a = store(depthTanh[0], round.heightDepthTanh);
   const __m512d b = store(depthTanh[1], round.periodDepthTanh);
-  const __m512d lawArguments[2] = {heightLawArgument(a, FF, sure),
-                                   periodLawArgument(b, round.fetchPower)};
+  const __m512d lawArguments[2] = {heightLawArgument(a, FF, sure), periodLawArgument(b, FF, sure)};
   __m512d lawTanh[2];
   tanhExpOfLanes(lawArguments, lawTanh, sure);
   const __m512d FHs = store(heightLaw(a, lawTanh[0]), round.FHs);
@@ -141,7 +140,6 @@ struct LastPassRound {
   std::array<std::int32_t, kWidth> guess{};  // the estimated last pass; 0 where none is taken
   Singles passFetch, fetch;                  // the fetches of the passes guess - 1 and guess
   Singles passFF, FF;                        // the FF of the passes guess - 1 and guess
-  Doubles passPower, power;                  // their FF^(1/3), the library's
   Singles FTs, FHs, hs, ts;
 };
 
@@ -193,8 +191,8 @@ LITTORAL_AVX512 __mmask8 lastPass(LastPassRound& round) {
   __mmask8 sure = 0xff;
   // The two probes' periods and the last pass's height law, their exps side by side.
   const __m512d a = widen(round.heightDepthTanh.data());
-  const __m512d arguments[3] = {periodLawArgument(b, round.power),
-                                periodLawArgument(b, round.passPower),
+  const __m512d arguments[3] = {periodLawArgument(b, widen(round.FF.data()), sure),
+                                periodLawArgument(b, widen(round.passFF.data()), sure),
                                 heightLawArgument(a, widen(round.FF.data()), sure)};
   __m512d tanh[3];
   tanhExpOfLanes(arguments, tanh, sure);
@@ -258,10 +256,6 @@ std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes) {
     round.fetch[lane] = state.fetch;
   }
   nondimensionalTerms(round);
-  for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
-    round.durationPower[lane] = durationLawPower(round.Ftd[lane]);
-    round.fetchPower[lane] = periodFetchPower(round.FF[lane]);
-  }
   const auto sure = std::uint32_t(growthLaws(round)) & ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if ((sure >> lane) & 1) finishLane(round, lane, lanes[lane]);
@@ -294,10 +288,6 @@ std::uint32_t endGrowthSideBySide(std::span<LastPassLane> lanes) {
   if (searched == 0) return 0;
   cutFetches(round, lastGuess);
   probedFetches(round);
-  for (std::size_t lane = 0; lane < kGrowthLanes; ++lane) {
-    round.passPower[lane] = periodFetchPower(round.passFF[lane]);
-    round.power[lane] = periodFetchPower(round.FF[lane]);
-  }
   const std::uint32_t sure = std::uint32_t(lastPass(round)) & searched;
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if ((sure >> lane) & 1) finishLastPass(round, lane, lanes[lane]);

@@ -1,0 +1,110 @@
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "single_lanes.hpp"
+
+namespace littoral {
+namespace {
+
+#ifdef LITTORAL_EXP_LANES_X86
+
+// The exponents the growth laws raise to (the duration's and the fetch's), the wind's, and
+// others on either side of one and below zero.
+const double kExponents[] = {double(0.42857143f), double(0.33333334f), double(1.23f), 2.5, -0.7};
+
+// powerOfLanes of each of eight bases, and whether each lane is on its main path.
+LITTORAL_AVX512 void powersOfLanes(const double (&bases)[8], double exponent, double (&powers)[8],
+                                   bool (&main)[8]) {
+  __mmask8 mainBits = 0;
+  _mm512_storeu_pd(powers, power_kernels::powerOfLanes(_mm512_loadu_pd(bases), exponent, mainBits));
+  for (int lane = 0; lane < 8; ++lane) main[lane] = (mainBits >> lane) & 1;
+}
+
+// Whether the lanes store, from their own pow of base, the single that the library's pow times
+// factor stores, and are sure of it.
+LITTORAL_AVX512 bool storesSurely(double base, double exponent, double factor, float& single) {
+  __mmask8 sure = 1;
+  const __m512d stored = single_lanes::storePowerProductOfLanes(
+      _mm512_set1_pd(base), exponent, _mm512_set1_pd(factor), single_lanes::Rounded{}, sure);
+  single = float(_mm512_cvtsd_f64(stored));
+  return sure & 1;
+}
+
+// Where the lanes' pow runs: on positive normal bases whose y ln x lies on exp's main path
+// (with a little room at its ends, where the lanes' ln and the library's may fall either side;
+// near one, where its head is tiny, as it falls), and on zeros for a positive exponent. Its
+// value there is within 2^-51 of the library's, well inside kPowerLaneMargin. Bases over the
+// whole range of doubles, near one, and at the edges.
+TEST(PowerLanes, RunsWhereItShouldWithinTwoToTheMinus51OfTheLibrary) {
+  if (!runsStormLanes()) GTEST_SKIP() << "no AVX-512 here";
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  std::vector<double> bases = {0.0,      -0.0, 0x1p-1074, 0x1p-1022, 0x1.fffffffffffffp-1023,
+                               1.0,      -1.0, 0x1p-60,   1e-300,    1e300,
+                               1.79e308, inf,  -inf,      nan,       std::nextafter(1.0, 2.0)};
+  std::mt19937_64 generator(7);
+  std::uniform_int_distribution<int> binade(-1022, 1023);
+  std::uniform_real_distribution<double> mantissa(1, 2);
+  std::uniform_real_distribution<double> nearOne(-0x1p-20, 0x1p-20);
+  while (bases.size() < 3 * (1 << 16)) {
+    bases.push_back(std::ldexp(mantissa(generator), binade(generator)));
+    bases.push_back(1 + nearOne(generator));
+    bases.push_back(std::bit_cast<double>(generator()));  // any bits: signs, NaNs, subnormals
+  }
+  for (const double exponent : kExponents) {
+    SCOPED_TRACE(testing::Message() << "exponent " << exponent);
+    int failures = 0;
+    for (std::size_t first = 0; first + 8 <= bases.size() && failures < 10; first += 8) {
+      double lanes[8], powers[8];
+      bool main[8];
+      for (int lane = 0; lane < 8; ++lane) lanes[lane] = bases[first + lane];
+      powersOfLanes(lanes, exponent, powers, main);
+      for (int lane = 0; lane < 8; ++lane) {
+        const double base = lanes[lane];
+        const double library = std::pow(base, exponent);
+        const bool normal = std::isnormal(base) && base > 0;
+        const double size = normal ? std::fabs(exponent * std::log(base)) : 0;
+        const bool inside = normal && size > 0x1p-53 && size < 511;
+        const bool outside = !normal || size > 513;
+        const bool zero = base == 0 && exponent > 0;
+        if (main[lane]
+                ? (std::fabs(powers[lane] - library) > 0x1p-51 * library) || (!zero && outside)
+                : inside || zero) {
+          ADD_FAILURE() << std::hexfloat << "base " << base << ": " << powers[lane]
+                        << (main[lane] ? " on" : " off") << " the main path, the library's "
+                        << library;
+          ++failures;
+        }
+      }
+    }
+  }
+}
+
+// A product of the pow and a factor that lies within a few units of a double of the point
+// halfway between two singles is left to the library; one that lies at a single stores it.
+TEST(PowerLanes, AProductNearHalfwayBetweenTwoSinglesIsLeftToTheLibrary) {
+  if (!runsStormLanes()) GTEST_SKIP() << "no AVX-512 here";
+  for (const double exponent : kExponents) {
+    for (const double base : {1e-6, 0.37, 3.0, 537.0, 2.5e7}) {
+      SCOPED_TRACE(testing::Message() << "pow(" << base << ", " << exponent << ")");
+      const double power = std::pow(base, exponent);
+      const float single = float(power);
+      const double halfway = (double(single) + double(std::nextafter(single, 2 * single))) / 2;
+      float stored = 0;
+      EXPECT_FALSE(storesSurely(base, exponent, halfway / power, stored));
+      ASSERT_TRUE(storesSurely(base, exponent, double(single) / power, stored));
+      EXPECT_EQ(stored, float(power * (double(single) / power)));
+    }
+  }
+}
+
+#endif  // LITTORAL_EXP_LANES_X86
+
+}  // namespace
+}  // namespace littoral
