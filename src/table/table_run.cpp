@@ -241,7 +241,9 @@ class TableRun final : public CsvRecordHandler {
       return;
     }
     headerWritten_ = true;
-    if (settings_.jobs > 1) workers_ = std::make_unique<WorkerPool>(settings_.jobs);
+    // This thread computes too, while it waits for a batch: a thread more than there are
+    // cores would share them with the workers.
+    if (settings_.jobs > 1) workers_ = std::make_unique<WorkerPool>(settings_.jobs - 1);
   }
 
   std::unique_ptr<Batch> takeBatch() {
@@ -269,7 +271,7 @@ class TableRun final : public CsvRecordHandler {
     while (!inFlight_.empty() && workers_->isDone(inFlight_.front()->task)) writeFront();
     const std::size_t limit = 2 * std::size_t(settings_.jobs) + 1;
     while (inFlight_.size() > limit) {
-      workers_->waitFor(inFlight_.front()->task);
+      finishFront();
       writeFront();
     }
   }
@@ -282,6 +284,14 @@ class TableRun final : public CsvRecordHandler {
     drain();
   }
 
+  // Waits for the first batch in flight, computing batches not yet started meanwhile.
+  void finishFront() {
+    const PoolTask& front = inFlight_.front()->task;
+    while (!workers_->isDone(front)) {
+      if (!workers_->runWaitingTask()) workers_->waitFor(front);
+    }
+  }
+
   void writeFront() {
     std::unique_ptr<Batch> batch = std::move(inFlight_.front());
     inFlight_.pop_front();
@@ -292,7 +302,7 @@ class TableRun final : public CsvRecordHandler {
   // Waits for every batch in flight, writing each unless writing has failed.
   void drain() {
     while (!inFlight_.empty()) {
-      workers_->waitFor(inFlight_.front()->task);
+      finishFront();
       writeFront();
     }
   }

@@ -43,8 +43,8 @@ class ByteSink {
 };
 
 struct TableSettings {
-  unsigned jobs = 1;             // threads that compute rows; 1 computes on the calling thread
-  std::size_t batchRows = 1024;  // rows handed to a thread at a time
+  unsigned jobs = 1;            // threads that compute rows: the calling thread and jobs - 1 others
+  std::size_t batchRows = 256;  // rows handed to a thread at a time
   // Checked between reads and batches: once true, the run stops after writing the rows that are
   // ready.
   const std::atomic<bool>* stop = nullptr;

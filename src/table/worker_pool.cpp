@@ -40,6 +40,29 @@ bool WorkerPool::isDone(const PoolTask& task) {
   return task.done;
 }
 
+bool WorkerPool::runWaitingTask() {
+  PoolTask* task = nullptr;
+  {
+    const std::lock_guard lock(mutex_);
+    if (queue_.empty()) return false;
+    task = queue_.front();
+    queue_.pop_front();
+    ++running_;
+  }
+  finish(*task);
+  return true;
+}
+
+void WorkerPool::finish(PoolTask& task) {
+  task.run();
+  {
+    const std::lock_guard lock(mutex_);
+    task.done = true;
+    --running_;
+  }
+  taskDone_.notify_all();
+}
+
 void WorkerPool::waitFor(const PoolTask& task) {
   std::unique_lock lock(mutex_);
   taskDone_.wait(lock, [&] { return task.done; });
@@ -78,13 +101,7 @@ void WorkerPool::work() {
       queue_.pop_front();
       ++running_;
     }
-    task->run();
-    {
-      const std::lock_guard lock(mutex_);
-      task->done = true;
-      --running_;
-    }
-    taskDone_.notify_all();
+    finish(*task);
   }
 }
 

@@ -29,6 +29,8 @@ class WorkerPool {
 
   void submit(PoolTask& task);
   bool isDone(const PoolTask& task);
+  // Runs the first task not started on the calling thread; false when there is none.
+  bool runWaitingTask();
   void waitFor(const PoolTask& task);
   // Waits for the task, calling keepWaiting on this thread every interval; when it returns
   // false, drops the tasks not started and returns false once those running are done.
@@ -37,7 +39,8 @@ class WorkerPool {
 
  private:
   void work();
-  void dropWaitingTasks();  // with the lock held: the tasks not started count as done
+  void finish(PoolTask& task);  // runs it, and marks it done
+  void dropWaitingTasks();      // with the lock held: the tasks not started count as done
 
   std::mutex mutex_;
   std::condition_variable workReady_;

@@ -247,6 +247,36 @@ TEST(TableRun, ChunksStopOnTheirCheckHoweverQuickTheChunks) {
   }
 }
 
+// The thread that waits for a task runs the tasks not started, in their order, while the pool's
+// one thread is busy: jobs threads compute in all, the waiting one among them.
+TEST(TableRun, AThreadWaitingForATaskRunsTheTasksNotStarted) {
+  WorkerPool pool(1);
+  std::atomic<bool> release{false};
+  std::atomic<bool> started{false};
+  std::vector<std::thread::id> ranOn(3);
+  std::vector<PoolTask> tasks(3);
+  tasks[0].run = [&] {
+    started = true;
+    while (!release) std::this_thread::yield();
+    ranOn[0] = std::this_thread::get_id();
+  };
+  for (std::size_t i = 1; i < tasks.size(); ++i) {
+    tasks[i].run = [&ranOn, i] { ranOn[i] = std::this_thread::get_id(); };
+  }
+  for (PoolTask& task : tasks) pool.submit(task);
+  while (!started) std::this_thread::yield();
+  EXPECT_TRUE(pool.runWaitingTask());
+  EXPECT_TRUE(pool.isDone(tasks[1]));
+  EXPECT_FALSE(pool.isDone(tasks[2]));
+  EXPECT_TRUE(pool.runWaitingTask());
+  EXPECT_FALSE(pool.runWaitingTask());
+  release = true;
+  pool.waitFor(tasks[0]);
+  EXPECT_NE(ranOn[0], std::this_thread::get_id());
+  EXPECT_EQ(ranOn[1], std::this_thread::get_id());
+  EXPECT_EQ(ranOn[2], std::this_thread::get_id());
+}
+
 }  // namespace
 
 }  // namespace littoral
