@@ -1,5 +1,5 @@
 // Times the computation alone, on answers already read: runStorm one storm at a time, and
-// runStorms over the storms of a table in batches as the table command hands them to a thread
+// runStorms over the storms of a table in batches as run_table hands them to a thread
 // (by hand, not part of CI; bench/compute_bench.py runs it beside a numpy chain).
 //
 //     storm_bench TABLE.csv [RUNS]
@@ -28,7 +28,7 @@
 namespace littoral {
 namespace {
 
-constexpr std::size_t kBatch = 1024;  // the table command's rows a batch
+constexpr std::size_t kBatch = 1024;  // run_table's rows a chunk (the table command's are 256)
 
 class AnswerCollector final : public CsvRecordHandler {
  public:
