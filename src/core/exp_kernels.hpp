@@ -113,6 +113,30 @@ alignas(64) inline constexpr std::uint64_t kTailBits[128] = {
 
 LITTORAL_AVX512_CODE_BEGIN
 
+// The lanes whose argument lies on the main path.
+LITTORAL_AVX512 inline __mmask8 onMainPath(__m512d argument) {
+  const __m512i top = _mm512_and_si512(_mm512_srli_epi64(_mm512_castpd_si512(argument), 52),
+                                       _mm512_set1_epi64(0x7ff));
+  return _mm512_cmplt_epu64_mask(_mm512_sub_epi64(top, _mm512_set1_epi64(kMainTopLow)),
+                                 _mm512_set1_epi64(kMainTopCount));
+}
+
+// exp's last steps, from the reduced argument r and the bits ki of k plus the shift: 2^(k/N)
+// from the table as scale, and scale + scale tmp.
+LITTORAL_AVX512 inline __m512d expOfReduced(__m512d r, __m512i ki) {
+  const __m512i index = _mm512_and_si512(ki, _mm512_set1_epi64(127));
+  const __m512d tail = _mm512_castsi512_pd(_mm512_i64gather_epi64(index, kTailBits, 8));
+  const __m512i head = _mm512_i64gather_epi64(index, kHeadBits, 8);
+  const __m512d scale = _mm512_castsi512_pd(_mm512_add_epi64(head, _mm512_slli_epi64(ki, 45)));
+  const __m512d p23 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC3), _mm512_set1_pd(kC2));
+  const __m512d tailR = _mm512_add_pd(r, tail);
+  const __m512d r2 = _mm512_mul_pd(r, r);
+  const __m512d p45 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC5), _mm512_set1_pd(kC4));
+  const __m512d low = _mm512_fmadd_pd(p23, r2, tailR);
+  const __m512d tmp = _mm512_fmadd_pd(_mm512_mul_pd(r2, r2), p45, low);
+  return _mm512_fmadd_pd(scale, tmp, scale);
+}
+
 // exp of each lane of n vectors where it lies on the main path (the bits of main[k]); the other
 // lanes hold no result. The vectors' steps are taken side by side, each step for all n before the
 // next, so that their chains overlap in the processor.
@@ -124,10 +148,7 @@ LITTORAL_AVX512 inline void expOfLanes(const __m512d (&argument)[n], __m512d (&r
   __m512i ki[n];
   __m512d r[n];
   for (std::size_t k = 0; k < n; ++k) {
-    const __m512i top = _mm512_and_si512(_mm512_srli_epi64(_mm512_castpd_si512(argument[k]), 52),
-                                         _mm512_set1_epi64(0x7ff));
-    main[k] = _mm512_cmplt_epu64_mask(_mm512_sub_epi64(top, _mm512_set1_epi64(kMainTopLow)),
-                                      _mm512_set1_epi64(kMainTopCount));
+    main[k] = onMainPath(argument[k]);
     kd[k] = _mm512_fmadd_pd(argument[k], _mm512_set1_pd(kInvLn2N), shift);
   }
   for (std::size_t k = 0; k < n; ++k) {
@@ -140,19 +161,7 @@ LITTORAL_AVX512 inline void expOfLanes(const __m512d (&argument)[n], __m512d (&r
   for (std::size_t k = 0; k < n; ++k) {
     r[k] = _mm512_fmadd_pd(kd[k], _mm512_set1_pd(kNegLn2LoN), r[k]);
   }
-  for (std::size_t k = 0; k < n; ++k) {
-    const __m512i index = _mm512_and_si512(ki[k], _mm512_set1_epi64(127));
-    const __m512d tail = _mm512_castsi512_pd(_mm512_i64gather_epi64(index, kTailBits, 8));
-    const __m512i head = _mm512_i64gather_epi64(index, kHeadBits, 8);
-    const __m512d scale = _mm512_castsi512_pd(_mm512_add_epi64(head, _mm512_slli_epi64(ki[k], 45)));
-    const __m512d p23 = _mm512_fmadd_pd(r[k], _mm512_set1_pd(kC3), _mm512_set1_pd(kC2));
-    const __m512d tailR = _mm512_add_pd(r[k], tail);
-    const __m512d r2 = _mm512_mul_pd(r[k], r[k]);
-    const __m512d p45 = _mm512_fmadd_pd(r[k], _mm512_set1_pd(kC5), _mm512_set1_pd(kC4));
-    const __m512d low = _mm512_fmadd_pd(p23, r2, tailR);
-    const __m512d tmp = _mm512_fmadd_pd(_mm512_mul_pd(r2, r2), p45, low);
-    result[k] = _mm512_fmadd_pd(scale, tmp, scale);
-  }
+  for (std::size_t k = 0; k < n; ++k) result[k] = expOfReduced(r[k], ki[k]);
 }
 
 // exp of each lane of one vector where it lies on the main path (the bits of `main`).

@@ -171,27 +171,13 @@ LITTORAL_AVX512 inline void logOfLanes(__m512d x, __m512d& head, __m512d& tail) 
 // holds to 2^-60.
 LITTORAL_AVX512 inline __m512d expOfSum(__m512d head, __m512d tail, __mmask8& main) {
   using namespace exp_kernels;
-  const __m512i top =
-      _mm512_and_si512(_mm512_srli_epi64(_mm512_castpd_si512(head), 52), _mm512_set1_epi64(0x7ff));
-  main = _mm512_cmplt_epu64_mask(_mm512_sub_epi64(top, _mm512_set1_epi64(kMainTopLow)),
-                                 _mm512_set1_epi64(kMainTopCount));
+  main = onMainPath(head);
   const __m512d shift = _mm512_set1_pd(kShift);
   __m512d kd = _mm512_fmadd_pd(head, _mm512_set1_pd(kInvLn2N), shift);
   const __m512i ki = _mm512_castpd_si512(kd);
   kd = _mm512_sub_pd(kd, shift);
-  __m512d r = _mm512_fmadd_pd(kd, _mm512_set1_pd(kNegLn2HiN), head);
-  r = _mm512_add_pd(_mm512_fmadd_pd(kd, _mm512_set1_pd(kNegLn2LoN), r), tail);
-  const __m512i index = _mm512_and_si512(ki, _mm512_set1_epi64(127));
-  const __m512d expTail = _mm512_castsi512_pd(_mm512_i64gather_epi64(index, kTailBits, 8));
-  const __m512i expHead = _mm512_i64gather_epi64(index, kHeadBits, 8);
-  const __m512d scale = _mm512_castsi512_pd(_mm512_add_epi64(expHead, _mm512_slli_epi64(ki, 45)));
-  const __m512d p23 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC3), _mm512_set1_pd(kC2));
-  const __m512d tailR = _mm512_add_pd(r, expTail);
-  const __m512d r2 = _mm512_mul_pd(r, r);
-  const __m512d p45 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC5), _mm512_set1_pd(kC4));
-  const __m512d low = _mm512_fmadd_pd(p23, r2, tailR);
-  const __m512d tmp = _mm512_fmadd_pd(_mm512_mul_pd(r2, r2), p45, low);
-  return _mm512_fmadd_pd(scale, tmp, scale);
+  const __m512d r = _mm512_fmadd_pd(kd, _mm512_set1_pd(kNegLn2HiN), head);
+  return expOfReduced(_mm512_add_pd(_mm512_fmadd_pd(kd, _mm512_set1_pd(kNegLn2LoN), r), tail), ki);
 }
 
 // pow(x, y) of each lane where x is a positive normal double and the head of y ln x lies on
