@@ -1,7 +1,9 @@
 #include "table_run.hpp"
 
+#include <condition_variable>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -30,7 +32,10 @@ struct Batch {
   std::vector<std::size_t> rowEnds;    // the count of fields up to the end of each row
   std::vector<RowFault> faults;        // in the order of their rows
   std::vector<std::size_t> lines;      // the line where each row starts
-  std::string output;
+  std::string output;                  // computed on the reading thread
+  std::size_t sequence = 0;            // in the order of the table
+  enum class Written { no, whole, failed } written = Written::no;  // by the computing thread
+  std::size_t rowsKept = 0;  // the whole rows a failed write kept
   std::size_t errors = 0;
   std::vector<RowError> firstErrors;  // the first kNamedRowErrors rows with an error
   PoolTask task;                      // its computing on a worker thread
@@ -42,6 +47,8 @@ struct Batch {
     faults.clear();
     lines.clear();
     output.clear();
+    written = Written::no;
+    rowsKept = 0;
     errors = 0;
     firstErrors.clear();
   }
@@ -75,7 +82,7 @@ class RowComputer {
   RowComputer(TableHeader header, std::optional<std::size_t> idColumn)
       : header_(std::move(header)), idColumn_(idColumn) {}
 
-  void compute(Batch& batch) const {
+  void compute(Batch& batch, std::string& out) const {
     // Each thread keeps its buffers from batch to batch, rather than take fresh pages for each.
     thread_local BatchBuffers buffers;
     std::vector<AnswerReading>& readings = buffers.readings;
@@ -90,7 +97,6 @@ class RowComputer {
     runStorms(answers, values);
 
     std::vector<std::string_view> fields(header_.names.size());
-    std::string& out = batch.output;
     std::size_t computed = 0;
     for (std::size_t row = 0; row < batch.rows(); ++row) {
       rowFields(batch, row, fields);
@@ -152,6 +158,17 @@ class TableRun final : public CsvRecordHandler {
  public:
   TableRun(ByteSource& source, ByteSink& sink, const TableSettings& settings)
       : source_(source), sink_(sink), settings_(settings) {}
+  TableRun(const TableRun&) = delete;
+  TableRun& operator=(const TableRun&) = delete;
+  // A run left with batches in flight (an exception) lets their threads go without writing.
+  ~TableRun() {
+    {
+      const std::lock_guard lock(turnMutex_);
+      abandoned_ = true;
+    }
+    turn_.notify_all();
+    workers_.reset();
+  }
 
   TableOutcome run() {
     CsvReader reader(*this, settings_.delimiter);
@@ -259,13 +276,20 @@ class TableRun final : public CsvRecordHandler {
   void dispatch() {
     std::unique_ptr<Batch> batch = std::move(current_);
     if (!workers_) {
-      computer_->compute(*batch);
+      computer_->compute(*batch, batch->output);
       write(*batch);
       spare_.push_back(std::move(batch));
       return;
     }
     Batch& submitted = *batch;
-    submitted.task.run = [this, &submitted] { computer_->compute(submitted); };
+    submitted.sequence = dispatched_++;
+    submitted.task.run = [this, &submitted] {
+      // The results stay with the thread that computed them, which writes them in their turn.
+      thread_local std::string out;
+      out.clear();
+      computer_->compute(submitted, out);
+      writeInTurn(submitted, out);
+    };
     workers_->submit(submitted.task);
     inFlight_.push_back(std::move(batch));
     while (!inFlight_.empty() && workers_->isDone(inFlight_.front()->task)) writeFront();
@@ -282,6 +306,25 @@ class TableRun final : public CsvRecordHandler {
   void writeRowsRead() {
     if (current_ && current_->rows() > 0) dispatch();
     drain();
+  }
+
+  // Writes a batch's results once those of the batches before it are written; after a failed
+  // write, nothing more.
+  void writeInTurn(Batch& batch, std::string_view out) {
+    std::unique_lock lock(turnMutex_);
+    turn_.wait(lock, [&] { return written_ == batch.sequence || abandoned_; });
+    if (abandoned_) return;
+    if (!writeFailed_) {
+      if (sink_.write(out)) {
+        batch.written = Batch::Written::whole;
+      } else {
+        writeFailed_ = true;
+        batch.written = Batch::Written::failed;
+        batch.rowsKept = wholeRecords(out.substr(0, sink_.keptOfFailedWrite())).count;
+      }
+    }
+    ++written_;
+    turn_.notify_all();
   }
 
   // Waits for the first batch in flight, computing batches not yet started meanwhile.
@@ -312,7 +355,14 @@ class TableRun final : public CsvRecordHandler {
     if (settings_.rowLine) {
       for (const std::size_t line : batch.lines) settings_.rowLine(line);
     }
-    if (!sink_.write(batch.output)) {
+    if (workers_) {  // written by the thread that computed it
+      if (batch.written == Batch::Written::failed) {
+        outcome_.rows += batch.rowsKept;
+        fail(TableOutcome::End::writeFailed, sink_.failure());
+        return;
+      }
+      if (batch.written == Batch::Written::no) return;
+    } else if (!sink_.write(batch.output)) {
       const std::size_t kept = sink_.keptOfFailedWrite();
       outcome_.rows += wholeRecords(std::string_view(batch.output).substr(0, kept)).count;
       fail(TableOutcome::End::writeFailed, sink_.failure());
@@ -335,6 +385,12 @@ class TableRun final : public CsvRecordHandler {
   std::unique_ptr<Batch> current_;
   std::deque<std::unique_ptr<Batch>> inFlight_;
   std::vector<std::unique_ptr<Batch>> spare_;
+  std::mutex turnMutex_;
+  std::condition_variable turn_;
+  std::size_t dispatched_ = 0;  // batches handed to the workers
+  std::size_t written_ = 0;     // of those, the batches whose turn to write has passed
+  bool writeFailed_ = false;
+  bool abandoned_ = false;  // the run ends with batches in flight: none waits for its turn
   bool headerWritten_ = false;
   bool halted_ = false;
   TableOutcome outcome_;

@@ -11,6 +11,9 @@ WorkerPool::WorkerPool(unsigned threads) {
   sigset_t all;
   sigset_t previous;
   sigfillset(&all);
+  // A write to a closed pipe raises SIGPIPE on the writing thread: a worker that writes rows
+  // ends the program then as the thread that hands out the work would.
+  sigdelset(&all, SIGPIPE);
   pthread_sigmask(SIG_SETMASK, &all, &previous);
   for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);

@@ -17,8 +17,8 @@ struct PoolTask {
   bool done = false;  // guarded by the pool
 };
 
-// Threads that run the tasks handed to them, in the order handed. The threads take no signals,
-// so that an interrupt reaches the thread that hands out the work and can stop it.
+// Threads that run the tasks handed to them, in the order handed. The threads take no signals
+// but SIGPIPE, so that an interrupt reaches the thread that hands out the work and can stop it.
 class WorkerPool {
  public:
   explicit WorkerPool(unsigned threads);

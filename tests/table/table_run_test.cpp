@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -275,6 +278,20 @@ TEST(TableRun, AThreadWaitingForATaskRunsTheTasksNotStarted) {
   EXPECT_NE(ranOn[0], std::this_thread::get_id());
   EXPECT_EQ(ranOn[1], std::this_thread::get_id());
   EXPECT_EQ(ranOn[2], std::this_thread::get_id());
+}
+
+// A pool's threads take no interrupt, which the thread that hands out the work takes, but do
+// take SIGPIPE, which a write to a closed pipe raises on the writing thread.
+TEST(TableRun, APoolsThreadsTakeOnlyTheSignalOfAClosedPipe) {
+  WorkerPool pool(1);
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  PoolTask task;
+  task.run = [&blocked] { pthread_sigmask(SIG_BLOCK, nullptr, &blocked); };
+  pool.submit(task);
+  pool.waitFor(task);
+  EXPECT_EQ(sigismember(&blocked, SIGINT), 1);
+  EXPECT_EQ(sigismember(&blocked, SIGPIPE), 0);
 }
 
 }  // namespace
