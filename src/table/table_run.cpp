@@ -32,7 +32,7 @@ struct Batch {
   std::vector<std::size_t> rowEnds;    // the count of fields up to the end of each row
   std::vector<RowFault> faults;        // in the order of their rows
   std::vector<std::size_t> lines;      // the line where each row starts
-  std::string output;                  // computed on the reading thread
+  std::string output;                  // the results, on one thread (the reading thread's)
   std::size_t sequence = 0;            // in the order of the table
   enum class Written { no, whole, failed } written = Written::no;  // by the computing thread
   std::size_t rowsKept = 0;  // the whole rows a failed write kept
