@@ -12,7 +12,6 @@
 #include <limits>
 #include <span>
 #include <stdexcept>
-#include <type_traits>
 #include <vector>
 
 #include "columns.hpp"
@@ -243,13 +242,20 @@ constexpr InputColumn kReadingOrder[] = {
 // The single of a field that can be read at once: a plain decimal ("9.81", "-46.8"), the common
 // field of a table, or a number whose single is certain (see singleOfNumber).
 bool readQuickSingle(std::string_view text, float& value) { return readPlainDecimal(text, value); }
-bool readQuickSingle(const FieldView& field, float& value) {
-  if (!field.holdsNumber) return readPlainDecimal(field.text, value);
+bool readQuickSingle(double number, float& value) {
   float single = 0;
-  if (!singleOfNumber(field.number, single)) return false;
+  if (!singleOfNumber(number, single)) return false;
   value = single;
   return true;
 }
+bool readQuickSingle(const FieldView& field, float& value) {
+  return field.holdsNumber ? readQuickSingle(field.number, value)
+                           : readQuickSingle(field.text, value);
+}
+
+// Whether a frame's field is empty: a NaN number, or a text of blanks.
+bool isEmptyField(double number) { return std::isnan(number); }
+bool isEmptyField(std::string_view text) { return trimBlanks(text).empty(); }
 
 // Reads a real column's field that readQuickSingle reads straight into its answer, as
 // readInputColumn would read it; false, with nothing read, for any other field and for the menu
@@ -610,25 +616,15 @@ void readQuickAnswerColumns(const ColumnPositions& positions, std::span<const Co
     const ColumnFields& fields = columns[*position];
     if (const auto member = requiredMemberOf(column)) {
       const auto answerOf = [&](std::size_t i) -> float& { return answers[i].*member; };
-      readRealFields(fields, first, answerOf, quick, [](float& answer, auto field) {
-        if constexpr (std::is_same_v<decltype(field), double>) {
-          return singleOfNumber(field, answer);
-        } else {
-          return readPlainDecimal(field, answer);
-        }
-      });
+      readRealFields(fields, first, answerOf, quick,
+                     [](float& answer, auto field) { return readQuickSingle(field, answer); });
     } else if (const auto optional = optionalMemberOf(column)) {
       const auto answerOf = [&](std::size_t i) -> std::optional<float>& {
         return answers[i].*optional;
       };
       readRealFields(fields, first, answerOf, quick, [](std::optional<float>& answer, auto field) {
         float value = 0;
-        if constexpr (std::is_same_v<decltype(field), double>) {
-          if (std::isnan(field)) return true;  // an empty field: not given
-          if (!singleOfNumber(field, value)) return false;
-        } else {
-          if (!readPlainDecimal(field, value)) return trimBlanks(field).empty();
-        }
+        if (!readQuickSingle(field, value)) return isEmptyField(field);  // empty: not given
         answer = value;
         return true;
       });

@@ -32,7 +32,6 @@ struct Batch {
   std::vector<std::size_t> rowEnds;    // the count of fields up to the end of each row
   std::vector<RowFault> faults;        // in the order of their rows
   std::vector<std::size_t> lines;      // the line where each row starts
-  std::string output;                  // the results, on one thread (the reading thread's)
   std::size_t sequence = 0;            // in the order of the table
   enum class Written { no, whole, failed } written = Written::no;  // by the computing thread
   std::size_t rowsKept = 0;  // the whole rows a failed write kept
@@ -46,7 +45,6 @@ struct Batch {
     rowEnds.clear();
     faults.clear();
     lines.clear();
-    output.clear();
     written = Written::no;
     rowsKept = 0;
     errors = 0;
@@ -271,32 +269,26 @@ class TableRun final : public CsvRecordHandler {
     return batch;
   }
 
-  // Hands the current batch on, and writes the batches that are ready, keeping a bounded
-  // number in flight.
+  // Hands the current batch on, and counts the batches written, keeping a bounded number in
+  // flight.
   void dispatch() {
     std::unique_ptr<Batch> batch = std::move(current_);
+    Batch& submitted = *batch;
+    submitted.sequence = dispatched_++;
     if (!workers_) {
-      computer_->compute(*batch, batch->output);
-      write(*batch);
+      computeAndWrite(submitted);
+      countWritten(submitted);
       spare_.push_back(std::move(batch));
       return;
     }
-    Batch& submitted = *batch;
-    submitted.sequence = dispatched_++;
-    submitted.task.run = [this, &submitted] {
-      // The results stay with the thread that computed them, which writes them in their turn.
-      thread_local std::string out;
-      out.clear();
-      computer_->compute(submitted, out);
-      writeInTurn(submitted, out);
-    };
+    submitted.task.run = [this, &submitted] { computeAndWrite(submitted); };
     workers_->submit(submitted.task);
     inFlight_.push_back(std::move(batch));
-    while (!inFlight_.empty() && workers_->isDone(inFlight_.front()->task)) writeFront();
+    while (!inFlight_.empty() && workers_->isDone(inFlight_.front()->task)) countFront();
     const std::size_t limit = 2 * std::size_t(settings_.jobs) + 1;
     while (inFlight_.size() > limit) {
       finishFront();
-      writeFront();
+      countFront();
     }
   }
 
@@ -308,19 +300,27 @@ class TableRun final : public CsvRecordHandler {
     drain();
   }
 
-  // Writes a batch's results once those of the batches before it are written; after a failed
-  // write, nothing more.
-  void writeInTurn(Batch& batch, std::string_view out) {
+  // Computes a batch, and writes its results once those of the batches before it are written
+  // (after a failed write, nothing more). The results stay with the thread that computed them:
+  // written by the reading thread, they would cross to its core.
+  void computeAndWrite(Batch& batch) {
+    thread_local std::string out;
+    out.clear();
+    computer_->compute(batch, out);
     std::unique_lock lock(turnMutex_);
     turn_.wait(lock, [&] { return written_ == batch.sequence || abandoned_; });
     if (abandoned_) return;
     if (!writeFailed_) {
+      if (settings_.rowLine) {
+        for (const std::size_t line : batch.lines) settings_.rowLine(line);
+      }
       if (sink_.write(out)) {
         batch.written = Batch::Written::whole;
       } else {
         writeFailed_ = true;
         batch.written = Batch::Written::failed;
-        batch.rowsKept = wholeRecords(out.substr(0, sink_.keptOfFailedWrite())).count;
+        batch.rowsKept =
+            wholeRecords(std::string_view(out).substr(0, sink_.keptOfFailedWrite())).count;
       }
     }
     ++written_;
@@ -335,39 +335,29 @@ class TableRun final : public CsvRecordHandler {
     }
   }
 
-  void writeFront() {
+  void countFront() {
     std::unique_ptr<Batch> batch = std::move(inFlight_.front());
     inFlight_.pop_front();
-    write(*batch);
+    countWritten(*batch);
     spare_.push_back(std::move(batch));
   }
 
-  // Waits for every batch in flight, writing each unless writing has failed.
+  // Waits for every batch in flight, and counts it.
   void drain() {
     while (!inFlight_.empty()) {
       finishFront();
-      writeFront();
+      countFront();
     }
   }
 
-  void write(const Batch& batch) {
-    if (halted_ && outcome_.end == TableOutcome::End::writeFailed) return;
-    if (settings_.rowLine) {
-      for (const std::size_t line : batch.lines) settings_.rowLine(line);
-    }
-    if (workers_) {  // written by the thread that computed it
-      if (batch.written == Batch::Written::failed) {
-        outcome_.rows += batch.rowsKept;
-        fail(TableOutcome::End::writeFailed, sink_.failure());
-        return;
-      }
-      if (batch.written == Batch::Written::no) return;
-    } else if (!sink_.write(batch.output)) {
-      const std::size_t kept = sink_.keptOfFailedWrite();
-      outcome_.rows += wholeRecords(std::string_view(batch.output).substr(0, kept)).count;
+  // Counts the rows of a batch that was written, and ends the run at a failed write.
+  void countWritten(const Batch& batch) {
+    if (batch.written == Batch::Written::failed) {
+      outcome_.rows += batch.rowsKept;
       fail(TableOutcome::End::writeFailed, sink_.failure());
       return;
     }
+    if (batch.written == Batch::Written::no) return;
     outcome_.rows += batch.rows();
     outcome_.rowsWithError += batch.errors;
     for (const RowError& named : batch.firstErrors) {
@@ -387,7 +377,7 @@ class TableRun final : public CsvRecordHandler {
   std::vector<std::unique_ptr<Batch>> spare_;
   std::mutex turnMutex_;
   std::condition_variable turn_;
-  std::size_t dispatched_ = 0;  // batches handed to the workers
+  std::size_t dispatched_ = 0;  // batches handed on to be computed
   std::size_t written_ = 0;     // of those, the batches whose turn to write has passed
   bool writeFailed_ = false;
   bool abandoned_ = false;  // the run ends with batches in flight: none waits for its turn

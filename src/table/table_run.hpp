@@ -50,8 +50,8 @@ struct TableSettings {
   const std::atomic<bool>* stop = nullptr;
   // Called after each batch written with the count of rows written so far.
   std::function<void(std::size_t rows)> progress;
-  // Called with the line where each row of a batch starts in the table (the header being line
-  // 1), in order, as the batch's rows are counted: on one thread, before they are written.
+  // Called, before a batch's result rows are written, with the line where each of its rows
+  // starts in the table (the header being line 1), in order; by the thread that writes them.
   std::function<void(std::size_t line)> rowLine;
   char delimiter = ',';  // what separates the table's fields; the results are always CSV
   // The column that names rows in messages (see findIdColumn): empty for id, case or storm.

@@ -407,24 +407,6 @@ TEST(StormTable, StandardInputOrAFile) {
   EXPECT_EQ(directory.entries(), 2u);  // no temporary file left
 }
 
-// A reader that stops early ends the command as it ends any program that writes to a closed
-// pipe, by SIGPIPE, on one thread and on two, where the threads that compute rows write them.
-TEST(StormTable, AReaderThatStopsEarlyEndsTheCommandByTheBrokenPipe) {
-  const ScratchDirectory directory;
-  std::string table = std::string(kInputHeader) + "\n";
-  for (int row = 0; row < 4000; ++row) table += tableRow(kStorms[row % 3]);
-  directory.write("storms.csv", table);
-  const auto previous = signal(SIGPIPE, SIG_DFL);  // as a shell starts it
-  for (const char* jobs : {"1", "2"}) {
-    const std::string command = "bash -c '\"" LITTORAL_BINARY "\" table \"" +
-                                directory.path("storms.csv") + "\" -j " + jobs +
-                                " 2>/dev/null | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}'";
-    const int status = std::system(command.c_str());
-    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGPIPE) << jobs << " threads";
-  }
-  signal(SIGPIPE, previous);
-}
-
 TEST(StormTable, UnreadableTableLeavesNoOutputFile) {
   const ScratchDirectory directory;
   directory.write("old.csv", "an earlier result\n");
