@@ -171,8 +171,9 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
   runStorms(answers, values);
   for (std::size_t storm = 0; storm < answers.size();) {
     const std::size_t row = rowOfStorm[storm];
-    // Eight storms of rows one after another are kept together.
-    if (storm + 8 <= answers.size() && rowOfStorm[storm + 7] == row + 7) {
+    // Eight storms of the rows of a line of the result columns are kept together.
+    if (ResultColumns::fillsLines(row) && storm + 8 <= answers.size() &&
+        rowOfStorm[storm + 7] == row + 7) {
       rows.results.keepEight(row, std::span(answers).subspan(storm, 8),
                              std::span(values).subspan(storm, 8));
       storm += 8;
@@ -181,6 +182,7 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
       ++storm;
     }
   }
+  ResultColumns::finishLines();
 }
 
 // Whether Python has a signal to act on: runs its handlers, with the interpreter lock held for

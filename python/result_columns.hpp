@@ -17,6 +17,10 @@
 #include <utility>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "exp_kernels.hpp"
 #include "littoral/storm.hpp"
 #include "storm_text.hpp"
@@ -154,9 +158,10 @@ class ResultColumns {
  public:
   explicit ResultColumns(std::size_t count)
       : count_(count),
-        reals_({py::ssize_t(count), py::ssize_t(kStormValueCount)}),
+        stride_((count + kDoublesPerLine - 1) / kDoublesPerLine * kDoublesPerLine),
+        realsBlock_(py::ssize_t(stride_ * kStormValueCount + kDoublesPerLine - 1)),
         passes_(py::ssize_t(count)),
-        realsOut_(reals_.mutable_data()),
+        realsOut_(lineAligned(realsBlock_.mutable_data())),
         passesOut_(passes_.mutable_data()),
         ran_(count),
         units_(count),
@@ -169,26 +174,38 @@ class ResultColumns {
     std::array<double, kStormValueCount> reals;
     writeReals(values, reals);
     double* at = realsOut_ + row;
-    for (std::size_t i = 0; i < kStormValueCount; ++i, at += count_) *at = reals[i];
+    for (std::size_t i = 0; i < kStormValueCount; ++i, at += stride_) *at = reals[i];
     keepAllButReals(row, answers, values);
   }
 
-  // The results of eight storms that ran, those of the rows from `row` on. Each column takes
-  // the eight rows' reals one after another, where a row at a time wrote each of its reals to a
-  // line of memory of its own; the line eight rows' blocks on is asked for ahead of its writes,
-  // as the 69 columns are more streams of fresh memory than the processor fetches by itself.
+  // Whether keepEight takes the rows from `row` on: eight rows that fill a line of each column.
+  static bool fillsLines(std::size_t row) { return row % kDoublesPerLine == 0; }
+
+  // The results of eight storms that ran, those of the rows from `row` on (fillsLines(row)).
+  // Each column takes the eight rows' reals as one line of memory, stored past the cache: the
+  // block is too large to stay there, and a line stored whole need not be read first. keep()
+  // writes the rows of the other lines, so that no line is stored both ways.
   void keepEight(std::size_t row, std::span<const StormAnswers> answers,
                  std::span<const StormValues> values) {
-    std::array<std::array<double, kStormValueCount>, 8> reals;
+    std::array<std::array<double, kStormValueCount>, kDoublesPerLine> reals;
     for (std::size_t storm = 0; storm < 8; ++storm) writeReals(values[storm], reals[storm]);
     double* at = realsOut_ + row;
-    for (std::size_t i = 0; i < kStormValueCount; ++i, at += count_) {
-      __builtin_prefetch(at + 64, 1, 3);
-      for (std::size_t storm = 0; storm < 8; ++storm) at[storm] = reals[storm][i];
+    for (std::size_t i = 0; i < kStormValueCount; ++i, at += stride_) {
+      alignas(64) std::array<double, kDoublesPerLine> line;
+      for (std::size_t storm = 0; storm < line.size(); ++storm) line[storm] = reals[storm][i];
+      storeLine(line, at);
     }
     for (std::size_t storm = 0; storm < 8; ++storm) {
       keepAllButReals(row + storm, answers[storm], values[storm]);
     }
+  }
+
+  // Makes the lines keepEight stored past the cache seen by every thread, as they are before
+  // a thread hands its rows on.
+  static void finishLines() {
+#ifdef __SSE2__
+    _mm_sfence();
+#endif
   }
 
   void keepAllButReals(std::size_t row, const StormAnswers& answers, const StormValues& values) {
@@ -206,7 +223,7 @@ class ResultColumns {
   // A row whose answers could not be read, with why.
   void refuse(std::size_t row, std::string_view error) {
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
-      realsOut_[i * count_ + row] = std::numeric_limits<double>::quiet_NaN();
+      realsOut_[i * stride_ + row] = std::numeric_limits<double>::quiet_NaN();
     }
     passesOut_[row] = -1;
     errors_.add(row, error);
@@ -251,7 +268,11 @@ class ResultColumns {
     setTexts(kWarnings, warnings_, pythonText);
     setTexts(kCauses, causes_, pythonText);
     py::dict columns;
-    columns["reals"] = reals_;
+    // The reals by row and column: each column's rows one after another, from a line's start.
+    columns["reals"] =
+        py::array_t<double>({py::ssize_t(count_), py::ssize_t(kStormValueCount)},
+                            {py::ssize_t(sizeof(double)), py::ssize_t(stride_ * sizeof(double))},
+                            realsOut_, realsBlock_);
     columns["passes"] = passes_;
     columns["units"] = texts.column(kUnits);
     columns["limited_by"] = texts.column(kLimits);
@@ -262,8 +283,28 @@ class ResultColumns {
   }
 
  private:
+  static constexpr std::size_t kDoublesPerLine = 8;
+
+  // The first double of the block that starts a line of memory (64 bytes).
+  static double* lineAligned(double* block) {
+    const auto address = reinterpret_cast<std::uintptr_t>(block);
+    return block + (-address % (kDoublesPerLine * sizeof(double))) / sizeof(double);
+  }
+
+  // Stores a line of reals at `at`, the start of a line, past the cache where the processor can.
+  static void storeLine(const std::array<double, kDoublesPerLine>& line, double* at) {
+#ifdef __SSE2__
+    for (std::size_t i = 0; i < kDoublesPerLine; i += 2) {
+      _mm_stream_pd(at + i, _mm_load_pd(line.data() + i));
+    }
+#else
+    std::copy(line.begin(), line.end(), at);
+#endif
+  }
+
   std::size_t count_;
-  py::array_t<double, py::array::f_style> reals_;
+  std::size_t stride_;  // from a column's first row to the next column's: count_ up to a line
+  py::array_t<double> realsBlock_;
   py::array_t<std::int64_t> passes_;
   double* realsOut_;
   std::int64_t* passesOut_;
