@@ -230,7 +230,8 @@ class ResultColumns {
   }
 
   // The columns as a dict of "reals", "passes" and the text columns' names (each a numpy array
-  // of Python texts, as a frame's column of text holds them), with `everyRow(i)` called before
+  // of Python texts, as a frame's column of text holds them), and "systems", the names of the
+  // unit systems in the units column, each once, with `everyRow(i)` called before
   // each row's text and each text of a row (Python's signal checks) and `text` making a Python text
   // of an error. Needs the interpreter lock.
   template <class EveryRow, class Text>
@@ -246,8 +247,10 @@ class ResultColumns {
       return names.emplace_back(name, py::str(name)).second;
     };
     const py::str empty("");
+    std::array<bool, 3> seen{};  // by UnitSystem
     for (std::size_t row = 0; row < count_; ++row) {
       everyRow(row);
+      if (ran_[row]) seen[static_cast<std::size_t>(units_[row])] = true;
       texts.set(kUnits, row, ran_[row] ? nameText(unitsName(units_[row])) : empty);
       texts.set(kLimits, row, ran_[row] ? nameText(limitName(limits_[row])) : empty);
       texts.set(kErrors, row, empty);
@@ -279,6 +282,11 @@ class ResultColumns {
     columns["error"] = texts.column(kErrors);
     columns["warnings"] = texts.column(kWarnings);
     columns["error_cause"] = texts.column(kCauses);
+    py::list systems;
+    for (const UnitSystem units : {UnitSystem::none, UnitSystem::us, UnitSystem::si}) {
+      if (seen[static_cast<std::size_t>(units)]) systems.append(nameText(unitsName(units)));
+    }
+    columns["systems"] = systems;
     return columns;
   }
 

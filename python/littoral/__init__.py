@@ -75,7 +75,7 @@ def _run_file(path, jobs, delimiter, si):
         len(read["results"]["error"])))
     result = _with_results(frame, read["results"], si)
     result.columns = list(names) + list(RESULT_COLUMNS)
-    result.attrs["units"] = _column_units(result, si)
+    result.attrs["units"] = _column_units(result, si, read["results"]["systems"])
     return result
 
 
@@ -131,12 +131,13 @@ def _to_si(reals, units):
             reals[us_rows, at] *= factor
 
 
-def _column_units(frame, si):
+def _column_units(frame, si, systems):
     """The unit of each column of the catalog in ``frame``, as ``littoral table --columns``
     writes it: the one unit of a column whose unit is that of both systems, the SI unit of a
     result column converted by ``units="si"``, otherwise the unit of the frame's unit system,
-    or ``mixed`` when its computed rows are not all of one system."""
-    systems = set(pd.unique(frame["units"])) & {"US", "SI"} if len(frame) else set()
+    or ``mixed`` when its computed rows are not all of one system. ``systems`` are the names
+    in the frame's ``units`` column, as the results give them."""
+    systems = set(systems) & {"US", "SI"}
     results = set(RESULT_COLUMNS)
     units = {}
     for name in frame.columns:
@@ -271,7 +272,7 @@ def run_table(table, jobs=None, *, units=None, delimiter=None):
     ]
     results = _littoral.run_columns(names, columns, len(frame), jobs, _is_missing)
     result = _with_results(frame, results, si)
-    result.attrs["units"] = _column_units(result, si)
+    result.attrs["units"] = _column_units(result, si, results["systems"])
     return result
 
 
