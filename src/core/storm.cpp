@@ -165,10 +165,10 @@ void boundTrigSideBySide(std::span<GroupStorm> storms) {
   }
 }
 
-// Takes the running storms through a step eight at a time: laneOf(storm) makes a storm's lane,
-// or none for a storm that takes the step alone; runLanes(lanes) runs the step on up to eight and
-// returns a bit for each lane it took; keep(lane, i) keeps a taken lane's results for storm i;
-// and each storm not taken takes the step alone (runAlone(i)).
+// Takes the running storms through a step eight at a time: laneOf(storm, lane) makes a storm's
+// lane in place, or returns false for a storm that takes the step alone; runLanes(lanes) runs the
+// step on up to eight and returns a bit for each lane it took; keep(lane, i) keeps a taken lane's
+// results for storm i; and each storm not taken takes the step alone (runAlone(i)).
 template <class Lane, class LaneOf, class RunLanes, class Keep, class RunAlone>
 void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runLanes, Keep keep,
                       RunAlone runAlone) {
@@ -188,12 +188,10 @@ void stepEightAtATime(std::span<GroupStorm> storms, LaneOf laneOf, RunLanes runL
   };
   for (std::size_t i = 0; i < storms.size(); ++i) {
     if (!storms[i].running) continue;
-    const std::optional<Lane> lane = laneOf(storms[i]);
-    if (!lane) {
+    if (!laneOf(storms[i], lanes[count])) {
       runAlone(i);
       continue;
     }
-    lanes[count] = *lane;
     stormOfLane[count++] = i;
     if (count == lanes.size()) runRound();
   }
@@ -207,8 +205,9 @@ void beginGrowthEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   static_assert(kGrowthLanes == 8);
   stepEightAtATime<GrowthLane>(
       storms,
-      [](GroupStorm& storm) {
-        return std::optional(GrowthLane{&storm.state, &storm.record.growth});
+      [](GroupStorm& storm, GrowthLane& lane) {
+        lane = {&storm.state, &storm.record.growth};
+        return true;
       },
       beginGrowthSideBySide,
       [storms](const GrowthLane& lane, std::size_t i) {
@@ -226,9 +225,9 @@ void endGrowthEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   static_assert(kGrowthLanes == 8);
   stepEightAtATime<LastPassLane>(
       storms,
-      [](GroupStorm& storm) {
-        if (!storm.record.anotherPass) return std::optional<LastPassLane>();
-        return std::optional(LastPassLane{&storm.state, &storm.record.growth});
+      [](GroupStorm& storm, LastPassLane& lane) {
+        lane = {&storm.state, &storm.record.growth};
+        return storm.record.anotherPass;
       },
       endGrowthSideBySide,
       [storms, &runAlone](const LastPassLane&, std::size_t i) {
@@ -246,8 +245,9 @@ void exposeEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   static_assert(kTransportLanes == 8);
   stepEightAtATime<ExposureLane>(
       storms,
-      [](GroupStorm& storm) {
-        return std::optional(ExposureLane{&storm.state, {}});
+      [](GroupStorm& storm, ExposureLane& lane) {
+        lane = {&storm.state, {}};
+        return true;
       },
       exposeSideBySide,
       [storms](const ExposureLane& lane, std::size_t i) {
@@ -263,8 +263,11 @@ void computeTransportEightAtATime(std::span<GroupStorm> storms, RunAlone runAlon
   static_assert(kTransportLanes == 8);
   stepEightAtATime<TransportLane>(
       storms,
-      [](GroupStorm& storm) {
-        return std::optional(TransportLane{&storm.state, &storm.record.trig, {}});
+      [](GroupStorm& storm, TransportLane& lane) {
+        lane.state = &storm.state;
+        lane.sines = &storm.record.trig;
+        lane.transport = {};
+        return true;
       },
       computeTransportSideBySide,
       [storms](const TransportLane& lane, std::size_t i) {

@@ -302,7 +302,7 @@ void findDeepHeight(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, St
 template <StageFrontEnd FrontEnd>
 void refractToDeepWater(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   StepRecord record;
-  record.waveLength = startOffshoreWaveLength(state);
+  startOffshoreWaveLength(state, record.waveLength);
   iterateWaveLength(state, record.waveLength);
   shoalOffshoreWave(state, shown, frontEnd, record);
   refractOutward(state, shown, frontEnd, record);
@@ -346,7 +346,7 @@ void findLocalHeight(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, S
 template <StageFrontEnd FrontEnd>
 void shoalToLocalDepth(CaseState& state, ShownValues& shown, FrontEnd& frontEnd) {
   StepRecord record;
-  record.waveLength = startLocalWaveLength(state);
+  startLocalWaveLength(state, record.waveLength);
   iterateWaveLength(state, record.waveLength);
   shoalLocalWave(state, shown, frontEnd, record);
   findLocalAngle(state, shown, frontEnd, record);
@@ -473,12 +473,12 @@ void setUpWindStep(CaseState& state, ShownValues& shown, FrontEnd& frontEnd, Ste
 
 template <StageFrontEnd FrontEnd>
 void startOffshoreStep(CaseState& state, ShownValues&, FrontEnd&, StepRecord& record) {
-  record.waveLength = startOffshoreWaveLength(state);
+  startOffshoreWaveLength(state, record.waveLength);
 }
 
 template <StageFrontEnd FrontEnd>
 void startLocalStep(CaseState& state, ShownValues&, FrontEnd&, StepRecord& record) {
-  record.waveLength = startLocalWaveLength(state);
+  startLocalWaveLength(state, record.waveLength);
 }
 
 template <StageFrontEnd FrontEnd>

@@ -31,14 +31,29 @@ struct WaveLengthRun {
   double sinhTwoKd = 0;
 };
 
-// The offshore use: prepares twoPi, lo, fourPi and steepLimitLength and starts from lo; once
-// iterated, yields l1, co, ks and the offshore breakLimitHeight.
-WaveLengthRun startOffshoreWaveLength(CaseState& state);
+// Starts a run from a length, where the caller keeps it, a field at a time: a run made by a
+// callee and copied whole was read in wider pieces than it had just been written in, which
+// stalls the processor at every storm.
+inline void startWaveLengthRun(WaveLengthRun& run, float startLength, bool localUse) {
+  run.waveLength = startLength;
+  run.localUse = localUse;
+  run.passes = 0;
+  run.lengthTerm = 0;
+  run.tanhKd = 0;
+  run.twoKd = 0;
+  run.sinhTwoKd = 0;
+}
+
+// The offshore use: prepares twoPi, lo, fourPi and steepLimitLength and starts run from lo;
+// once iterated, yields l1, co, ks and the offshore breakLimitHeight.
+void startOffshoreWaveLength(CaseState& state, WaveLengthRun& run);
 void finishOffshoreWaveLength(CaseState& state, const WaveLengthRun& run);
 
-// The local use, from l1 at the local depth; once iterated, yields localLength,
+// The local use, starting run from l1 at the local depth; once iterated, yields localLength,
 // localCelerity, groupRatio, ksLocal and the local breakLimitHeight.
-WaveLengthRun startLocalWaveLength(const CaseState& state);
+inline void startLocalWaveLength(const CaseState& state, WaveLengthRun& run) {
+  startWaveLengthRun(run, state.l1, true);
+}
 void finishLocalWaveLength(CaseState& state, const WaveLengthRun& run);
 
 // Runs the passes of the run to its last; a math error of an exp ends it where a pass meets it.

@@ -93,7 +93,7 @@ float shoalingCoefficient(const WaveLengthRun& run) {
 
 }  // namespace
 
-WaveLengthRun startOffshoreWaveLength(CaseState& state) {
+void startOffshoreWaveLength(CaseState& state, WaveLengthRun& run) {
   state.twoPi = toSingle(double(state.pi) * 2);
   state.twoPiDepth = toSingle(double(state.depth) * double(state.twoPi));
   // Deep-water length g T^2 / (2 pi).
@@ -101,22 +101,13 @@ WaveLengthRun startOffshoreWaveLength(CaseState& state) {
       toSingle(double(state.ts) * double(state.g) * double(state.ts) * 0.5 / double(state.pi));
   state.fourPi = toSingle(double(state.pi) * 4);
   state.steepLimitLength = toSingle(double(state.lo) * double(0.14f));
-  WaveLengthRun run;
-  run.waveLength = state.lo;
-  return run;
+  startWaveLengthRun(run, state.lo, false);
 }
 
 void finishOffshoreWaveLength(CaseState& state, const WaveLengthRun& run) {
   state.l1 = toSingle(run.lengthTerm);
   state.co = toSingle(double(state.lo) / double(state.ts));
   state.ks = shoalingCoefficient(run);
-}
-
-WaveLengthRun startLocalWaveLength(const CaseState& state) {
-  WaveLengthRun run;
-  run.waveLength = state.l1;
-  run.localUse = true;
-  return run;
 }
 
 void finishLocalWaveLength(CaseState& state, const WaveLengthRun& run) {
@@ -242,13 +233,15 @@ void iterateWaveLengths(std::span<WaveLengthLane> lanes) {
 }
 
 void computeOffshoreWaveLength(CaseState& state) {
-  WaveLengthRun run = startOffshoreWaveLength(state);
+  WaveLengthRun run;
+  startOffshoreWaveLength(state, run);
   iterateWaveLength(state, run);
   finishOffshoreWaveLength(state, run);
 }
 
 void computeLocalWaveLength(CaseState& state) {
-  WaveLengthRun run = startLocalWaveLength(state);
+  WaveLengthRun run;
+  startLocalWaveLength(state, run);
   iterateWaveLength(state, run);
   finishLocalWaveLength(state, run);
 }
