@@ -246,7 +246,7 @@ void exposeEightAtATime(std::span<GroupStorm> storms, RunAlone runAlone) {
   stepEightAtATime<ExposureLane>(
       storms,
       [](GroupStorm& storm, ExposureLane& lane) {
-        lane = {&storm.state, {}};
+        lane.state = &storm.state;  // the shares are written for each lane the step takes
         return true;
       },
       exposeSideBySide,
@@ -265,8 +265,7 @@ void computeTransportEightAtATime(std::span<GroupStorm> storms, RunAlone runAlon
       storms,
       [](GroupStorm& storm, TransportLane& lane) {
         lane.state = &storm.state;
-        lane.sines = &storm.record.trig;
-        lane.transport = {};
+        lane.sines = &storm.record.trig;  // the transport is written for each lane the step takes
         return true;
       },
       computeTransportSideBySide,
