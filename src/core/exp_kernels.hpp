@@ -121,12 +121,24 @@ LITTORAL_AVX512 inline __mmask8 onMainPath(__m512d argument) {
                                  _mm512_set1_epi64(kMainTopCount));
 }
 
+// The entries of a table at eight lanes' indices (each below the table's size), as a gather
+// gives them. They are loaded a lane at a time: on AMD's Zen 4 a gather of eight took longer than
+// eight loads and the moves that put them together (the passes of the wave length rounds, whose
+// exps make two gathers each, ran about 4 % faster a storm so).
+LITTORAL_AVX512 inline __m512i tableEntries(const std::uint64_t* table, __m512i index) {
+  alignas(64) std::uint64_t at[8];
+  _mm512_store_si512(at, index);
+  const auto entry = [&](std::size_t lane) { return std::int64_t(table[at[lane]]); };
+  return _mm512_set_epi64(entry(7), entry(6), entry(5), entry(4), entry(3), entry(2), entry(1),
+                          entry(0));
+}
+
 // exp's last steps, from the reduced argument r and the bits ki of k plus the shift: 2^(k/N)
 // from the table as scale, and scale + scale tmp.
 LITTORAL_AVX512 inline __m512d expOfReduced(__m512d r, __m512i ki) {
   const __m512i index = _mm512_and_si512(ki, _mm512_set1_epi64(127));
-  const __m512d tail = _mm512_castsi512_pd(_mm512_i64gather_epi64(index, kTailBits, 8));
-  const __m512i head = _mm512_i64gather_epi64(index, kHeadBits, 8);
+  const __m512d tail = _mm512_castsi512_pd(tableEntries(kTailBits, index));
+  const __m512i head = tableEntries(kHeadBits, index);
   const __m512d scale = _mm512_castsi512_pd(_mm512_add_epi64(head, _mm512_slli_epi64(ki, 45)));
   const __m512d p23 = _mm512_fmadd_pd(r, _mm512_set1_pd(kC3), _mm512_set1_pd(kC2));
   const __m512d tailR = _mm512_add_pd(r, tail);

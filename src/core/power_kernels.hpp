@@ -148,9 +148,9 @@ LITTORAL_AVX512 inline void logOfLanes(__m512d x, __m512d& head, __m512d& tail) 
   const __m512d k = _mm512_sub_pd(
       _mm512_castsi512_pd(_mm512_or_si512(exponent, _mm512_set1_epi64(0x4330000000000000))),
       _mm512_set1_pd(0x1p52 + 1023));
-  const __m512d inverse = _mm512_castsi512_pd(_mm512_i64gather_epi64(slice, kLogInverseBits, 8));
-  const __m512d logHead = _mm512_castsi512_pd(_mm512_i64gather_epi64(slice, kLogHeadBits, 8));
-  const __m512d logTail = _mm512_castsi512_pd(_mm512_i64gather_epi64(slice, kLogTailBits, 8));
+  const __m512d inverse = _mm512_castsi512_pd(exp_kernels::tableEntries(kLogInverseBits, slice));
+  const __m512d logHead = _mm512_castsi512_pd(exp_kernels::tableEntries(kLogHeadBits, slice));
+  const __m512d logTail = _mm512_castsi512_pd(exp_kernels::tableEntries(kLogTailBits, slice));
   const __m512d r = _mm512_fmadd_pd(z, inverse, _mm512_set1_pd(-1.0));
   const __m512d kLn2 = _mm512_mul_pd(k, _mm512_set1_pd(kLn2Head));  // exact
   const __m512d first = _mm512_add_pd(kLn2, logHead);
