@@ -29,11 +29,14 @@ struct WaveLengthRun {
   double tanhKd = 0;
   float twoKd = 0;
   double sinhTwoKd = 0;
+
+  bool operator==(const WaveLengthRun&) const = default;
 };
 
-// Starts a run from a length, where the caller keeps it, a field at a time: a run made by a
-// callee and copied whole was read in wider pieces than it had just been written in, which
-// stalls the processor at every storm.
+// Starts a run from a length where the caller keeps it, a field at a time. (A run made by a
+// callee and copied whole was read back in wider pieces than it had just been written in, which
+// stalls the processor at every storm; a run cleared whole was cleared by a rep stos, slow to
+// start.) A field added to the run is started here too.
 inline void startWaveLengthRun(WaveLengthRun& run, float startLength, bool localUse) {
   run.waveLength = startLength;
   run.localUse = localUse;

@@ -57,6 +57,20 @@ TEST(WaveLength, SiOffshoreAndLocalDepths) {
   EXPECT_EQ(shown(state.breakLimitHeight), "2.340000");
 }
 
+// A storm's record starts its local run where its offshore run ended: nothing of that run may
+// be left.
+TEST(WaveLength, AStartedRunKeepsNothingOfTheRunBefore) {
+  WaveLengthRun run{.waveLength = 7.5f,
+                    .localUse = false,
+                    .passes = 30,
+                    .lengthTerm = 2.5,
+                    .tanhKd = 0.25,
+                    .twoKd = 1.5f,
+                    .sinhTwoKd = 3.5};
+  startWaveLengthRun(run, 4.0f, true);
+  EXPECT_EQ(run, (WaveLengthRun{.waveLength = 4.0f, .localUse = true}));
+}
+
 TEST(WaveLength, UsOffshoreDepth) {
   CaseState state = hindcastWave(32.2f, 10, 30, 6);
   computeOffshoreWaveLength(state);
