@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "hindcast.hpp"
 #include "single_lanes.hpp"
 
 namespace littoral {
@@ -16,7 +17,7 @@ namespace {
 
 // The exponents the growth laws raise to (the duration's and the fetch's), the wind's, and
 // others on either side of one and below zero.
-const double kExponents[] = {double(0.42857143f), double(0.33333334f), double(1.23f), 2.5, -0.7};
+const double kExponents[] = {kDurationLawExponent, kPeriodFetchExponent, double(1.23f), 2.5, -0.7};
 
 // powerOfLanes of each of eight bases, and whether each lane is on its main path.
 LITTORAL_AVX512 void powersOfLanes(const double (&bases)[8], double exponent, double (&powers)[8],

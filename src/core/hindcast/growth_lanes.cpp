@@ -63,7 +63,7 @@ LITTORAL_AVX512 __m512d heightLawArgument(__m512d a, __m512d FF, __mmask8& sure)
 // (periodLawArgument); a lane whose FF^(1/3) leaves the lanes' pow leaves `sure`.
 LITTORAL_AVX512 __m512d periodLawArgument(__m512d b, __m512d FF, __mmask8& sure) {
   const __m512d periodFetchTerm = storePowerProductOfLanes(
-      FF, double(0.33333334f), _mm512_set1_pd(double(0.0379f)), Rounded{}, sure);
+      FF, kPeriodFetchExponent, _mm512_set1_pd(double(0.0379f)), Rounded{}, sure);
   return roundToSingle(_mm512_div_pd(periodFetchTerm, b));
 }
 
@@ -116,9 +116,10 @@ LITTORAL_AVX512 __mmask8 growthLaws(GrowthRound& round) {
       store(storeRootPowerOfLanes(Fd, _mm512_mul_pd(quarter, _mm512_sqrt_pd(quarter)),
                                   timesRounded(double(0.833f)), sure),
             round.periodDepthTerm);
-  const __m512d durationBase = _mm512_div_pd(widen(round.Ftd.data()), _mm512_set1_pd(537));
-  store(storePowerProductOfLanes(durationBase, double(0.42857143f), _mm512_div_pd(ua, g), Rounded{},
-                                 sure),
+  const __m512d durationBase =
+      _mm512_div_pd(widen(round.Ftd.data()), _mm512_set1_pd(kDurationLawDivisor));
+  store(storePowerProductOfLanes(durationBase, kDurationLawExponent, _mm512_div_pd(ua, g),
+                                 Rounded{}, sure),
         round.durationPeriod);
   const __m512d depthTerms[2] = {heightDepthTerm, periodDepthTerm};
   __m512d depthTanh[2];

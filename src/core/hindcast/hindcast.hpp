@@ -79,7 +79,11 @@ void beginGrowthPass(CaseState& state, WaveGrowth& growth);
 bool endGrowthPass(CaseState& state, WaveGrowth& growth);
 
 // The library's powers of the growth laws: (Ftd / 537)^(3/7), the duration law solved for the
-// period, and FF^(1/3), the fetch's term of the period law.
+// period, and FF^(1/3), the fetch's term of the period law. The growth lanes take the same
+// powers from these constants.
+inline constexpr double kDurationLawDivisor = 537;
+inline constexpr double kDurationLawExponent = double(0.42857143f);
+inline constexpr double kPeriodFetchExponent = double(0.33333334f);
 double durationLawPower(float Ftd);
 double periodFetchPower(float FF);
 

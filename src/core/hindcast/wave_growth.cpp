@@ -91,9 +91,11 @@ thread_local std::vector<float> PassFetches::fetches_;
 
 }  // namespace
 
-double durationLawPower(float Ftd) { return realPower(double(Ftd) / 537, double(0.42857143f)); }
+double durationLawPower(float Ftd) {
+  return realPower(double(Ftd) / kDurationLawDivisor, kDurationLawExponent);
+}
 
-double periodFetchPower(float FF) { return realPower(double(FF), double(0.33333334f)); }
+double periodFetchPower(float FF) { return realPower(double(FF), kPeriodFetchExponent); }
 
 WaveGrowth startWaveGrowth(const CaseState& state) {
   WaveGrowth growth{};
