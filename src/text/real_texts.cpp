@@ -1,5 +1,6 @@
 #include "real_texts.hpp"
 
+#include <array>
 #include <cstring>
 
 #include "real_text.hpp"
@@ -33,6 +34,28 @@ struct LaneScales {
   alignas(64) std::int32_t usable[256];       // -1 or 0
 };
 
+// A scale as the four-lane way loads it: one row of 32 bytes a lane, which four lanes' loads
+// turn into columns. The flags ride in the sign bits of the words whose low halves are the
+// exponent and `usable`, where a blend reads them.
+struct alignas(32) LaneScaleRow {
+  double power;
+  double nextPower;
+  std::uint64_t exponentAndDivides;    // the exponent, and divides in bit 63
+  std::uint64_t usableAndNextDivides;  // usable (-1 or 0), and nextDivides in bit 63
+};
+
+constexpr std::uint64_t signBit(bool flag) { return flag ? std::uint64_t(1) << 63 : 0; }
+
+constexpr std::array<LaneScaleRow, 256> kLaneScaleRows = [] {
+  std::array<LaneScaleRow, 256> rows{};
+  for (std::size_t i = 0; i < 256; ++i) {
+    const real_text_detail::EightDigitScale& scale = real_text_detail::kEightDigitScales[i];
+    rows[i] = {scale.power, scale.nextPower, std::uint32_t(scale.exponent) | signBit(scale.divides),
+               std::uint32_t(scale.usable ? -1 : 0) | signBit(scale.nextDivides)};
+  }
+  return rows;
+}();
+
 constexpr LaneScales kLaneScales = [] {
   LaneScales lanes{};
   for (std::size_t i = 0; i < 256; ++i) {
@@ -47,18 +70,44 @@ constexpr LaneScales kLaneScales = [] {
   return lanes;
 }();
 
-// table[biased] in each lane (the gather with a full mask, which the compiler sees initialized).
-[[gnu::target("avx2")]] inline __m128i gatherLanes(const std::int32_t* table, __m128i biased) {
-  return _mm_mask_i32gather_epi32(_mm_setzero_si128(), table, biased, _mm_set1_epi32(-1), 4);
+// The scale rows of four lanes as columns: each lane's row loaded whole, and the four rows
+// turned about (a gather of four took longer on AMD's Zen 4 than these loads and moves).
+struct ScaleColumns {
+  __m256d power, nextPower;
+  __m256d divides, nextDivides;  // in the sign bits
+  __m128i exponent, usable;
+};
+
+[[gnu::target("avx2")]] inline __m128i lowHalves(__m256d words) {
+  const __m256i halves = _mm256_permutevar8x32_epi32(_mm256_castpd_si256(words),
+                                                     _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6));
+  return _mm256_castsi256_si128(halves);
+}
+
+[[gnu::target("avx2")]] inline ScaleColumns scaleColumns(__m128i biased) {
+  alignas(16) std::int32_t at[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(at), biased);
+  const auto row = [&](std::size_t lane) __attribute__((target("avx2"))) {
+    return _mm256_load_pd(&kLaneScaleRows[std::size_t(at[lane])].power);
+  };
+  const __m256d row0 = row(0), row1 = row(1), row2 = row(2), row3 = row(3);
+  const __m256d rows01Low = _mm256_unpacklo_pd(row0, row1);
+  const __m256d rows01High = _mm256_unpackhi_pd(row0, row1);
+  const __m256d rows23Low = _mm256_unpacklo_pd(row2, row3);
+  const __m256d rows23High = _mm256_unpackhi_pd(row2, row3);
+  const __m256d exponentAndDivides = _mm256_permute2f128_pd(rows01Low, rows23Low, 0x31);
+  const __m256d usableAndNextDivides = _mm256_permute2f128_pd(rows01High, rows23High, 0x31);
+  return {_mm256_permute2f128_pd(rows01Low, rows23Low, 0x20),
+          _mm256_permute2f128_pd(rows01High, rows23High, 0x20),
+          exponentAndDivides,
+          usableAndNextDivides,
+          lowHalves(exponentAndDivides),
+          lowHalves(usableAndNextDivides)};
 }
 
 // The magnitudes times or over their powers of ten, as real_text_detail::scaled.
-[[gnu::target("avx2")]] inline __m256d scaledLanes(__m256d magnitude, __m128i biased,
-                                                   const double* powers,
-                                                   const std::int32_t* divides) {
-  const __m256d power = _mm256_mask_i32gather_pd(_mm256_setzero_pd(), powers, biased,
-                                                 _mm256_castsi256_pd(_mm256_set1_epi64x(-1)), 8);
-  const __m256d divide = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(gatherLanes(divides, biased)));
+[[gnu::target("avx2")]] inline __m256d scaledLanes(__m256d magnitude, __m256d power,
+                                                   __m256d divide) {
   return _mm256_blendv_pd(_mm256_mul_pd(magnitude, power), _mm256_div_pd(magnitude, power), divide);
 }
 
@@ -118,14 +167,14 @@ void writeLaneTexts(const float* values, std::size_t first, const LaneTexts<kLan
   const __m128i biased = _mm_srli_epi32(_mm_castps_si128(magnitude), 23);
   const __m256d magnitudeD = _mm256_cvtps_pd(magnitude);
 
-  __m256d eightDigits = scaledLanes(magnitudeD, biased, kLaneScales.power, kLaneScales.divides);
+  const ScaleColumns scale = scaleColumns(biased);
+  __m256d eightDigits = scaledLanes(magnitudeD, scale.power, scale.divides);
   const __m256d over = _mm256_cmp_pd(eightDigits, _mm256_set1_pd(1e8 - 0.5), _CMP_GE_OQ);
-  eightDigits = _mm256_blendv_pd(
-      eightDigits, scaledLanes(magnitudeD, biased, kLaneScales.nextPower, kLaneScales.nextDivides),
-      over);
+  eightDigits = _mm256_blendv_pd(eightDigits,
+                                 scaledLanes(magnitudeD, scale.nextPower, scale.nextDivides), over);
   // The over mask as four 32-bit lanes: -1 where the exponent is one more.
   const __m128i overLanes = _mm256_cvtpd_epi32(_mm256_and_pd(over, _mm256_set1_pd(-1.0)));
-  const __m128i exponent = _mm_sub_epi32(gatherLanes(kLaneScales.exponent, biased), overLanes);
+  const __m128i exponent = _mm_sub_epi32(scale.exponent, overLanes);
 
   // roundScaled(eightDigits * 0.1): the truncation, the rest, a rest near a half, the rounding.
   const __m256d seven = _mm256_mul_pd(eightDigits, _mm256_set1_pd(0.1));
@@ -143,9 +192,8 @@ void writeLaneTexts(const float* values, std::size_t first, const LaneTexts<kLan
   const __m128i fixed = _mm_and_si128(_mm_cmpgt_epi32(sevenExponent, _mm_set1_epi32(-2)),
                                       _mm_cmpgt_epi32(_mm_set1_epi32(7), sevenExponent));
   // Settled to seven digits: the scale usable and the seventh digit not near a half.
-  const __m128i roundedSeven =
-      _mm_andnot_si128(_mm256_cvtpd_epi32(_mm256_and_pd(nearHalf, _mm256_set1_pd(-1.0))),
-                       gatherLanes(kLaneScales.usable, biased));
+  const __m128i roundedSeven = _mm_andnot_si128(
+      _mm256_cvtpd_epi32(_mm256_and_pd(nearHalf, _mm256_set1_pd(-1.0))), scale.usable);
   // The exponent form's eight digits: roundScaled(eightDigits), and 10^8 as 10^7 with the
   // next exponent.
   const __m128i wholeEight = _mm256_cvttpd_epi32(eightDigits);
@@ -218,7 +266,7 @@ void writeLaneTexts(const float* values, std::size_t first, const LaneTexts<kLan
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
 
-// The AVX-512 ways of gatherLanes and scaledLanes, eight lanes.
+// The scales of eight lanes, gathered, and their scaled magnitudes.
 [[gnu::target(LITTORAL_AVX512)]] inline __m256i gatherEight(const std::int32_t* table,
                                                             __m256i biased) {
   return _mm256_mmask_i32gather_epi32(_mm256_setzero_si256(), 0xFF, biased, table, 4);
