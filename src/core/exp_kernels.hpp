@@ -190,25 +190,27 @@ LITTORAL_AVX512_CODE_END
 
 #define LITTORAL_AVX2 __attribute__((target("avx2,fma")))
 
-// exp of each lane where it lies on the main path (the lanes of `main`, all ones); the other
-// lanes hold no result.
-LITTORAL_AVX2 inline __m256d expOfLanes(__m256d argument, __m256i& main) {
+// The four-lane ways of onMainPath, tableEntries and expOfReduced: the lanes on the main path
+// are all ones; the entries are loaded a lane at a time, as the eight-lane way loads them.
+LITTORAL_AVX2 inline __m256i onMainPath(__m256d argument) {
   const __m256i top = _mm256_and_si256(_mm256_srli_epi64(_mm256_castpd_si256(argument), 52),
                                        _mm256_set1_epi64x(0x7ff));
   const __m256i fromLow = _mm256_sub_epi64(top, _mm256_set1_epi64x(kMainTopLow));
-  main = _mm256_and_si256(_mm256_cmpgt_epi64(fromLow, _mm256_set1_epi64x(-1)),
+  return _mm256_and_si256(_mm256_cmpgt_epi64(fromLow, _mm256_set1_epi64x(-1)),
                           _mm256_cmpgt_epi64(_mm256_set1_epi64x(kMainTopCount), fromLow));
-  const __m256d shift = _mm256_set1_pd(kShift);
-  __m256d kd = _mm256_fmadd_pd(argument, _mm256_set1_pd(kInvLn2N), shift);
-  const __m256i ki = _mm256_castpd_si256(kd);
-  kd = _mm256_sub_pd(kd, shift);
-  __m256d r = _mm256_fmadd_pd(kd, _mm256_set1_pd(kNegLn2HiN), argument);
-  r = _mm256_fmadd_pd(kd, _mm256_set1_pd(kNegLn2LoN), r);
+}
+
+LITTORAL_AVX2 inline __m256i tableEntries(const std::uint64_t* table, __m256i index) {
+  alignas(32) std::uint64_t at[4];
+  _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+  const auto entry = [&](std::size_t lane) { return std::int64_t(table[at[lane]]); };
+  return _mm256_set_epi64x(entry(3), entry(2), entry(1), entry(0));
+}
+
+LITTORAL_AVX2 inline __m256d expOfReduced(__m256d r, __m256i ki) {
   const __m256i index = _mm256_and_si256(ki, _mm256_set1_epi64x(127));
-  const auto* tails = reinterpret_cast<const long long*>(kTailBits);
-  const auto* heads = reinterpret_cast<const long long*>(kHeadBits);
-  const __m256d tail = _mm256_castsi256_pd(_mm256_i64gather_epi64(tails, index, 8));
-  const __m256i head = _mm256_i64gather_epi64(heads, index, 8);
+  const __m256d tail = _mm256_castsi256_pd(tableEntries(kTailBits, index));
+  const __m256i head = tableEntries(kHeadBits, index);
   const __m256d scale = _mm256_castsi256_pd(_mm256_add_epi64(head, _mm256_slli_epi64(ki, 45)));
   const __m256d p23 = _mm256_fmadd_pd(r, _mm256_set1_pd(kC3), _mm256_set1_pd(kC2));
   const __m256d tailR = _mm256_add_pd(r, tail);
@@ -217,6 +219,19 @@ LITTORAL_AVX2 inline __m256d expOfLanes(__m256d argument, __m256i& main) {
   const __m256d low = _mm256_fmadd_pd(p23, r2, tailR);
   const __m256d tmp = _mm256_fmadd_pd(_mm256_mul_pd(r2, r2), p45, low);
   return _mm256_fmadd_pd(scale, tmp, scale);
+}
+
+// exp of each lane where it lies on the main path (the lanes of `main`, all ones); the other
+// lanes hold no result.
+LITTORAL_AVX2 inline __m256d expOfLanes(__m256d argument, __m256i& main) {
+  main = onMainPath(argument);
+  const __m256d shift = _mm256_set1_pd(kShift);
+  __m256d kd = _mm256_fmadd_pd(argument, _mm256_set1_pd(kInvLn2N), shift);
+  const __m256i ki = _mm256_castpd_si256(kd);
+  kd = _mm256_sub_pd(kd, shift);
+  __m256d r = _mm256_fmadd_pd(kd, _mm256_set1_pd(kNegLn2HiN), argument);
+  r = _mm256_fmadd_pd(kd, _mm256_set1_pd(kNegLn2LoN), r);
+  return expOfReduced(r, ki);
 }
 
 #define LITTORAL_FMA __attribute__((target("fma")))
