@@ -1,10 +1,10 @@
 #pragma once
 
-// A pow of eight lanes at once, for the kernels that take a step of many storms side by side:
-// within kPowerLaneMargin of the C library's pow where it runs (see powerOfLanes), so that a
-// single stored from it at both ends of that margin is the library's where the two agree. Only
-// where LITTORAL_EXP_LANES_X86 is defined; a function here may only run where
-// runsExpLanes(ExpLanes::avx512) is true.
+// A pow of eight lanes at once (AVX-512) or four (AVX2), for the kernels that take a step of
+// many storms side by side: within kPowerLaneMargin of the C library's pow where it runs (see
+// powerOfLanes), so that a single stored from it at both ends of that margin is the library's
+// where the two agree. Only where LITTORAL_EXP_LANES_X86 is defined; a way's functions may only
+// run where runsExpLanes of that way is true.
 
 #include <cstdint>
 
@@ -202,6 +202,73 @@ LITTORAL_AVX512 inline __m512d powerOfLanes(__m512d x, double y, __mmask8& main)
 }
 
 LITTORAL_AVX512_CODE_END
+
+// The four-lane ways of the three above: the same steps on AVX2 registers, the lanes of `main`
+// all ones.
+LITTORAL_AVX2 inline __m256d roundingOfSum(__m256d a, __m256d b, __m256d sum) {
+  const __m256d bPart = _mm256_sub_pd(sum, a);
+  const __m256d aPart = _mm256_sub_pd(sum, bPart);
+  return _mm256_add_pd(_mm256_sub_pd(a, aPart), _mm256_sub_pd(b, bPart));
+}
+
+LITTORAL_AVX2 inline void logOfLanes(__m256d x, __m256d& head, __m256d& tail) {
+  const __m256i bits = _mm256_castpd_si256(x);
+  const __m256i exponent = _mm256_srli_epi64(bits, 52);
+  const __m256i slice = _mm256_and_si256(_mm256_srli_epi64(bits, 45), _mm256_set1_epi64x(127));
+  const __m256d z = _mm256_castsi256_pd(
+      _mm256_or_si256(_mm256_and_si256(bits, _mm256_set1_epi64x(0x000fffffffffffff)),
+                      _mm256_set1_epi64x(0x3ff0000000000000)));
+  const __m256d k = _mm256_sub_pd(
+      _mm256_castsi256_pd(_mm256_or_si256(exponent, _mm256_set1_epi64x(0x4330000000000000))),
+      _mm256_set1_pd(0x1p52 + 1023));
+  const __m256d inverse = _mm256_castsi256_pd(exp_kernels::tableEntries(kLogInverseBits, slice));
+  const __m256d logHead = _mm256_castsi256_pd(exp_kernels::tableEntries(kLogHeadBits, slice));
+  const __m256d logTail = _mm256_castsi256_pd(exp_kernels::tableEntries(kLogTailBits, slice));
+  const __m256d r = _mm256_fmadd_pd(z, inverse, _mm256_set1_pd(-1.0));
+  const __m256d kLn2 = _mm256_mul_pd(k, _mm256_set1_pd(kLn2Head));  // exact
+  const __m256d first = _mm256_add_pd(kLn2, logHead);
+  const __m256d second = _mm256_add_pd(first, r);
+  __m256d terms = _mm256_set1_pd(kLog1pTerms[5]);
+  for (int i = 4; i >= 0; --i) terms = _mm256_fmadd_pd(terms, r, _mm256_set1_pd(kLog1pTerms[i]));
+  const __m256d log1pLessR = _mm256_mul_pd(_mm256_mul_pd(r, r), terms);
+  const __m256d roundings =
+      _mm256_add_pd(roundingOfSum(kLn2, logHead, first), roundingOfSum(first, r, second));
+  const __m256d smallTerms = _mm256_fmadd_pd(k, _mm256_set1_pd(kLn2Tail), logTail);
+  head = second;
+  tail = _mm256_add_pd(_mm256_add_pd(smallTerms, roundings), log1pLessR);
+}
+
+LITTORAL_AVX2 inline __m256d expOfSum(__m256d head, __m256d tail, __m256i& main) {
+  using namespace exp_kernels;
+  main = onMainPath(head);
+  const __m256d shift = _mm256_set1_pd(kShift);
+  __m256d kd = _mm256_fmadd_pd(head, _mm256_set1_pd(kInvLn2N), shift);
+  const __m256i ki = _mm256_castpd_si256(kd);
+  kd = _mm256_sub_pd(kd, shift);
+  const __m256d r = _mm256_fmadd_pd(kd, _mm256_set1_pd(kNegLn2HiN), head);
+  return expOfReduced(_mm256_add_pd(_mm256_fmadd_pd(kd, _mm256_set1_pd(kNegLn2LoN), r), tail), ki);
+}
+
+LITTORAL_AVX2 inline __m256d powerOfLanes(__m256d x, double y, __m256i& main) {
+  const __m256i bits = _mm256_castpd_si256(x);
+  // bits - 2^52 below 0x7fe << 52 as unsigned: signed after turning both signs.
+  const __m256i sign = _mm256_set1_epi64x(INT64_MIN);
+  const __m256i normal = _mm256_cmpgt_epi64(
+      _mm256_xor_si256(_mm256_set1_epi64x(0x7fe0000000000000), sign),
+      _mm256_xor_si256(_mm256_sub_epi64(bits, _mm256_set1_epi64x(0x0010000000000000)), sign));
+  __m256d logHead, logTail;
+  logOfLanes(x, logHead, logTail);
+  const __m256d exponent = _mm256_set1_pd(y);
+  const __m256d head = _mm256_mul_pd(exponent, logHead);
+  const __m256d tail = _mm256_fmadd_pd(exponent, logTail, _mm256_fmsub_pd(exponent, logHead, head));
+  const __m256d power = expOfSum(head, tail, main);
+  main = _mm256_and_si256(main, normal);
+  if (!(y > 0)) return power;
+  const __m256i zero = _mm256_cmpeq_epi64(_mm256_and_si256(bits, _mm256_set1_epi64x(INT64_MAX)),
+                                          _mm256_setzero_si256());
+  main = _mm256_or_si256(main, zero);
+  return _mm256_blendv_pd(power, _mm256_setzero_pd(), _mm256_castsi256_pd(zero));
+}
 
 }  // namespace littoral::power_kernels
 

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "exp_lanes.hpp"
 #include "hindcast.hpp"
+#include "lane_ways.hpp"
+#include "numerics.hpp"
 #include "single_lanes.hpp"
 
 namespace littoral {
@@ -19,23 +22,35 @@ namespace {
 // others on either side of one and below zero.
 const double kExponents[] = {kDurationLawExponent, kPeriodFetchExponent, double(1.23f), 2.5, -0.7};
 
-// powerOfLanes of each of eight bases, and whether each lane is on its main path.
-LITTORAL_AVX512 void powersOfLanes(const double (&bases)[8], double exponent, double (&powers)[8],
-                                   bool (&main)[8]) {
-  __mmask8 mainBits = 0;
-  _mm512_storeu_pd(powers, power_kernels::powerOfLanes(_mm512_loadu_pd(bases), exponent, mainBits));
-  for (int lane = 0; lane < 8; ++lane) main[lane] = (mainBits >> lane) & 1;
-}
+// The lanes' pow and its stored products, in each way (power_lane_checks.inc).
+namespace lane_steps_avx512 {
+using namespace lanes_avx512;
+#define LITTORAL_LANES LITTORAL_AVX512
+LITTORAL_AVX512_CODE_BEGIN
+#include "lane_steps.inc"
+// after the shared steps
+#include "power_lane_checks.inc"
+LITTORAL_AVX512_CODE_END
+#undef LITTORAL_LANES
+}  // namespace lane_steps_avx512
 
-// Whether the lanes store, from their own pow of base, the single that the library's pow times
-// factor stores, and are sure of it.
-LITTORAL_AVX512 bool storesSurely(double base, double exponent, double factor, float& single) {
-  __mmask8 sure = 1;
-  const __m512d stored = single_lanes::storePowerProductOfLanes(
-      _mm512_set1_pd(base), exponent, _mm512_set1_pd(factor), single_lanes::Rounded{}, sure);
-  single = float(_mm512_cvtsd_f64(stored));
-  return sure & 1;
-}
+namespace lane_steps_avx2 {
+using namespace lanes_avx2;
+#define LITTORAL_LANES LITTORAL_AVX2
+#include "lane_steps.inc"
+// after the shared steps
+#include "power_lane_checks.inc"
+#undef LITTORAL_LANES
+}  // namespace lane_steps_avx2
+
+struct PowerWay {
+  ExpLanes way;
+  void (*powersOfLanes)(const double (&)[8], double, double (&)[8], bool (&)[8]);
+  bool (*storesSurely)(double, double, double, float&);
+};
+const PowerWay kPowerWays[] = {
+    {ExpLanes::avx512, lane_steps_avx512::powersOfLanes, lane_steps_avx512::storesSurely},
+    {ExpLanes::avx2, lane_steps_avx2::powersOfLanes, lane_steps_avx2::storesSurely}};
 
 // Where the lanes' pow runs: on positive normal bases whose y ln x lies on exp's main path
 // (with a little room at its ends, where the lanes' ln and the library's may fall either side;
@@ -43,7 +58,7 @@ LITTORAL_AVX512 bool storesSurely(double base, double exponent, double factor, f
 // value there is within 2^-51 of the library's, well inside kPowerLaneMargin. Bases over the
 // whole range of doubles, near one, and at the edges.
 TEST(PowerLanes, RunsWhereItShouldWithinTwoToTheMinus51OfTheLibrary) {
-  if (!runsStormLanes()) GTEST_SKIP() << "no AVX-512 here";
+  if (!runsStormLanes()) GTEST_SKIP() << "no vector lanes here";
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   std::vector<double> bases = {0.0,      -0.0, 0x1p-1074, 0x1p-1022, 0x1.fffffffffffffp-1023,
@@ -58,29 +73,32 @@ TEST(PowerLanes, RunsWhereItShouldWithinTwoToTheMinus51OfTheLibrary) {
     bases.push_back(1 + nearOne(generator));
     bases.push_back(std::bit_cast<double>(generator()));  // any bits: signs, NaNs, subnormals
   }
-  for (const double exponent : kExponents) {
-    SCOPED_TRACE(testing::Message() << "exponent " << exponent);
-    int failures = 0;
-    for (std::size_t first = 0; first + 8 <= bases.size() && failures < 10; first += 8) {
-      double lanes[8], powers[8];
-      bool main[8];
-      for (int lane = 0; lane < 8; ++lane) lanes[lane] = bases[first + lane];
-      powersOfLanes(lanes, exponent, powers, main);
-      for (int lane = 0; lane < 8; ++lane) {
-        const double base = lanes[lane];
-        const double library = std::pow(base, exponent);
-        const bool normal = std::isnormal(base) && base > 0;
-        const double size = normal ? std::fabs(exponent * std::log(base)) : 0;
-        const bool inside = normal && size > 0x1p-53 && size < 511;
-        const bool outside = !normal || size > 513;
-        const bool zero = base == 0 && exponent > 0;
-        if (main[lane]
-                ? (std::fabs(powers[lane] - library) > 0x1p-51 * library) || (!zero && outside)
-                : inside || zero) {
-          ADD_FAILURE() << std::hexfloat << "base " << base << ": " << powers[lane]
-                        << (main[lane] ? " on" : " off") << " the main path, the library's "
-                        << library;
-          ++failures;
+  for (const PowerWay& way : kPowerWays) {
+    if (!runsExpLanes(way.way)) continue;
+    for (const double exponent : kExponents) {
+      SCOPED_TRACE(testing::Message() << "way " << int(way.way) << ", exponent " << exponent);
+      int failures = 0;
+      for (std::size_t first = 0; first + 8 <= bases.size() && failures < 10; first += 8) {
+        double lanes[8], powers[8];
+        bool main[8];
+        for (int lane = 0; lane < 8; ++lane) lanes[lane] = bases[first + lane];
+        way.powersOfLanes(lanes, exponent, powers, main);
+        for (int lane = 0; lane < 8; ++lane) {
+          const double base = lanes[lane];
+          const double library = std::pow(base, exponent);
+          const bool normal = std::isnormal(base) && base > 0;
+          const double size = normal ? std::fabs(exponent * std::log(base)) : 0;
+          const bool inside = normal && size > 0x1p-53 && size < 511;
+          const bool outside = !normal || size > 513;
+          const bool zero = base == 0 && exponent > 0;
+          if (main[lane]
+                  ? (std::fabs(powers[lane] - library) > 0x1p-51 * library) || (!zero && outside)
+                  : inside || zero) {
+            ADD_FAILURE() << std::hexfloat << "base " << base << ": " << powers[lane]
+                          << (main[lane] ? " on" : " off") << " the main path, the library's "
+                          << library;
+            ++failures;
+          }
         }
       }
     }
@@ -90,17 +108,21 @@ TEST(PowerLanes, RunsWhereItShouldWithinTwoToTheMinus51OfTheLibrary) {
 // A product of the pow and a factor that lies within a few units of a double of the point
 // halfway between two singles is left to the library; one that lies at a single stores it.
 TEST(PowerLanes, AProductNearHalfwayBetweenTwoSinglesIsLeftToTheLibrary) {
-  if (!runsStormLanes()) GTEST_SKIP() << "no AVX-512 here";
-  for (const double exponent : kExponents) {
-    for (const double base : {1e-6, 0.37, 3.0, 537.0, 2.5e7}) {
-      SCOPED_TRACE(testing::Message() << "pow(" << base << ", " << exponent << ")");
-      const double power = std::pow(base, exponent);
-      const float single = float(power);
-      const double halfway = (double(single) + double(std::nextafter(single, 2 * single))) / 2;
-      float stored = 0;
-      EXPECT_FALSE(storesSurely(base, exponent, halfway / power, stored));
-      ASSERT_TRUE(storesSurely(base, exponent, double(single) / power, stored));
-      EXPECT_EQ(stored, float(power * (double(single) / power)));
+  if (!runsStormLanes()) GTEST_SKIP() << "no vector lanes here";
+  for (const PowerWay& way : kPowerWays) {
+    if (!runsExpLanes(way.way)) continue;
+    for (const double exponent : kExponents) {
+      for (const double base : {1e-6, 0.37, 3.0, 537.0, 2.5e7}) {
+        SCOPED_TRACE(testing::Message()
+                     << "way " << int(way.way) << ", pow(" << base << ", " << exponent << ")");
+        const double power = std::pow(base, exponent);
+        const float single = float(power);
+        const double halfway = (double(single) + double(std::nextafter(single, 2 * single))) / 2;
+        float stored = 0;
+        EXPECT_FALSE(way.storesSurely(base, exponent, halfway / power, stored));
+        ASSERT_TRUE(way.storesSurely(base, exponent, double(single) / power, stored));
+        EXPECT_EQ(stored, float(power * (double(single) / power)));
+      }
     }
   }
 }

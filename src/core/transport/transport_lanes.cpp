@@ -33,7 +33,6 @@ void keepExposure(const ExposureLane& lane, StormValues& values) {
 
 namespace {
 
-using exp_kernels::expOfLanes;
 using namespace single_lanes;
 static_assert(kTransportLanes == kWidth);
 
@@ -43,86 +42,10 @@ struct TransportRound {
   std::array<Singles, 5> classBound;                   // classHeight, by bound
   std::array<Singles, 4> exposure;                     // classExposure, by class
   Doubles kplsSine, sineOfTwiceAor, sineOfTwiceLocal;  // the vector values asked
-  __mmask8 siUnits = 0;
+  std::uint8_t siUnits = 0;
   Singles kpls, surfCurrent, stormTransport, stormTransportM3;
   std::array<Singles, 4> rate, height, flux, transportM3;  // by class
 };
-
-LITTORAL_AVX512_CODE_BEGIN
-
-// Returns the lanes worked out for sure.
-LITTORAL_AVX512 __mmask8 transportOfLanes(TransportRound& round) {
-  const __m512d g = widen(round.g.data());
-  const __m512d siRateFactor = _mm512_set1_pd(double(computeSiRateFactor()));
-  const Rounded rounded;
-  __mmask8 sure = 0xff;
-  // The transport coefficient.
-  const __m512d sinSquared = storeTrigOfLanes(
-      round.kplsSine,
-      [first = double(0.05f), second = double(2.6f)](__m512d sinA) LITTORAL_AVX512 {
-        return roundToSingle(
-            _mm512_add_pd(_mm512_set1_pd(first), times(_mm512_mul_pd(sinA, sinA), second)));
-      },
-      sure);
-  const __m512d depthTerm = times(_mm512_mul_pd(widen(round.depth.data()), g), 0.5);
-  sure &= notNegative(depthTerm);
-  store(_mm512_add_pd(_mm512_div_pd(times(_mm512_sqrt_pd(depthTerm), double(0.0014f)),
-                                    widen(round.settlingVelocity.data())),
-                      sinSquared),
-        round.kpls);
-  // The flux terms.
-  const __m512d densityTerm = roundToSingle(times(widen(round.rho.data()), double(0.052f)));
-  const __m512d fluxFactor = storeRootPowerOfLanes(
-      g, _mm512_mul_pd(g, _mm512_sqrt_pd(g)),
-      [densityTerm](__m512d power)
-          LITTORAL_AVX512 { return roundToSingle(_mm512_mul_pd(power, densityTerm)); },
-      sure);
-  const __m512d cosAor = widen(round.cosAor.data());
-  const __m512d cosAorRoot =
-      storeRootPowerOfLanes(cosAor, _mm512_sqrt_pd(_mm512_sqrt_pd(cosAor)), rounded, sure);
-  const __m512d sinTwoAor = storeTrigOfLanes(round.sineOfTwiceAor, rounded, sure);
-  const __m512d sinTwoLocal = storeTrigOfLanes(round.sineOfTwiceLocal, rounded, sure);
-  const __m512d slopeTerm = roundToSingle(times(widen(round.beachSlope.data()), double(20.7f)));
-  // Each class's transport, added to the storm's.
-  __m512d currentSum = _mm512_setzero_pd();
-  __m512d stormRate = _mm512_setzero_pd();
-  for (std::size_t c = 0; c < 4; ++c) {
-    const __m512d bounds =
-        _mm512_mul_pd(widen(round.classBound[c].data()), widen(round.classBound[c + 1].data()));
-    sure &= notNegative(bounds);
-    const __m512d height = store(_mm512_sqrt_pd(bounds), round.height[c]);
-    const __m512d flux =
-        store(storeRootPowerOfLanes(
-                  height, _mm512_mul_pd(_mm512_mul_pd(height, height), _mm512_sqrt_pd(height)),
-                  [=](__m512d power) LITTORAL_AVX512 {
-                    return roundToSingle(_mm512_mul_pd(
-                        _mm512_mul_pd(_mm512_mul_pd(power, fluxFactor), cosAorRoot), sinTwoAor));
-                  },
-                  sure),
-              round.flux[c]);
-    const __m512d heightTerm = _mm512_mul_pd(height, g);
-    sure &= notNegative(heightTerm);
-    const __m512d classCurrent =
-        _mm512_mul_pd(_mm512_mul_pd(_mm512_sqrt_pd(heightTerm), slopeTerm), sinTwoLocal);
-    currentSum = roundToSingle(_mm512_add_pd(classCurrent, currentSum));
-    const __m512d rate =
-        store(_mm512_div_pd(_mm512_mul_pd(times(flux, 7500), widen(round.exposure[c].data())),
-                            _mm512_set1_pd(100)),
-              round.rate[c]);
-    stormRate = roundToSingle(_mm512_add_pd(stormRate, rate));
-    const __m512d cubicYards = _mm512_mask_div_pd(rate, round.siUnits, rate, siRateFactor);
-    store(times(cubicYards, kCubicMetresPerCubicYard), round.transportM3[c]);
-  }
-  store(times(currentSum, 0.25), round.surfCurrent);
-  const __m512d stormTotal =
-      store(_mm512_mask_mov_pd(stormRate, round.siUnits,
-                               roundToSingle(_mm512_div_pd(stormRate, siRateFactor))),
-            round.stormTransport);
-  store(times(stormTotal, kCubicMetresPerCubicYard), round.stormTransportM3);
-  return sure;
-}
-
-LITTORAL_AVX512_CODE_END
 
 // The lanes' class bounds and what the exposure stores.
 struct ExposureRound {
@@ -131,37 +54,26 @@ struct ExposureRound {
   std::array<Singles, 4> share, exposure;  // by class
 };
 
+// The steps in each lane way.
+namespace lane_steps_avx512 {
+using namespace lanes_avx512;
+#define LITTORAL_LANES LITTORAL_AVX512
 LITTORAL_AVX512_CODE_BEGIN
-
-// Returns the lanes worked out for sure.
-LITTORAL_AVX512 __mmask8 exposureOfLanes(ExposureRound& round) {
-  __mmask8 sure = 0xff;
-  const __m512d hnso = widen(round.hnso.data());
-  const __m512d duration = widen(round.duration.data());
-  // classBoundExceedance: exp(-(a/b)^2) of each bound, as a single, the five side by side.
-  __m512d arguments[5];
-  for (std::size_t bound = 0; bound < 5; ++bound) {
-    const __m512d ratio = _mm512_div_pd(widen(round.classBound[bound].data()), hnso);
-    arguments[bound] = negate(_mm512_mul_pd(ratio, ratio));
-  }
-  __m512d exceedance[5];
-  __mmask8 main[5];
-  expOfLanes(arguments, exceedance, main);
-  for (std::size_t bound = 0; bound < 5; ++bound) {
-    sure &= main[bound];
-    exceedance[bound] = roundToSingle(exceedance[bound]);
-  }
-  for (std::size_t c = 0; c < 4; ++c) {
-    const __m512d share = _mm512_sub_pd(exceedance[c], exceedance[c + 1]);
-    store(
-        _mm512_div_pd(_mm512_mul_pd(times(share, 100), duration), _mm512_set1_pd(kSecondsPerYear)),
-        round.exposure[c]);
-    store(share, round.share[c]);
-  }
-  return sure;
-}
-
+#include "lane_steps.inc"
+#include "transport_lane_steps.inc"
 LITTORAL_AVX512_CODE_END
+#undef LITTORAL_LANES
+}  // namespace lane_steps_avx512
+
+namespace lane_steps_avx2 {
+using namespace lanes_avx2;
+#define LITTORAL_LANES LITTORAL_AVX2
+#include "lane_steps.inc"
+#include "transport_lane_steps.inc"
+#undef LITTORAL_LANES
+}  // namespace lane_steps_avx2
+
+bool runsEightWide() { return bestExpLanes() == ExpLanes::avx512; }
 
 void takeLane(TransportRound& round, std::size_t lane, const TransportLane& storm) {
   const CaseState& state = *storm.state;
@@ -179,7 +91,7 @@ void takeLane(TransportRound& round, std::size_t lane, const TransportLane& stor
   round.kplsSine[lane] = sines[0].laneValue;
   round.sineOfTwiceAor[lane] = sines[1].laneValue;
   round.sineOfTwiceLocal[lane] = sines[2].laneValue;
-  if (state.siUnits) round.siUnits |= __mmask8(1u << lane);
+  if (state.siUnits) round.siUnits |= std::uint8_t(1u << lane);
 }
 
 void finishLane(const TransportRound& round, std::size_t lane, LongshoreTransport& transport) {
@@ -203,7 +115,9 @@ std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes) {
   for (std::size_t lane = 0; lane < kTransportLanes; ++lane) {
     takeLane(round, lane, lanes[lane < lanes.size() ? lane : 0]);
   }
-  const auto sure = std::uint32_t(transportOfLanes(round)) & ((1u << lanes.size()) - 1);
+  const std::uint32_t sure = (runsEightWide() ? lane_steps_avx512::transportOfLanes(round)
+                                              : lane_steps_avx2::transportOfLanes(round)) &
+                             ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if ((sure >> lane) & 1) finishLane(round, lane, lanes[lane].transport);
   }
@@ -221,7 +135,9 @@ std::uint32_t exposeSideBySide(std::span<ExposureLane> lanes) {
     round.hnso[lane] = state.hnso;
     round.duration[lane] = state.duration;
   }
-  const auto sure = std::uint32_t(exposureOfLanes(round)) & ((1u << lanes.size()) - 1);
+  const std::uint32_t sure = (runsEightWide() ? lane_steps_avx512::exposureOfLanes(round)
+                                              : lane_steps_avx2::exposureOfLanes(round)) &
+                             ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if (!((sure >> lane) & 1)) continue;
     for (std::size_t c = 0; c < 4; ++c) {
