@@ -22,14 +22,22 @@ namespace {
 // others on either side of one and below zero.
 const double kExponents[] = {kDurationLawExponent, kPeriodFetchExponent, double(1.23f), 2.5, -0.7};
 
-// The lanes' pow and its stored products, in each way (power_lane_checks.inc).
+// What operationsOfLanes gives: a value of each lane, and a mask's bit of each.
+struct LaneResults {
+  double sum[8], difference[8], product[8], quotient[8], root[8], magnitude[8], negated[8];
+  double rounded[8], stored[8], widened[8], selected[8], dividedWhere[8];
+  float singles[8];
+  std::uint8_t greater, greaterOrEqual, lessOrEqual, ordered, sameBits;
+};
+
+// The operations, the pow and its stored products, in each way (lane_way_checks.inc).
 namespace lane_steps_avx512 {
 using namespace lanes_avx512;
 #define LITTORAL_LANES LITTORAL_AVX512
 LITTORAL_AVX512_CODE_BEGIN
 #include "lane_steps.inc"
 // after the shared steps
-#include "power_lane_checks.inc"
+#include "lane_way_checks.inc"
 LITTORAL_AVX512_CODE_END
 #undef LITTORAL_LANES
 }  // namespace lane_steps_avx512
@@ -39,18 +47,77 @@ using namespace lanes_avx2;
 #define LITTORAL_LANES LITTORAL_AVX2
 #include "lane_steps.inc"
 // after the shared steps
-#include "power_lane_checks.inc"
+#include "lane_way_checks.inc"
 #undef LITTORAL_LANES
 }  // namespace lane_steps_avx2
 
 struct PowerWay {
   ExpLanes way;
+  void (*operationsOfLanes)(const double (&)[8], const double (&)[8], std::uint8_t, LaneResults&);
   void (*powersOfLanes)(const double (&)[8], double, double (&)[8], bool (&)[8]);
   bool (*storesSurely)(double, double, double, float&);
 };
-const PowerWay kPowerWays[] = {
-    {ExpLanes::avx512, lane_steps_avx512::powersOfLanes, lane_steps_avx512::storesSurely},
-    {ExpLanes::avx2, lane_steps_avx2::powersOfLanes, lane_steps_avx2::storesSurely}};
+const PowerWay kPowerWays[] = {{ExpLanes::avx512, lane_steps_avx512::operationsOfLanes,
+                                lane_steps_avx512::powersOfLanes, lane_steps_avx512::storesSurely},
+                               {ExpLanes::avx2, lane_steps_avx2::operationsOfLanes,
+                                lane_steps_avx2::powersOfLanes, lane_steps_avx2::storesSurely}};
+
+// The same double, or both a NaN (whose payload may come from either operand).
+bool same(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b) ||
+         (std::isnan(a) && std::isnan(b));
+}
+
+// Each operation of each way that runs here is the scalar operation in every lane, the masks a
+// bit a lane from lane 0 up: pairs of zeros of both signs, subnormals, the ends of the singles
+// and doubles, infinities, NaN and values between, in every lane position, with random masks.
+TEST(LaneWays, EachOperationIsTheScalarOperationInEveryLane) {
+  if (!runsStormLanes()) GTEST_SKIP() << "no vector lanes here";
+  const double inf = std::numeric_limits<double>::infinity();
+  const double values[] = {0.0,          -0.0,   1.0,   -1.5,     0x1p-1074, 1e-310,
+                           3.4028235e38, 3.5e38, 1e300, -2.5e-8,  inf,       -inf,
+                           std::nan(""), 0.1,    7.54,  1.0000001};
+  std::mt19937 generator(11);
+  std::uniform_int_distribution<std::size_t> pick(0, std::size(values) - 1);
+  for (const PowerWay& way : kPowerWays) {
+    if (!runsExpLanes(way.way)) continue;
+    for (int round = 0; round < 2000; ++round) {
+      double a[8], b[8];
+      for (int lane = 0; lane < 8; ++lane) {
+        a[lane] = values[pick(generator)];
+        b[lane] = values[pick(generator)];
+      }
+      const auto mask = std::uint8_t(generator());
+      LaneResults got;
+      way.operationsOfLanes(a, b, mask, got);
+      for (int lane = 0; lane < 8; ++lane) {
+        SCOPED_TRACE(testing::Message() << "way " << int(way.way) << ", lane " << lane << ": "
+                                        << a[lane] << " and " << b[lane]);
+        const double x = a[lane], y = b[lane];
+        const bool set = (mask >> lane) & 1;
+        const auto bit = [&](std::uint8_t bits) { return bool((bits >> lane) & 1); };
+        EXPECT_TRUE(same(got.sum[lane], x + y));
+        EXPECT_TRUE(same(got.difference[lane], x - y));
+        EXPECT_TRUE(same(got.product[lane], x * y));
+        EXPECT_TRUE(same(got.quotient[lane], x / y));
+        EXPECT_TRUE(same(got.root[lane], std::sqrt(x)));
+        EXPECT_TRUE(same(got.magnitude[lane], std::fabs(x)));
+        EXPECT_TRUE(same(got.negated[lane], -x));
+        EXPECT_TRUE(same(got.rounded[lane], double(float(x))));
+        EXPECT_TRUE(same(got.stored[lane], double(float(x))));
+        EXPECT_TRUE(same(got.widened[lane], double(float(x))));
+        EXPECT_TRUE(same(got.selected[lane], set ? x : y));
+        EXPECT_TRUE(same(got.dividedWhere[lane], set ? x / y : x));
+        EXPECT_EQ(bit(got.greater), x > y);
+        EXPECT_EQ(bit(got.greaterOrEqual), x >= y);
+        EXPECT_EQ(bit(got.lessOrEqual), x <= y);
+        EXPECT_EQ(bit(got.ordered), !std::isnan(x));
+        EXPECT_EQ(bit(got.sameBits),
+                  std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y));
+      }
+    }
+  }
+}
 
 // Where the lanes' pow runs: on positive normal bases whose y ln x lies on exp's main path
 // (with a little room at its ends, where the lanes' ln and the library's may fall either side;
