@@ -105,10 +105,13 @@ struct ScaleColumns {
           lowHalves(usableAndNextDivides)};
 }
 
-// The magnitudes times or over their powers of ten, as real_text_detail::scaled.
+// The magnitudes times or over their powers of ten, as real_text_detail::scaled. The quotients
+// are only worked out where a lane divides (a magnitude from 10^7 up, seldom met).
 [[gnu::target("avx2")]] inline __m256d scaledLanes(__m256d magnitude, __m256d power,
                                                    __m256d divide) {
-  return _mm256_blendv_pd(_mm256_mul_pd(magnitude, power), _mm256_div_pd(magnitude, power), divide);
+  const __m256d product = _mm256_mul_pd(magnitude, power);
+  if (_mm256_movemask_pd(divide) == 0) return product;
+  return _mm256_blendv_pd(product, _mm256_div_pd(magnitude, power), divide);
 }
 
 // What the lanes worked out for each value: its fixed-point word (the digits with the point in
