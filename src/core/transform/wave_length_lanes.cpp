@@ -44,8 +44,8 @@ RoundLanes passRoundScalar(PassRound& round) {
 
 // Counts the pass of the computed lanes among the four from `first` and moves on those whose
 // pass was not the last; returns those whose pass was, a bit each.
-LITTORAL_AVX2 std::uint32_t moveFourLanesOn(PassRound& round, std::size_t first,
-                                            std::uint32_t computed, __m128 endLength) {
+LITTORAL_AVX2 inline std::uint32_t moveFourLanesOn(PassRound& round, std::size_t first,
+                                                   std::uint32_t computed, __m128 endLength) {
   const __m128i laneBits = _mm_set_epi32(8, 4, 2, 1);
   const __m128i counted =
       _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(std::int32_t(computed)), laneBits), laneBits);
@@ -64,8 +64,8 @@ LITTORAL_AVX2 std::uint32_t moveFourLanesOn(PassRound& round, std::size_t first,
 }
 
 // moveFourLanesOn of the eight lanes from `first`, from the end lengths the pass stored.
-LITTORAL_AVX2 std::uint32_t moveLanesOn(PassRound& round, std::size_t first,
-                                        std::uint32_t computed) {
+LITTORAL_AVX2 inline std::uint32_t moveLanesOn(PassRound& round, std::size_t first,
+                                               std::uint32_t computed) {
   const std::uint32_t low =
       moveFourLanesOn(round, first, computed & 0xf, _mm_load_ps(&round.endLength[first]));
   const std::uint32_t high =
