@@ -23,6 +23,9 @@ inline bool runsStormLanes() {
   return way == ExpLanes::avx512 || way == ExpLanes::avx2;
 }
 
+// Whether they run in the AVX-512 way (lane_ways.hpp); else, where they run, in the AVX2 way.
+inline bool runsEightWideLanes() { return bestExpLanes() == ExpLanes::avx512; }
+
 }  // namespace littoral
 
 #ifdef LITTORAL_EXP_LANES_X86

@@ -31,25 +31,8 @@ struct LaneResults {
 };
 
 // The operations, the pow and its stored products, in each way (lane_way_checks.inc).
-namespace lane_steps_avx512 {
-using namespace lanes_avx512;
-#define LITTORAL_LANES LITTORAL_AVX512
-LITTORAL_AVX512_CODE_BEGIN
-#include "lane_steps.inc"
-// after the shared steps
-#include "lane_way_checks.inc"
-LITTORAL_AVX512_CODE_END
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx512
-
-namespace lane_steps_avx2 {
-using namespace lanes_avx2;
-#define LITTORAL_LANES LITTORAL_AVX2
-#include "lane_steps.inc"
-// after the shared steps
-#include "lane_way_checks.inc"
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx2
+#define LITTORAL_LANE_STEPS "lane_way_checks.inc"
+#include "in_each_lane_way.inc"
 
 struct PowerWay {
   ExpLanes way;

@@ -59,27 +59,8 @@ LITTORAL_AVX2 void cutFetches(LastPassRound& round, std::int32_t lastGuess) {
 }
 
 // The pass's steps in each lane way.
-namespace lane_steps_avx512 {
-using namespace lanes_avx512;
-#define LITTORAL_LANES LITTORAL_AVX512
-LITTORAL_AVX512_CODE_BEGIN
-#include "lane_steps.inc"
-// after the shared steps
-#include "growth_lane_steps.inc"
-LITTORAL_AVX512_CODE_END
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx512
-
-namespace lane_steps_avx2 {
-using namespace lanes_avx2;
-#define LITTORAL_LANES LITTORAL_AVX2
-#include "lane_steps.inc"
-// after the shared steps
-#include "growth_lane_steps.inc"
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx2
-
-bool runsEightWide() { return bestExpLanes() == ExpLanes::avx512; }
+#define LITTORAL_LANE_STEPS "growth_lane_steps.inc"
+#include "in_each_lane_way.inc"
 
 // Leaves the lane's storm as its first pass leaves it.
 void finishLane(const GrowthRound& round, std::size_t lane, GrowthLane& storm) {
@@ -130,15 +111,9 @@ std::uint32_t beginGrowthSideBySide(std::span<GrowthLane> lanes) {
     round.duration[lane] = state.duration;
     round.fetch[lane] = state.fetch;
   }
-  std::uint32_t sure = 0;
-  if (runsEightWide()) {
-    lane_steps_avx512::nondimensionalTerms(round);
-    sure = lane_steps_avx512::growthLaws(round);
-  } else {
-    lane_steps_avx2::nondimensionalTerms(round);
-    sure = lane_steps_avx2::growthLaws(round);
-  }
-  sure &= (1u << lanes.size()) - 1;
+  const std::uint32_t sure = (runsEightWideLanes() ? lane_steps_avx512::firstPass(round)
+                                                   : lane_steps_avx2::firstPass(round)) &
+                             ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if ((sure >> lane) & 1) finishLane(round, lane, lanes[lane]);
   }
@@ -169,15 +144,9 @@ std::uint32_t endGrowthSideBySide(std::span<LastPassLane> lanes) {
   }
   if (searched == 0) return 0;
   cutFetches(round, lastGuess);
-  std::uint32_t sure = 0;
-  if (runsEightWide()) {
-    lane_steps_avx512::probedFetches(round);
-    sure = lane_steps_avx512::lastPass(round);
-  } else {
-    lane_steps_avx2::probedFetches(round);
-    sure = lane_steps_avx2::lastPass(round);
-  }
-  sure &= searched;
+  const std::uint32_t sure = (runsEightWideLanes() ? lane_steps_avx512::probesAndLastPass(round)
+                                                   : lane_steps_avx2::probesAndLastPass(round)) &
+                             searched;
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if ((sure >> lane) & 1) finishLastPass(round, lane, lanes[lane]);
   }

@@ -6,6 +6,7 @@
 #include "exp_kernels.hpp"
 #include "lane_ways.hpp"
 #include "numerics.hpp"
+#include "single_lanes.hpp"
 
 namespace littoral {
 namespace {
@@ -74,21 +75,8 @@ LITTORAL_AVX2 inline std::uint32_t moveLanesOn(PassRound& round, std::size_t fir
 }
 
 // The round in each lane way.
-namespace lane_steps_avx512 {
-using namespace lanes_avx512;
-#define LITTORAL_LANES LITTORAL_AVX512
-LITTORAL_AVX512_CODE_BEGIN
-#include "wave_length_lane_steps.inc"
-LITTORAL_AVX512_CODE_END
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx512
-
-namespace lane_steps_avx2 {
-using namespace lanes_avx2;
-#define LITTORAL_LANES LITTORAL_AVX2
-#include "wave_length_lane_steps.inc"
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx2
+#define LITTORAL_LANE_STEPS "wave_length_lane_steps.inc"
+#include "in_each_lane_way.inc"
 
 #endif  // LITTORAL_EXP_LANES_X86
 

@@ -55,25 +55,8 @@ struct ExposureRound {
 };
 
 // The steps in each lane way.
-namespace lane_steps_avx512 {
-using namespace lanes_avx512;
-#define LITTORAL_LANES LITTORAL_AVX512
-LITTORAL_AVX512_CODE_BEGIN
-#include "lane_steps.inc"
-#include "transport_lane_steps.inc"
-LITTORAL_AVX512_CODE_END
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx512
-
-namespace lane_steps_avx2 {
-using namespace lanes_avx2;
-#define LITTORAL_LANES LITTORAL_AVX2
-#include "lane_steps.inc"
-#include "transport_lane_steps.inc"
-#undef LITTORAL_LANES
-}  // namespace lane_steps_avx2
-
-bool runsEightWide() { return bestExpLanes() == ExpLanes::avx512; }
+#define LITTORAL_LANE_STEPS "transport_lane_steps.inc"
+#include "in_each_lane_way.inc"
 
 void takeLane(TransportRound& round, std::size_t lane, const TransportLane& storm) {
   const CaseState& state = *storm.state;
@@ -115,8 +98,8 @@ std::uint32_t computeTransportSideBySide(std::span<TransportLane> lanes) {
   for (std::size_t lane = 0; lane < kTransportLanes; ++lane) {
     takeLane(round, lane, lanes[lane < lanes.size() ? lane : 0]);
   }
-  const std::uint32_t sure = (runsEightWide() ? lane_steps_avx512::transportOfLanes(round)
-                                              : lane_steps_avx2::transportOfLanes(round)) &
+  const std::uint32_t sure = (runsEightWideLanes() ? lane_steps_avx512::transportOfLanes(round)
+                                                   : lane_steps_avx2::transportOfLanes(round)) &
                              ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if ((sure >> lane) & 1) finishLane(round, lane, lanes[lane].transport);
@@ -135,8 +118,8 @@ std::uint32_t exposeSideBySide(std::span<ExposureLane> lanes) {
     round.hnso[lane] = state.hnso;
     round.duration[lane] = state.duration;
   }
-  const std::uint32_t sure = (runsEightWide() ? lane_steps_avx512::exposureOfLanes(round)
-                                              : lane_steps_avx2::exposureOfLanes(round)) &
+  const std::uint32_t sure = (runsEightWideLanes() ? lane_steps_avx512::exposureOfLanes(round)
+                                                   : lane_steps_avx2::exposureOfLanes(round)) &
                              ((1u << lanes.size()) - 1);
   for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
     if (!((sure >> lane) & 1)) continue;
