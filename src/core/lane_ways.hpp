@@ -1,10 +1,10 @@
 #pragma once
 
-// Eight storms' doubles side by side, as the steps of growth_lanes and transport_lanes take
-// them, in the two ways a processor may run: `lanes_avx512` in one AVX-512 register, and
+// Eight storms' doubles side by side, as the steps of the growth, transport and wave length lanes
+// take them, in the two ways a processor may run: `lanes_avx512` in one AVX-512 register, and
 // `lanes_avx2` in two AVX2 registers of four lanes. Each way names the same operations, so that
-// a step written once in those names runs in either (lane_steps.inc); each operation is the one
-// IEEE operation its name says, in every lane, so both ways give the same bits. A lane mask is
+// a step written once in those names runs in either (in_each_lane_way.inc); each operation is the
+// one IEEE operation its name says, in every lane, so both ways give the same bits. A lane mask is
 // a bit for each lane, lane 0 the lowest. Only where LITTORAL_EXP_LANES_X86 is defined; a way's
 // functions may only run where runsExpLanes of that way is true.
 
