@@ -203,8 +203,8 @@ LITTORAL_AVX512 inline __m512d powerOfLanes(__m512d x, double y, __mmask8& main)
 
 LITTORAL_AVX512_CODE_END
 
-// The four-lane ways of the three above: the same steps on AVX2 registers, the lanes of `main`
-// all ones.
+// The four-lane ways of roundingOfSum, logOfLanes, expOfSum and powerOfLanes above: the same
+// steps on AVX2 registers, the lanes of `main` all ones.
 LITTORAL_AVX2 inline __m256d roundingOfSum(__m256d a, __m256d b, __m256d sum) {
   const __m256d bPart = _mm256_sub_pd(sum, a);
   const __m256d aPart = _mm256_sub_pd(sum, bPart);
