@@ -109,9 +109,10 @@
   }
 
   // Runs a table in a worker of its own (see littoral-worker.js for `output` and `limit`), ended
-  // when options.signal aborts.
+  // when options.signal aborts; options.onPiece takes each piece of a result in buffers as it
+  // comes.
   function runInWorker(input, options, output, limit) {
-    const { onProgress, signal, summary } = options || {};
+    const { onProgress, onPiece, signal, summary } = options || {};
     return new Promise((resolve, reject) => {
       if (signal && signal.aborted) throw abortReason(signal);
       const table = tableInput(input);
@@ -133,6 +134,10 @@
       worker.onmessage = (event) => {
         const message = event.data;
         if (ended) return;
+        if (message.kind === 'piece') {
+          onPiece(message.piece);
+          return;
+        }
         if (message.kind === 'progress') {
           if (onProgress) onProgress(message.progress);
           return;
@@ -181,7 +186,9 @@
 
   // runTableBlob with the result table's bytes as a Uint8Array (`bytes`) instead of a Blob.
   async function runTableBytes(input, options) {
-    const { pieces, ...table } = await runInWorker(input, options, 'buffers', Infinity);
+    const pieces = [];
+    const onPiece = (piece) => pieces.push(piece);
+    const table = await runInWorker(input, { ...options, onPiece }, 'buffers', Infinity);
     return { bytes: joined(pieces), ...table };
   }
 
@@ -194,13 +201,18 @@
   // runTableBlob does when options.signal cancels it.
   async function runTable(input, options) {
     const { onProgress, signal } = options || {};
-    const { pieces, outcome } = await runInWorker(input, { onProgress, signal }, 'buffers', MAX_TEXT_LENGTH);
+    // Each piece is decoded as it comes, while the worker computes the next. A piece ends where a
+    // write of the run ends, after a line end, so it decodes alone as it does within the whole
+    // (a decoder fed pieces in its streaming mode writes a slower, wider text).
+    const decoder = new TextDecoder();
+    const texts = [];
+    const onPiece = (piece) => texts.push(decoder.decode(piece));
+    const { outcome } = await runInWorker(input, { onProgress, onPiece, signal }, 'buffers', MAX_TEXT_LENGTH);
     if (outcome.end === 'unreadable' || outcome.end === 'readFailed') throw new Error(outcome.message);
     if (outcome.end === 'writeFailed') {
       throw new RangeError(`${outcome.message}, more than a text can hold: littoral.runTableBlob returns it as a Blob`);
     }
-    // Decoded at once: a decoder fed piece by piece writes a slower, wider text.
-    return new TextDecoder().decode(joined(pieces));
+    return texts.join('');
   }
 
   global.littoral = {

@@ -2,8 +2,9 @@
 // page responsive. A request is the table, as a Blob (a file) or as bytes; the worker reads it
 // in pieces and hands the result table back in pieces: as a Blob built from them, whose bytes
 // the browser keeps outside the worker, or as the pieces themselves (ArrayBuffers, quicker to
-// hand over) up to a given length. It answers with progress messages and then the result or a
-// failure.
+// hand over) up to a given length, each sent as soon as it is written, so that the page takes
+// it in while the next is computed. It answers with progress and piece messages and then the
+// result or a failure.
 importScripts('littoral-wasm.js');
 
 const modulePromise = createLittoralModule();
@@ -50,8 +51,9 @@ function pieceReader(table, timing) {
   };
 }
 
-// Where the result's pieces go: Blobs, or ArrayBuffers up to `limit` bytes in all. add(bytes)
-// returns an empty text, or one that says why the piece is refused.
+// Where the result's pieces go: Blobs kept for the result, or ArrayBuffers sent to the page one
+// by one (`piece` messages), up to `limit` bytes in all. add(bytes) returns an empty text, or one
+// that says why the piece is refused.
 function resultPieces(output, limit) {
   const pieces = [];
   let length = 0;
@@ -64,14 +66,16 @@ function resultPieces(output, limit) {
       }
       length += bytes.length;
       if (length > limit) return `the result table is longer than ${limit} bytes`;
-      pieces.push(bytes.slice().buffer);
+      const piece = bytes.slice().buffer;
+      self.postMessage({ kind: 'piece', piece }, [piece]);
       return '';
     },
   };
 }
 
-// Runs the table and returns { outcome, blob or pieces }, with what the page shows of the result
-// when `summary` is true; outcome.seconds is the time the run took, without reading the table.
+// Runs the table and returns { outcome }, with the blob for output 'blob', and with what the page
+// shows of the result when `summary` is true; outcome.seconds is the time the run took, without
+// reading the table.
 function runTable(module, request) {
   const { table, summary, output, limit } = request;
   const timing = { reading: 0 };
@@ -88,7 +92,6 @@ function runTable(module, request) {
   if (run.failure) throw new Error(run.failure);
   run.outcome.seconds = (performance.now() - started - timing.reading) / 1000;
   if (output === 'blob') run.blob = new Blob(result.pieces, { type: 'text/csv' });
-  else run.pieces = result.pieces;
   return run;
 }
 
@@ -96,7 +99,7 @@ self.onmessage = async (event) => {
   try {
     const module = await modulePromise;
     const result = runTable(module, event.data);
-    self.postMessage({ kind: 'done', result }, result.pieces || []);
+    self.postMessage({ kind: 'done', result });
   } catch (error) {
     self.postMessage({ kind: 'failed', error: describe(error) });
   }

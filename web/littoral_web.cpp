@@ -200,7 +200,8 @@ class PieceSource final : public ByteSource {
   std::string failure_;
 };
 
-// The result table handed to a JavaScript function in pieces of about kPieceBytes:
+// The result table handed to a JavaScript function in pieces of about kPieceBytes, each ending
+// where one of the run's writes ends (after a line end, since the run writes whole rows):
 // writePiece(bytes) takes a view of the piece's bytes, valid during the call only, and returns
 // an empty text, or one that says why the piece could not be kept.
 class PieceSink final : public ByteSink {

@@ -49,6 +49,26 @@ def test_run_table_writes_what_littoral_table_writes(page, seed, line_end):
     assert shown.encode() == native
 
 
+def test_a_result_of_several_pieces_is_decoded_as_one_text(page):
+    # The result comes to the page in pieces of about 4 MB, each decoded as it comes. Every row
+    # names itself in characters of two and three bytes, and the first name is lengthened until a
+    # character lies across the 4 MB mark, which a piece cut by its size alone would split.
+    mark = 4 << 20
+    lines = storms.table_text(storms.varied_storms(12000, seed=5)).splitlines()
+
+    def table(pad):
+        rows = [f"{'a' * pad if i == 0 else ''}北-{i}-{'øæ北' * 8}," + line
+                for i, line in enumerate(lines[1:])]
+        return "\n".join(["id," + lines[0]] + rows) + "\n"
+
+    unpadded = native_table(table(0).encode())
+    pad = next(pad for pad in range(mark) if unpadded[mark - pad] & 0xC0 == 0x80)
+    text = table(pad)
+    native = native_table(text.encode())
+    assert native[mark] & 0xC0 == 0x80 and len(native) > 2 * mark
+    assert browser_table(page, text).encode() == native
+
+
 def test_a_table_without_its_columns_is_refused_with_the_commands_message(page):
     text = "gravity,depth\n9.81,10\n"
     run = subprocess.run([str(NATIVE), "table", "-"], input=text.encode(), capture_output=True,
