@@ -117,6 +117,7 @@ struct ChunkBuffers {
   std::vector<std::uint8_t> quick;
   std::vector<std::size_t> rowOfStorm;
   std::vector<StormValues> values;
+  ResultColumns::ChunkTexts texts;
 };
 
 // The fields of a row, for readAnswers.
@@ -148,7 +149,7 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
   rowOfStorm.clear();
   for (std::size_t row = first; row < last; ++row) {
     if (row < rows.readErrors.size() && !rows.readErrors[row].empty()) {  // refused as read
-      rows.results.refuse(row, rows.readErrors[row]);
+      rows.results.refuse(row, rows.readErrors[row], buffers.texts);
       continue;
     }
     const std::size_t storm = rowOfStorm.size();  // the storms are gathered at the front
@@ -158,7 +159,7 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
       rowFields(buffers.columns, row, buffers.fields);
       AnswerReading reading = readAnswers(positions, buffers.fields);
       if (!reading.error.empty()) {
-        rows.results.refuse(row, reading.error);
+        rows.results.refuse(row, reading.error, buffers.texts);
         continue;
       }
       answers[storm] = reading.answers;
@@ -175,14 +176,15 @@ void runRange(const ColumnPositions& positions, const InputColumns& columns, std
     if (ResultColumns::fillsLines(row) && storm + 8 <= answers.size() &&
         rowOfStorm[storm + 7] == row + 7) {
       rows.results.keepEight(row, std::span(answers).subspan(storm, 8),
-                             std::span(values).subspan(storm, 8));
+                             std::span(values).subspan(storm, 8), buffers.texts);
       storm += 8;
     } else {
-      rows.results.keep(row, answers[storm], values[storm]);
+      rows.results.keep(row, answers[storm], values[storm], buffers.texts);
       ++storm;
     }
   }
   ResultColumns::finishLines();
+  rows.results.handOn(buffers.texts);
 }
 
 // Whether Python has a signal to act on: runs its handlers, with the interpreter lock held for

@@ -161,9 +161,11 @@ py::dict inputColumns(const std::vector<ClimateStorm>& storms) {
 // The result columns as run_columns hands them back (see result_columns.hpp).
 py::dict resultColumns(const std::vector<ClimateStorm>& storms) {
   ResultColumns columns(storms.size());
+  ResultColumns::ChunkTexts texts;
   for (std::size_t i = 0; i < storms.size(); ++i) {
-    columns.keep(i, storms[i].answers, storms[i].values);
+    columns.keep(i, storms[i].answers, storms[i].values, texts);
   }
+  columns.handOn(texts);
   return columns.take([](std::size_t) {},
                       [](std::string_view text) { return py::str(text.data(), text.size()); });
 }

@@ -71,9 +71,10 @@ LITTORAL_AVX512_CODE_END
 // reals as one float64 block, column by column in memory so that each result column of the frame
 // is contiguous (NaN where a value was not computed), passes (-1 where no storm ran), and units,
 // limited_by, error, warnings and error_cause as text. The arrays are made with the interpreter
-// lock held; keep() and refuse() write only their own row, and add the few rows' texts under a
-// lock of their own, so that threads can fill distinct rows without the interpreter lock, and
-// keep nothing of a storm but its text columns.
+// lock held; keep() and refuse() write only their own row, and put the row's texts in the
+// thread's ChunkTexts, which handOn() adds to the columns' under a lock once a chunk, so that
+// threads can fill distinct rows without the interpreter lock, and keep nothing of a storm but
+// its text columns.
 class ResultColumns {
   // The text columns as one block of Python objects, column by column in memory: one block of
   // a few megabytes is given huge pages where five columns of their own would each take fresh
@@ -113,9 +114,17 @@ class ResultColumns {
       text_.reserve(rows * bytesPerRow);
     }
     void add(std::size_t row, std::string_view text) {
-      const std::lock_guard<std::mutex> lock(mutex_);
       entries_.push_back({row, text_.size(), text.size()});
       text_.append(text);
+    }
+    // Adds the texts of `chunk`, and empties it (keeping its room).
+    void addAll(RowTexts& chunk) {
+      for (const Entry& entry : chunk.entries_) {
+        entries_.push_back({entry.row, text_.size() + entry.at, entry.size});
+      }
+      text_.append(chunk.text_);
+      chunk.entries_.clear();
+      chunk.text_.clear();
     }
     // Calls visit(row, text) for each text, in the order the threads added them.
     template <class Visit>
@@ -131,11 +140,20 @@ class ResultColumns {
       std::size_t at;  // in text_
       std::size_t size;
     };
-    std::mutex mutex_;
     std::vector<Entry> entries_;
     std::string text_;
   };
 
+  // The texts of the rows of a chunk, kept by the thread that fills them until handOn(): a lock
+  // a row cost about 4 % of a run on one thread.
+ public:
+  struct ChunkTexts {
+    RowTexts errors;
+    RowTexts warnings;
+    RowTexts causes;
+  };
+
+ private:
   // A storm's value in each real column.
   static void writeReals(const StormValues& values, std::array<double, kStormValueCount>& reals) {
     // The presence of the values a word of 64 at a time.
@@ -170,12 +188,13 @@ class ResultColumns {
   }
 
   // The results of a storm that ran.
-  void keep(std::size_t row, const StormAnswers& answers, const StormValues& values) {
+  void keep(std::size_t row, const StormAnswers& answers, const StormValues& values,
+            ChunkTexts& texts) {
     std::array<double, kStormValueCount> reals;
     writeReals(values, reals);
     double* at = realsOut_ + row;
     for (std::size_t i = 0; i < kStormValueCount; ++i, at += stride_) *at = reals[i];
-    keepAllButReals(row, answers, values);
+    keepAllButReals(row, answers, values, texts);
   }
 
   // Whether keepEight takes the rows from `row` on: eight rows that fill a line of each column.
@@ -186,7 +205,7 @@ class ResultColumns {
   // block is too large to stay there, and a line stored whole need not be read first. keep()
   // writes the rows of the other lines, so that no line is stored both ways.
   void keepEight(std::size_t row, std::span<const StormAnswers> answers,
-                 std::span<const StormValues> values) {
+                 std::span<const StormValues> values, ChunkTexts& texts) {
     std::array<std::array<double, kStormValueCount>, kDoublesPerLine> reals;
     for (std::size_t storm = 0; storm < 8; ++storm) writeReals(values[storm], reals[storm]);
     double* at = realsOut_ + row;
@@ -196,7 +215,7 @@ class ResultColumns {
       storeLine(line, at);
     }
     for (std::size_t storm = 0; storm < 8; ++storm) {
-      keepAllButReals(row + storm, answers[storm], values[storm]);
+      keepAllButReals(row + storm, answers[storm], values[storm], texts);
     }
   }
 
@@ -208,25 +227,34 @@ class ResultColumns {
 #endif
   }
 
-  void keepAllButReals(std::size_t row, const StormAnswers& answers, const StormValues& values) {
+  void keepAllButReals(std::size_t row, const StormAnswers& answers, const StormValues& values,
+                       ChunkTexts& texts) {
     passesOut_[row] = values.passes;
     ran_[row] = true;
     units_[row] = values.units;
     limits_[row] = values.limitedBy;
-    if (values.warnings.any()) warnings_.add(row, warningsTextInPlace(answers, values));
+    if (values.warnings.any()) texts.warnings.add(row, warningsTextInPlace(answers, values));
     if (!values.error.empty()) {
-      errors_.add(row, values.error);
-      causes_.add(row, errorCauseText(answers, values));
+      texts.errors.add(row, values.error);
+      texts.causes.add(row, errorCauseText(answers, values));
     }
   }
 
   // A row whose answers could not be read, with why.
-  void refuse(std::size_t row, std::string_view error) {
+  void refuse(std::size_t row, std::string_view error, ChunkTexts& texts) {
     for (std::size_t i = 0; i < kStormValueCount; ++i) {
       realsOut_[i * stride_ + row] = std::numeric_limits<double>::quiet_NaN();
     }
     passesOut_[row] = -1;
-    errors_.add(row, error);
+    texts.errors.add(row, error);
+  }
+
+  // Adds a chunk's texts to the columns', and empties them.
+  void handOn(ChunkTexts& texts) {
+    const std::lock_guard<std::mutex> lock(textsMutex_);
+    errors_.addAll(texts.errors);
+    warnings_.addAll(texts.warnings);
+    causes_.addAll(texts.causes);
   }
 
   // The columns as a dict of "reals", "passes" and the text columns' names (each a numpy array
@@ -321,6 +349,7 @@ class ResultColumns {
   std::vector<GrowthLimit> limits_;
   // Warnings are common (about half the rows of a realistic table, 90 bytes each on average).
   static constexpr std::size_t kWarningBytesPerRow = 64;
+  std::mutex textsMutex_;
   RowTexts errors_;
   RowTexts warnings_;
   RowTexts causes_;
