@@ -97,6 +97,7 @@ class CsvReader {
 
   bool readPiece(std::string_view piece);
   const char* readPlainLine(const char* at, const char* end);
+  const char* findPlainLineEnd(const char* at, const char* end);
   const char* readUnquoted(const char* at, const char* end);
   const char* readQuoted(const char* at, const char* end);
   const char* readAfterQuote(const char* at);
@@ -119,6 +120,7 @@ class CsvReader {
   std::uint64_t offset_ = 0;  // the bytes before the current piece
   const char* pieceStart_ = nullptr;
   std::vector<bool> withinLine_;
+  std::vector<const char*> delimiters_;  // of the plain line being read
   std::string start_;  // the first bytes, until it is known whether they are a byte-order mark
   bool started_ = false;
   std::size_t records_ = 0;

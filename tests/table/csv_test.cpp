@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -44,24 +45,44 @@ TEST(CsvReader, ReadsRecordsWhateverThePieces) {
   }
 }
 
-// A line read whole where a piece holds it, and byte by byte where none does, gives the same
-// records, lines, offsets and faults.
+// Lines read whole where a piece holds them (16 bytes at a time where the processor can), and
+// byte by byte where none does, give the same records, lines, offsets and faults: a text of each
+// kind of line, and random texts of fields, both delimiters, blanks, quotes, CRs and LFs, read in
+// pieces of several sizes.
 TEST(CsvReader, LineReadWholeAsByteByByte) {
-  const std::string text =
+  std::vector<std::string> texts = {
       "\xEF\xBB\xBF"
-      "a;b,c\n\n 1 ;;2\r\n\"q;\";x\r4;5\n\"bad\" ;6\n7;8\n\n;\n9";
-  for (const char delimiter : {',', ';'}) {
-    Collector whole;
-    Collector byByte;
-    readInPieces(whole, text, 0, {true, true}, delimiter);
-    readInPieces(byByte, text, 1, {true, true}, delimiter);
-    EXPECT_EQ(whole.records, byByte.records) << delimiter;
-    EXPECT_EQ(whole.lines, byByte.lines) << delimiter;
-    EXPECT_EQ(whole.offsets, byByte.offsets) << delimiter;
-    ASSERT_EQ(whole.faults.size(), byByte.faults.size());
-    for (std::size_t i = 0; i < whole.faults.size(); ++i) {
-      EXPECT_EQ(whole.faults[i].kind, byByte.faults[i].kind) << delimiter << i;
-      EXPECT_EQ(whole.faults[i].line, byByte.faults[i].line) << delimiter << i;
+      "a;b,c\n\n 1 ;;2\r\n\"q;\";x\r4;5\n\"bad\" ;6\n7;8\n\n;\n9"};
+  std::mt19937 random(16);
+  for (int i = 0; i < 400; ++i) {
+    std::string& text = texts.emplace_back(random() % 300, 'a');
+    for (char& c : text) {
+      const unsigned kind = random() % 100;
+      c = kind < 2    ? '"'
+          : kind < 4  ? '\r'
+          : kind < 8  ? '\n'
+          : kind < 22 ? ','
+          : kind < 28 ? ';'
+          : kind < 34 ? ' '
+                      : char('a' + kind % 7);
+    }
+  }
+  for (const std::string& text : texts) {
+    for (const char delimiter : {',', ';'}) {
+      Collector byByte;
+      readInPieces(byByte, text, 1, {true, true}, delimiter);
+      for (const std::size_t pieceSize : {0, 17, 64}) {
+        Collector whole;
+        readInPieces(whole, text, pieceSize, {true, true}, delimiter);
+        ASSERT_EQ(whole.records, byByte.records) << delimiter << pieceSize << text;
+        ASSERT_EQ(whole.lines, byByte.lines) << delimiter << pieceSize << text;
+        ASSERT_EQ(whole.offsets, byByte.offsets) << delimiter << pieceSize << text;
+        ASSERT_EQ(whole.faults.size(), byByte.faults.size());
+        for (std::size_t i = 0; i < whole.faults.size(); ++i) {
+          ASSERT_EQ(whole.faults[i].kind, byByte.faults[i].kind) << delimiter << i << text;
+          ASSERT_EQ(whole.faults[i].line, byByte.faults[i].line) << delimiter << i << text;
+        }
+      }
     }
   }
 }
