@@ -17,12 +17,18 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
 
-// The bytes of 16 that a plain line's reading looks for, a bit each, the first byte lowest.
+// The bytes of a block that a plain line's reading looks for, a bit each, the first byte lowest.
 struct ByteMarks {
   unsigned delimiters;
   unsigned lineEnds;  // LF
   unsigned others;    // a quote or CR: the line is not plain
 };
+
+// The marks of one byte: the bytes after the last whole block, and every byte where the
+// processor has no vectors of 16.
+ByteMarks markByte(const char* at, char delimiter) {
+  return {unsigned(*at == delimiter), unsigned(*at == '\n'), unsigned(*at == '"' || *at == '\r')};
+}
 
 #if defined(__SSE2__)
 constexpr std::size_t kMarkBlock = 16;
@@ -42,9 +48,7 @@ ByteMarks markBytes(const char* at, char delimiter) {
 }
 #else
 constexpr std::size_t kMarkBlock = 1;
-ByteMarks markBytes(const char* at, char delimiter) {
-  return {unsigned(*at == delimiter), unsigned(*at == '\n'), unsigned(*at == '"' || *at == '\r')};
-}
+ByteMarks markBytes(const char* at, char delimiter) { return markByte(at, delimiter); }
 #endif
 
 }  // namespace
@@ -171,9 +175,9 @@ const char* CsvReader::findPlainLineEnd(const char* at, const char* end) {
   constexpr std::size_t kLongest = kMaxRecordBytes / (1 + sizeof(std::size_t));
   if (std::size_t(end - at) > kLongest + 1) end = at + kLongest + 1;
   delimiters_.clear();
-  const char* block = at;
-  for (; std::size_t(end - block) >= kMarkBlock; block += kMarkBlock) {
-    ByteMarks marks = markBytes(block, delimiter_);
+  for (const char* block = at; block < end;) {
+    const bool whole = std::size_t(end - block) >= kMarkBlock;
+    ByteMarks marks = whole ? markBytes(block, delimiter_) : markByte(block, delimiter_);
     const unsigned beforeLineEnd =
         marks.lineEnds != 0 ? (marks.lineEnds & -marks.lineEnds) - 1 : ~0u;
     if ((marks.others & beforeLineEnd) != 0) return nullptr;
@@ -182,11 +186,7 @@ const char* CsvReader::findPlainLineEnd(const char* at, const char* end) {
       delimiters_.push_back(block + std::countr_zero(marks.delimiters));
     }
     if (marks.lineEnds != 0) return block + std::countr_zero(marks.lineEnds);
-  }
-  for (; block < end; ++block) {
-    if (*block == '\n') return block;
-    if (*block == '"' || *block == '\r') return nullptr;
-    if (*block == delimiter_) delimiters_.push_back(block);
+    block += whole ? kMarkBlock : 1;
   }
   return nullptr;
 }
