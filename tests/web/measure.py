@@ -7,11 +7,14 @@ builds:
     /usr/bin/python3 tests/web/measure.py large 50 100
 """
 
+import functools
+import http.server
 import pathlib
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -74,6 +77,61 @@ def rates(driver, csv_text, rows):
     return {name: rows / min(times) for name, times in seconds.items()}
 
 
+# A worker that hands the page `length` bytes as littoral-worker.js hands a result: pieces of
+# `pieceBytes` copied out of one buffer and transferred one by one, then 'end'.
+MOVING_WORKER = """onmessage = (event) => {
+  const { length, pieceBytes } = event.data;
+  const source = new Uint8Array(pieceBytes).fill(65);
+  for (let at = 0; at < length; at += pieceBytes) {
+    const piece = source.slice(0, Math.min(pieceBytes, length - at)).buffer;
+    postMessage(piece, [piece]);
+  }
+  postMessage('end');
+};"""
+
+# Milliseconds from asking the worker to the result being one text, taken in as runTable takes
+# it: each piece decoded as it comes, the texts joined at the end.
+MOVING_RUN = """const [length, pieceBytes, done] = arguments;
+const worker = new Worker('moving-worker.js');
+const decoder = new TextDecoder();
+const texts = [];
+const start = performance.now();
+worker.onmessage = (event) => {
+  if (event.data !== 'end') { texts.push(decoder.decode(event.data)); return; }
+  const text = texts.join('');
+  text.charCodeAt(0);
+  worker.terminate();
+  done(performance.now() - start);
+};
+worker.postMessage({ length, pieceBytes });"""
+
+# The size of the pieces of a result (kPieceBytes in littoral_web.cpp).
+RESULT_PIECE_BYTES = 4 << 20
+
+
+def moving_seconds(driver, result_bytes):
+    """The least time, in seconds, that any calculator in the page's worker leaves runTable for a
+    table whose result has `result_bytes` bytes: the page encoding the table (window.measuredTable
+    on the loaded page) and taking a result of that size from a worker as a text, with no
+    computing at all. Served from a scratch directory, since the site lets no other worker run."""
+    encoding = min(browser_seconds(driver, "Promise.resolve(new TextEncoder().encode("
+                                           "window.measuredTable))") for _ in range(RUNS))
+    with tempfile.TemporaryDirectory() as scratch:
+        (pathlib.Path(scratch) / "index.html").write_text("<!doctype html><title>moving</title>")
+        (pathlib.Path(scratch) / "moving-worker.js").write_text(MOVING_WORKER)
+        handler = functools.partial(conftest.QuietHandler, directory=scratch)
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        try:
+            driver.get(f"http://127.0.0.1:{server.server_address[1]}/")
+            moving = min(driver.execute_async_script(MOVING_RUN, result_bytes, RESULT_PIECE_BYTES)
+                         for _ in range(RUNS)) / 1000
+        finally:
+            server.shutdown()
+            server.server_close()
+    return encoding, moving
+
+
 def large_run(driver, url, megabytes, scratch):
     """Chooses a long table of that size on a freshly loaded page and prints how long the page
     took to show its results, the computing time it states, and the browser's memory."""
@@ -124,6 +182,15 @@ def main():
               f"littoral.runTable {rate['api']:,.0f} rows/s ({rate['api'] / rate['native']:.2f} "
               f"of native); the page with its preview, errors and charts {rate['page']:,.0f} "
               f"rows/s ({rate['page'] / rate['native']:.2f})")
+        result_bytes = len(subprocess.run([str(conftest.NATIVE), "table", "-j", "1", "-"],
+                                          input=csv_text.encode(), capture_output=True,
+                                          check=False).stdout)
+        encoding, moving = moving_seconds(driver, result_bytes)
+        ceiling = rows / (encoding + moving)
+        print(f"with no computing at all: encoding the table {encoding * 1000:.0f} ms, taking a "
+              f"{result_bytes / 1e6:.0f} MB result from a worker as one text {moving * 1000:.0f} "
+              f"ms; no calculator in the page's worker could run this table faster than "
+              f"{ceiling:,.0f} rows/s ({ceiling / rate['native']:.2f} of native)")
     finally:
         for generator in (browser, site):
             next(generator, None)
