@@ -1,7 +1,8 @@
-"""Figures of the page on this machine: how soon it is interactive after loading, and the storm
-table's rate in the browser against `littoral table -j 1`; or, with `large`, the time and the
-browser's peak memory of the page's run of long tables of the given sizes in MB. Run after both
-builds:
+"""Figures of the page on this machine: how soon it is interactive after loading, the storm
+table's rate in the browser against `littoral table -j 1`, and the most rows a second that the
+page's text alone (the table encoded, the result taken from a worker as a text) leaves any
+calculator in its worker; or, with `large`, the time and the browser's peak memory of the
+page's run of long tables of the given sizes in MB. Run after both builds:
 
     /usr/bin/python3 tests/web/measure.py [rows]
     /usr/bin/python3 tests/web/measure.py large 50 100
