@@ -98,11 +98,11 @@
     return signal.reason !== undefined ? signal.reason : new DOMException('The table run was cancelled.', 'AbortError');
   }
 
-  // The table as the worker takes it: a Blob as it is, read in pieces by the worker; anything
-  // else as a copy of its bytes, handed over whole.
+  // The table as the worker takes it: a Blob as it is, read in pieces by the worker; a text as
+  // it is, encoded by the worker a piece at a time; anything else as a copy of its bytes, handed
+  // over whole.
   function tableInput(input) {
-    if (input instanceof Blob) return input;
-    if (typeof input === 'string') return new TextEncoder().encode(input);
+    if (input instanceof Blob || typeof input === 'string') return input;
     if (input instanceof ArrayBuffer) return new Uint8Array(input.slice(0));
     if (ArrayBuffer.isView(input)) return new Uint8Array(input.buffer.slice(input.byteOffset, input.byteOffset + input.byteLength));
     throw new TypeError('runTable takes a text, an ArrayBuffer, a typed array or a Blob');

@@ -69,6 +69,29 @@ def test_a_result_of_several_pieces_is_decoded_as_one_text(page):
     assert browser_table(page, text).encode() == native
 
 
+def test_a_text_table_is_read_as_its_utf8_encoding(page):
+    # The worker encodes a text table a piece of 256 Ki UTF-16 units at a time. The first row's
+    # id is lengthened until a character of two units (four bytes) lies across the first piece's
+    # end; the second row's id holds a lone surrogate of each kind (put in by the page: the driver
+    # cannot carry one), which UTF-8 writes as U+FFFD.
+    lines = storms.table_text(storms.varied_storms(200, seed=6)).splitlines()
+    header = "id," + lines[0]
+    pad = (256 << 10) - 1 - (len(header) + 1)
+    ids = ["a" * pad + "\U0001F30A", "\x01-lone-\x02"]
+    ids += [f"\U0001F30A-{i}-øæ北" for i in range(2, 200)]
+    text = "\n".join([header] + [f"{id_},{line}" for id_, line in zip(ids, lines[1:])]) + "\n"
+    encoded = text.replace("\x01", "\ufffd").replace("\x02", "\ufffd").encode()
+    native = native_table(encoded)
+    run = page.execute_async_script(
+        "const done = arguments[arguments.length - 1]; let total = null;"
+        "littoral.runTable(arguments[0].replace('\\x01', '\\ud800').replace('\\x02', '\\udc00'),"
+        "                  {onProgress: (p) => { total = p.bytesTotal; }})"
+        "  .then((csv) => done({csv, total}), (e) => done({error: String(e)}));", text)
+    assert "error" not in run, run.get("error")
+    assert run["csv"].encode() == native
+    assert run["total"] == len(encoded)
+
+
 def test_a_table_without_its_columns_is_refused_with_the_commands_message(page):
     text = "gravity,depth\n9.81,10\n"
     run = subprocess.run([str(NATIVE), "table", "-"], input=text.encode(), capture_output=True,
