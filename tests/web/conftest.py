@@ -42,19 +42,28 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+@contextlib.contextmanager
+def served(directory):
+    """The files of `directory` on a free port of 127.0.0.1, within the block: its address."""
+    handler = functools.partial(QuietHandler, directory=str(directory))
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    thread = threading.Thread(target=server.serve_forever, daemon=True)
+    thread.start()
+    try:
+        yield f"http://127.0.0.1:{server.server_address[1]}/"
+    finally:
+        server.shutdown()
+        server.server_close()
+        thread.join()
+
+
 @pytest.fixture(scope="session")
 def site_url():
     """The site on a free port of 127.0.0.1, for the whole session."""
     if not (SITE / "index.html").exists() or not (SITE / "littoral-wasm.wasm").exists():
         pytest.fail(f"no built site in {SITE}: run cmake --workflow --preset web")
-    handler = functools.partial(QuietHandler, directory=str(SITE))
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    thread = threading.Thread(target=server.serve_forever, daemon=True)
-    thread.start()
-    yield f"http://127.0.0.1:{server.server_address[1]}/"
-    server.shutdown()
-    server.server_close()
-    thread.join()
+    with served(SITE) as url:
+        yield url
 
 
 @pytest.fixture(scope="session")

@@ -8,14 +8,11 @@ page's run of long tables of the given sizes in MB. Run after both builds:
     /usr/bin/python3 tests/web/measure.py large 50 100
 """
 
-import functools
-import http.server
 import pathlib
 import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
@@ -79,21 +76,20 @@ def rates(driver, csv_text, rows):
 
 
 # A worker that takes a text table as littoral-worker.js takes one, encoding it in pieces of
-# 256 Ki UTF-16 units, and hands the page `length` bytes as it hands a result: pieces of
-# `pieceBytes` copied out of one buffer, which it keeps from run to run as the calculator keeps its
+# 256 Ki UTF-16 units, and hands the page `length` bytes as it hands a result: pieces of 4 MB
+# (kPieceBytes in littoral_web.cpp) copied out of one buffer, kept as the calculator keeps its
 # memory, and transferred one by one, then 'end'. It computes nothing.
 MOVING_WORKER = """const units = 256 << 10;
 const encoded = new Uint8Array(3 * units);
-let source = new Uint8Array(0);
+const source = new Uint8Array(4 << 20).fill(65);
 onmessage = (event) => {
-  const { table, length, pieceBytes } = event.data;
+  const { table, length } = event.data;
   const encoder = new TextEncoder();
   for (let at = 0; at < table.length; at += units) {
     encoder.encodeInto(table.substring(at, at + units), encoded);
   }
-  if (source.length !== pieceBytes) source = new Uint8Array(pieceBytes).fill(65);
-  for (let at = 0; at < length; at += pieceBytes) {
-    const piece = source.slice(0, Math.min(pieceBytes, length - at)).buffer;
+  for (let at = 0; at < length; at += source.length) {
+    const piece = source.slice(0, Math.min(source.length, length - at)).buffer;
     postMessage(piece, [piece]);
   }
   postMessage('end');
@@ -102,21 +98,17 @@ onmessage = (event) => {
 # Milliseconds from handing the worker the table to the result being one text, taken in as
 # runTable takes it: each piece decoded as it comes, the texts joined at the end. The worker is
 # kept for the next run, as the page keeps its idle worker.
-MOVING_RUN = """const [table, length, pieceBytes, done] = arguments;
+MOVING_RUN = """const [table, length, done] = arguments;
 window.movingWorker = window.movingWorker || new Worker('moving-worker.js');
 const decoder = new TextDecoder();
 const texts = [];
 const start = performance.now();
 movingWorker.onmessage = (event) => {
   if (event.data !== 'end') { texts.push(decoder.decode(event.data)); return; }
-  const text = texts.join('');
-  text.charCodeAt(0);
+  texts.join('').charCodeAt(0);
   done(performance.now() - start);
 };
-movingWorker.postMessage({ table, length, pieceBytes });"""
-
-# The size of the pieces of a result (kPieceBytes in littoral_web.cpp).
-RESULT_PIECE_BYTES = 4 << 20
+movingWorker.postMessage({ table, length });"""
 
 
 def moving_seconds(driver, csv_text, result_bytes):
@@ -127,17 +119,10 @@ def moving_seconds(driver, csv_text, result_bytes):
     with tempfile.TemporaryDirectory() as scratch:
         (pathlib.Path(scratch) / "index.html").write_text("<!doctype html><title>moving</title>")
         (pathlib.Path(scratch) / "moving-worker.js").write_text(MOVING_WORKER)
-        handler = functools.partial(conftest.QuietHandler, directory=scratch)
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        try:
-            driver.get(f"http://127.0.0.1:{server.server_address[1]}/")
-            return min(driver.execute_async_script(MOVING_RUN, csv_text, result_bytes,
-                                                   RESULT_PIECE_BYTES)
+        with conftest.served(scratch) as url:
+            driver.get(url)
+            return min(driver.execute_async_script(MOVING_RUN, csv_text, result_bytes)
                        for _ in range(RUNS)) / 1000
-        finally:
-            server.shutdown()
-            server.server_close()
 
 
 def large_run(driver, url, megabytes, scratch):
